@@ -1,0 +1,144 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <type_traits>
+
+#include "TarvoBase/Json.h"
+#include "TarvoBase/Task.h"
+#include "TarvoClient/BrainClientFailure.h"
+#include "TarvoClient/ClientIdentity.h"
+#include "TarvoClient/HttpTransport.h"
+#include "TarvoClient/ProblemBody.h"
+
+namespace tarvo {
+
+// The signed-in companion's one road to the service. Every request is stamped with this
+// Mac's identity and bearer token, a refused token is renewed once, and every outcome maps to
+// one failure type. Operations run on the main loop; their transfers run on the worker pool,
+// so several requests of one client can be in flight at once.
+//
+// Always owned by a `std::shared_ptr`: a request in flight keeps its client alive.
+class BrainClient : public std::enable_shared_from_this<BrainClient> {
+public:
+    struct Credentials {
+        std::string accessToken;
+        std::string refreshToken;
+        std::string deviceId;
+
+        bool operator==(const Credentials&) const = default;
+    };
+
+    using Failure = BrainClientFailure;
+    using ProblemBody = tarvo::ProblemBody;
+
+    // The answer of an operation whose answer carries nothing of interest; its body is never read.
+    struct EmptyResponse {};
+
+    // Told each new token pair; may be called from any thread.
+    using TokensCallback = std::function<void(const std::string& accessToken, const std::string& refreshToken)>;
+
+    BrainClient(std::string baseURL, ClientIdentity identity, std::optional<Credentials> credentials,
+                std::shared_ptr<HttpTransport> session, TokensCallback onTokens = {});
+    virtual ~BrainClient() = default;
+
+    BrainClient(const BrainClient&) = delete;
+    BrainClient& operator=(const BrainClient&) = delete;
+
+    // Leaves renewed (or already newer) credentials stored and returns them, or throws.
+    // `after` is the access token that a refused request carried.
+    virtual Task<Credentials> refresh(std::optional<std::string> after);
+
+    // `A` is decoded from a 2xx answer with `A::fromJson(const Json&)`, which throws on a missing
+    // or mistyped member. `retrying` is for the pipeline's own retry: callers pass false.
+    template <class A>
+    Task<A> post(std::string path, Json body, bool retrying = false) {
+        return call<A>(shared_from_this(), "POST", std::move(path), std::move(body), retrying);
+    }
+
+    template <class A>
+    Task<A> get(std::string path, bool retrying = false) {
+        return call<A>(shared_from_this(), "GET", std::move(path), std::nullopt, retrying);
+    }
+
+    // The same authorised request with the caller's own body; answers whatever status came
+    // back without judging it. `headers` go after the standard ones and win over them.
+    Task<HttpTransport::Response> send(std::string method, std::string path, std::optional<std::string> body,
+                                       std::optional<std::string> contentType, HttpTransport::Headers headers,
+                                       bool retrying = false);
+
+protected:
+    // Changed only by token renewal.
+    std::optional<Credentials> credentials_;
+    // The renewal in flight, shared by every request refused while it runs.
+    struct Renewal;
+    std::shared_ptr<Renewal> refreshInFlight_;
+
+private:
+    struct Formed {
+        HttpTransport::Request request;
+        std::string accessToken;
+    };
+
+    template <class A>
+    static Task<A> call(std::shared_ptr<BrainClient> self, std::string method, std::string path,
+                        std::optional<Json> body, bool retrying);
+
+    static Task<HttpTransport::Response> sendAs(std::shared_ptr<BrainClient> self, std::string method, std::string path,
+                                                std::optional<std::string> body, std::optional<std::string> contentType,
+                                                HttpTransport::Headers headers, bool retrying);
+
+    Formed form(const std::string& method, const std::string& path, std::optional<std::string> body,
+                std::optional<std::string> contentType, const HttpTransport::Headers& extra) const;
+    static Task<HttpTransport::Response> transfer(std::shared_ptr<HttpTransport> session,
+                                                  HttpTransport::Request request);
+    static Failure refusal(const HttpTransport::Response& response);
+    static void noteRenewalFailure(const std::string& path, const Failure& failure);
+
+    template <class A>
+    static A decode(const std::string& body);
+
+    const std::string baseURL_;
+    const ClientIdentity identity_;
+    const std::shared_ptr<HttpTransport> session_;
+    const TokensCallback onTokens_;
+};
+
+template <class A>
+Task<A> BrainClient::call(std::shared_ptr<BrainClient> self, std::string method, std::string path,
+                          std::optional<Json> body, bool retrying) {
+    std::optional<std::string> serialised;
+    if (body) serialised = body->dump();
+    Formed formed = self->form(method, path, std::move(serialised), "application/json", {});
+    HttpTransport::Response response = co_await transfer(self->session_, std::move(formed.request));
+
+    if (response.status == 401 && !retrying) {
+        try {
+            co_await self->refresh(formed.accessToken);
+            co_return co_await call<A>(self, method, path, std::move(body), true);
+        } catch (const Failure& failure) {
+            noteRenewalFailure(path, failure);
+            throw;
+        }
+    }
+    if (response.status < 200 || response.status > 299) throw refusal(response);
+    if constexpr (std::is_same_v<A, EmptyResponse>) {
+        co_return EmptyResponse{};
+    } else {
+        co_return decode<A>(response.body);
+    }
+}
+
+template <class A>
+A BrainClient::decode(const std::string& body) {
+    try {
+        return A::fromJson(Json::parse(body));
+    } catch (const std::exception& error) {
+        throw Failure::decoding(error.what());
+    }
+}
+
+} // namespace tarvo

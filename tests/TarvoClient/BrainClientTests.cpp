@@ -1,0 +1,346 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "Platform/CurlHttpTransport.h"
+#include "Support/CapturedPlainLog.h"
+#include "Support/FakeService.h"
+#include "Support/RawHttpCapture.h"
+#include "Support/RefusingPort.h"
+#include "TarvoBase/RunLoop.h"
+#include "TarvoBase/Spawn.h"
+#include "TarvoClient/BrainClient.h"
+
+using tarvo::BrainClient;
+using tarvo::ClientIdentity;
+using tarvo::HttpTransport;
+using tarvo::Json;
+using tarvo::RunLoop;
+using tarvo::Task;
+using tarvo::testing::CapturedPlainLog;
+using tarvo::testing::FakeService;
+using tarvo::testing::Gate;
+using tarvo::testing::RawHttpCapture;
+using tarvo::testing::RefusingPort;
+using tarvo::testing::ScriptedAnswer;
+using Failure = BrainClient::Failure;
+using Credentials = BrainClient::Credentials;
+
+namespace {
+
+struct Greeting {
+    std::string text;
+
+    static Greeting fromJson(const Json& json) { return {json.at("text").get<std::string>()}; }
+};
+
+const ClientIdentity identity{"macos", 1234, "1.2.3", "Test Mac", std::nullopt};
+const Credentials signedIn{"access-1", "refresh-1", "device-9"};
+
+enum class Renewing { unbuilt, succeeds, invalidToken };
+
+// Renewal as the token side will do it: store a new pair, or fail.
+class RenewingClient : public BrainClient {
+public:
+    RenewingClient(std::string baseURL, Renewing renewal)
+        : BrainClient(std::move(baseURL), identity, signedIn, std::make_shared<tarvo::CurlHttpTransport>()),
+          renewal_(renewal) {}
+
+    Task<Credentials> refresh(std::optional<std::string> after) override {
+        renewedAfter.push_back(after);
+        if (renewal_ == Renewing::invalidToken) throw Failure::http(401, "invalid_token", "Token expired");
+        credentials_ = Credentials{"access-2", "refresh-2", credentials_->deviceId};
+        co_return *credentials_;
+    }
+
+    std::vector<std::optional<std::string>> renewedAfter;
+
+private:
+    Renewing renewal_;
+};
+
+struct ClientTest : ::testing::Test {
+    RunLoop loop;
+    FakeService service;
+    CapturedPlainLog log;
+
+    std::shared_ptr<BrainClient> client(Renewing renewal = Renewing::unbuilt, std::optional<std::string> baseURL = {}) {
+        std::string base = baseURL.value_or(service.baseURL());
+        if (renewal == Renewing::unbuilt) {
+            return std::make_shared<BrainClient>(base, identity, signedIn,
+                                                 std::make_shared<tarvo::CurlHttpTransport>());
+        }
+        return std::make_shared<RenewingClient>(base, renewal);
+    }
+
+    // The value, or the failure's description.
+    template <class A>
+    std::variant<A, std::string> outcome(Task<A> task) {
+        try {
+            return tarvo::runUntilDone(loop, std::move(task));
+        } catch (const Failure& failure) {
+            return failure.description();
+        }
+    }
+};
+
+std::string describe(const std::variant<Greeting, std::string>& outcome) {
+    if (auto* greeting = std::get_if<Greeting>(&outcome)) return "greeting " + greeting->text;
+    return std::get<std::string>(outcome);
+}
+
+std::string describe(const std::variant<BrainClient::EmptyResponse, std::string>& outcome) {
+    if (std::holds_alternative<BrainClient::EmptyResponse>(outcome)) return "empty";
+    return std::get<std::string>(outcome);
+}
+
+std::string renewalLine(const std::string& failure) {
+    return "tarvo: renewing this Mac's session failed on /v1/thing — " + failure;
+}
+
+} // namespace
+
+TEST_F(ClientTest, JudgesEveryKindOfAnswer) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<int, std::string>> answers;
+        Renewing renewal;
+        bool empty;
+        std::string outcome;
+        std::size_t requests;
+        std::vector<std::string> log;
+    };
+    const std::string refused = "The request was refused.";
+    const Case cases[] = {
+        {"200 decoded", {{200, R"({"text":"hi","extra":1})"}}, Renewing::unbuilt, false, "greeting hi", 1, {}},
+        {"200 missing member", {{200, "{}"}}, Renewing::unbuilt, false,
+         "Tarvo sent something unexpected: [json.exception.out_of_range.403] key 'text' not found", 1, {}},
+        {"200 wrong type", {{200, R"({"text":5})"}}, Renewing::unbuilt, false,
+         "Tarvo sent something unexpected: [json.exception.type_error.302] type must be string, but is number", 1,
+         {}},
+        {"204 empty answer", {{204, ""}}, Renewing::unbuilt, true, "empty", 1, {}},
+        {"200 non-JSON empty answer", {{200, "<html>"}}, Renewing::unbuilt, true, "empty", 1, {}},
+        {"204 decoded", {{204, ""}}, Renewing::unbuilt, false,
+         "Tarvo sent something unexpected: [json.exception.parse_error.101] parse error at line 1, column 1: "
+         "syntax error while parsing value - unexpected end of input; expected '[', '{', or a literal",
+         1, {}},
+        {"401 then 200", {{401, ""}, {200, R"({"text":"again"})"}}, Renewing::succeeds, false, "greeting again", 2, {}},
+        {"401 twice", {{401, ""}, {401, R"({"code":"expired","message":"Token expired"})"}}, Renewing::succeeds, false,
+         "401 expired: Token expired", 2, {renewalLine("401 expired: Token expired (session gone: false)")}},
+        {"401 then 500", {{401, ""}, {500, ""}}, Renewing::succeeds, false, "500 error: " + refused, 2,
+         {renewalLine("500 error: The request was refused. (session gone: false)")}},
+        {"401, renewal refused", {{401, ""}}, Renewing::invalidToken, false, "401 invalid_token: Token expired", 1,
+         {renewalLine("401 invalid_token: Token expired (session gone: true)")}},
+        {"401, no renewal yet", {{401, ""}}, Renewing::unbuilt, true, "This Mac is not signed in to Tarvo.", 1,
+         {renewalLine("This Mac is not signed in to Tarvo. (session gone: true)")}},
+        {"403 problem body", {{403, R"({"code":"forbidden","message":"Not allowed"})"}}, Renewing::unbuilt, false,
+         "403 forbidden: Not allowed", 1, {}},
+        {"403 no body", {{403, ""}}, Renewing::unbuilt, true, "403 error: " + refused, 1, {}},
+        {"500 error only", {{500, R"({"error":"boom"})"}}, Renewing::unbuilt, false, "500 boom: " + refused, 1, {}},
+        {"500 all three", {{500, R"({"error":"e","code":"c","message":"m"})"}}, Renewing::unbuilt, false, "500 c: m", 1,
+         {}},
+        {"500 null code", {{500, R"({"code":null,"error":"e","message":"m"})"}}, Renewing::unbuilt, false, "500 e: m",
+         1, {}},
+        {"500 numeric code", {{500, R"({"code":42,"message":"m"})"}}, Renewing::unbuilt, false, "500 error: " + refused,
+         1, {}},
+        {"500 not JSON", {{500, "boom"}}, Renewing::unbuilt, false, "500 error: " + refused, 1, {}},
+        {"500 JSON array", {{500, R"(["code"])"}}, Renewing::unbuilt, false, "500 error: " + refused, 1, {}},
+        {"429", {{429, R"({"code":"slow_down"})"}}, Renewing::unbuilt, false, "429 slow_down: " + refused, 1, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeService fresh;
+        CapturedPlainLog lines;
+        for (const auto& [status, body] : c.answers) fresh.queue("GET", "/v1/thing", status, body);
+        auto brain = client(c.renewal, fresh.baseURL());
+        std::string described = c.empty ? describe(outcome(brain->get<BrainClient::EmptyResponse>("/v1/thing")))
+                                      : describe(outcome(brain->get<Greeting>("/v1/thing")));
+        EXPECT_EQ(described, c.outcome);
+        EXPECT_EQ(fresh.requests().size(), c.requests);
+        EXPECT_EQ(lines.lines(), c.log);
+    }
+}
+
+TEST_F(ClientTest, RedirectIsARefusalNotFollowed) {
+    service.answer("GET", "/v1/thing", ScriptedAnswer{.status = 302, .headers = {{"Location", "/v1/elsewhere"}}});
+    service.answerJson("GET", "/v1/elsewhere", 200, Json{{"text", "moved"}});
+    EXPECT_EQ(describe(outcome(client()->get<Greeting>("/v1/thing"))), "302 error: The request was refused.");
+    EXPECT_EQ(service.requests().size(), 1u);
+}
+
+TEST_F(ClientTest, RenewsOnceAndRetriesWithTheRenewedToken) {
+    service.queue("POST", "/v1/thing", 401, R"({"code":"expired"})");
+    service.queue("POST", "/v1/thing", 200, R"({"text":"ok"})");
+    auto brain = std::make_shared<RenewingClient>(service.baseURL(), Renewing::succeeds);
+
+    EXPECT_EQ(describe(outcome(brain->post<Greeting>("/v1/thing", Json{{"n", 1}}))), "greeting ok");
+
+    EXPECT_EQ(brain->renewedAfter, std::vector<std::optional<std::string>>{"access-1"});
+    auto requests = service.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].header("authorization"), "Bearer access-1");
+    EXPECT_EQ(requests[1].header("authorization"), "Bearer access-2");
+    EXPECT_EQ(requests[1].body, R"({"n":1})");
+    EXPECT_TRUE(log.lines().empty());
+}
+
+TEST_F(ClientTest, SendHandsBackEveryStatusUnjudged) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<int, std::string>> answers;
+        Renewing renewal;
+        std::variant<HttpTransport::Response, std::string> outcome;
+        std::size_t requests;
+    };
+    const Case cases[] = {
+        {"200", {{200, "raw \x01 bytes"}}, Renewing::unbuilt, HttpTransport::Response{200, "raw \x01 bytes"}, 1},
+        {"404", {{404, "nope"}}, Renewing::unbuilt, HttpTransport::Response{404, "nope"}, 1},
+        {"401 then 200", {{401, "a"}, {200, "b"}}, Renewing::succeeds, HttpTransport::Response{200, "b"}, 2},
+        {"401 twice", {{401, "a"}, {401, "b"}}, Renewing::succeeds, HttpTransport::Response{401, "b"}, 2},
+        {"401, renewal refused", {{401, "a"}}, Renewing::invalidToken, std::string("401 invalid_token: Token expired"),
+         1},
+        {"401, no renewal yet", {{401, "a"}}, Renewing::unbuilt, std::string("This Mac is not signed in to Tarvo."), 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeService fresh;
+        CapturedPlainLog lines;
+        for (const auto& [status, body] : c.answers) fresh.queue("PUT", "/v1/mode", status, body);
+        auto brain = client(c.renewal, fresh.baseURL());
+        EXPECT_EQ(outcome(brain->send("PUT", "/v1/mode", "{}", "application/json", {})), c.outcome);
+        EXPECT_EQ(fresh.requests().size(), c.requests);
+        EXPECT_TRUE(lines.lines().empty());
+    }
+}
+
+TEST_F(ClientTest, StampsTheSixHeadersInOrderAndLetsSendsOwnHeadersWin) {
+    RawHttpCapture raw;
+    auto brain = client(Renewing::unbuilt, raw.baseURL());
+    const std::string host = "Host: " + raw.baseURL().substr(7);
+
+    tarvo::runUntilDone(loop, brain->post<BrainClient::EmptyResponse>("/v1/relay/heartbeat",
+                                                                      Json{{"b", 1}, {"a", "x"}}));
+    tarvo::runUntilDone(loop, brain->get<BrainClient::EmptyResponse>("/v1/relay/jobs"));
+    tarvo::runUntilDone(loop, brain->send("POST", "/v1/events", "xyz", std::nullopt,
+                                          {{"X-Tarvo-Version", "9.9"}, {"x-extra", "1"}}));
+
+    auto captured = raw.captured();
+    ASSERT_EQ(captured.size(), 3u);
+    EXPECT_EQ(captured[0].lines, (std::vector<std::string>{
+                                     "POST /v1/relay/heartbeat HTTP/1.1",
+                                     host,
+                                     "Accept: */*",
+                                     "content-type: application/json",
+                                     "authorization: Bearer access-1",
+                                     "x-tarvo-device: device-9",
+                                     "x-tarvo-platform: macos",
+                                     "x-tarvo-build: 1234",
+                                     "x-tarvo-version: 1.2.3",
+                                     "Content-Length: 15",
+                                 }));
+    EXPECT_EQ(captured[0].body, R"({"b":1,"a":"x"})");
+    EXPECT_EQ(captured[1].lines, (std::vector<std::string>{
+                                     "GET /v1/relay/jobs HTTP/1.1",
+                                     host,
+                                     "Accept: */*",
+                                     "content-type: application/json",
+                                     "authorization: Bearer access-1",
+                                     "x-tarvo-device: device-9",
+                                     "x-tarvo-platform: macos",
+                                     "x-tarvo-build: 1234",
+                                     "x-tarvo-version: 1.2.3",
+                                 }));
+    EXPECT_EQ(captured[1].body, "");
+    EXPECT_EQ(captured[2].lines, (std::vector<std::string>{
+                                     "POST /v1/events HTTP/1.1",
+                                     host,
+                                     "Accept: */*",
+                                     "authorization: Bearer access-1",
+                                     "x-tarvo-device: device-9",
+                                     "x-tarvo-platform: macos",
+                                     "x-tarvo-build: 1234",
+                                     "x-tarvo-version: 9.9",
+                                     "x-extra: 1",
+                                     "Content-Length: 3",
+                                 }));
+    EXPECT_EQ(captured[2].body, "xyz");
+}
+
+TEST_F(ClientTest, JoinsThePathToTheBaseURLWithOneSlash) {
+    struct Case {
+        std::string basePath;
+        std::string path;
+        std::string target;
+    };
+    const Case cases[] = {
+        {"", "/v1/relay/heartbeat", "/v1/relay/heartbeat"},
+        {"", "v1/relay/heartbeat", "/v1/relay/heartbeat"},
+        {"/", "/v1/relay/heartbeat", "/v1/relay/heartbeat"},
+        {"/api", "/v1/relay/heartbeat", "/api/v1/relay/heartbeat"},
+        {"/api", "v1/relay/heartbeat", "/api/v1/relay/heartbeat"},
+        {"/api/", "/v1/relay/heartbeat", "/api/v1/relay/heartbeat"},
+        {"/api", "//v1/x", "/api//v1/x"},
+        {"", "/v1/files/a b%?c#d", "/v1/files/a%20b%25%3Fc%23d"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.basePath + " + " + c.path);
+        FakeService fresh;
+        auto brain = client(Renewing::unbuilt, fresh.baseURL() + c.basePath);
+        tarvo::runUntilDone(loop, brain->send("GET", c.path, std::nullopt, std::nullopt, {}));
+        auto requests = fresh.requests();
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].path, c.target);
+    }
+}
+
+TEST_F(ClientTest, AHeldRequestDoesNotHoldUpAnother) {
+    auto gate = std::make_shared<Gate>();
+    service.answer("GET", "/v1/operator/next", ScriptedAnswer{.body = R"({"text":"step"})", .gate = gate});
+    service.answerJson("POST", "/v1/relay/heartbeat", 200, Json{{"text", "beat"}});
+    auto brain = client();
+
+    std::optional<std::string> held;
+    auto poll = [](std::shared_ptr<BrainClient> brain, std::optional<std::string>* held) -> Task<void> {
+        *held = (co_await brain->get<Greeting>("/v1/operator/next")).text;
+    };
+    tarvo::spawn(poll(brain, &held));
+
+    EXPECT_EQ(tarvo::runUntilDone(loop, brain->post<Greeting>("/v1/relay/heartbeat", Json::object())).text, "beat");
+    EXPECT_FALSE(held.has_value());
+
+    gate->open();
+    while (!held) loop.runOnce();
+    EXPECT_EQ(*held, "step");
+}
+
+TEST_F(ClientTest, ATransportFailureCarriesCurlsOwnText) {
+    RefusingPort closed;
+    auto failure = outcome(client(Renewing::unbuilt, closed.baseURL())->get<Greeting>("/v1/thing"));
+    EXPECT_EQ(describe(failure).rfind("Could not reach Tarvo: Couldn't connect to server: Failed to connect to "
+                                      "127.0.0.1 port " + std::to_string(closed.port()),
+                                      0),
+              0u)
+        << describe(failure);
+}
+
+TEST_F(ClientTest, WithoutCredentialsNothingIsSent) {
+    auto brain = std::make_shared<BrainClient>(service.baseURL(), identity, std::nullopt,
+                                               std::make_shared<tarvo::CurlHttpTransport>());
+    const std::string notSignedIn = "This Mac is not signed in to Tarvo.";
+    EXPECT_EQ(describe(outcome(brain->get<Greeting>("/v1/thing"))), notSignedIn);
+    EXPECT_EQ(describe(outcome(brain->post<BrainClient::EmptyResponse>("/v1/thing", Json::object()))), notSignedIn);
+    auto sent = outcome(brain->send("POST", "/v1/thing", "x", "text/plain", {}));
+    EXPECT_EQ(std::get<std::string>(sent), notSignedIn);
+    EXPECT_TRUE(service.requests().empty());
+}
+
+TEST_F(ClientTest, ABodyThatCannotBeWrittenFailsAsItselfAndSendsNothing) {
+    EXPECT_THROW(tarvo::runUntilDone(loop, client()->post<BrainClient::EmptyResponse>("/v1/thing",
+                                                                                     Json{{"text", "\xff"}})),
+                 Json::type_error);
+    EXPECT_TRUE(service.requests().empty());
+}
