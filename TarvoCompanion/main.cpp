@@ -1,12 +1,20 @@
-#include <chrono>
+#include <memory>
+#include <string>
 
+#include "Platform/LinuxComputerName.h"
 #include "TarvoBase/PlainLog.h"
 #include "TarvoBase/RunLoop.h"
+#include "TarvoCore/CompanionVersion.h"
 
 int main() {
+    using tarvo::CompanionVersion;
+    CompanionVersion::useComputerName(std::make_shared<tarvo::LinuxComputerName>());
+
     tarvo::RunLoop loop;
     loop.post([&loop] {
-        tarvo::PlainLog::write("tarvo: companion started; its main loop is running");
+        tarvo::PlainLog::write(std::string("tarvo: companion ") + CompanionVersion::version + " (" +
+                               std::to_string(CompanionVersion::build) + ") started on " +
+                               CompanionVersion::deviceName());
         loop.stop();
     });
     loop.run();

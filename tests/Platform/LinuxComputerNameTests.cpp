@@ -1,0 +1,36 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
+
+#include "Platform/LinuxComputerName.h"
+
+namespace fs = std::filesystem;
+
+TEST(LinuxComputerName, PrettyNameFromMachineInfoElseTheHostName) {
+    const fs::path folder = fs::temp_directory_path() / ("tarvo-name-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    const fs::path info = folder / "machine-info";
+    char host[256] = {};
+    ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+
+    struct Case {
+        const char* contents;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"PRETTY_HOSTNAME=Workbench\n", "Workbench"},
+        {"CHASSIS=laptop\nPRETTY_HOSTNAME=\"Ada's \\\"big\\\" laptop\"\n", "Ada's \"big\" laptop"},
+        {"PRETTY_HOSTNAME='Single quoted'\n", "Single quoted"},
+        {"PRETTY_HOSTNAME=\n", host},
+        {"CHASSIS=desktop\n", host},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(info) << c.contents;
+        EXPECT_EQ(tarvo::LinuxComputerName(info).current(), c.expected) << c.contents;
+    }
+    EXPECT_EQ(tarvo::LinuxComputerName(folder / "missing").current(), std::string(host));
+    fs::remove_all(folder);
+}
