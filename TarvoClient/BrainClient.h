@@ -48,9 +48,26 @@ public:
     BrainClient(const BrainClient&) = delete;
     BrainClient& operator=(const BrainClient&) = delete;
 
-    // Leaves renewed (or already newer) credentials stored and returns them, or throws.
-    // `after` is the access token that a refused request carried.
-    virtual Task<Credentials> refresh(std::optional<std::string> after);
+    // The stored access token; none when not signed in. No network.
+    std::optional<std::string> currentAccessToken() const;
+
+    // The stored access token while it has more than a minute left, else a renewed one.
+    Task<std::string> usableAccessToken();
+
+    // Renews the current pair whatever its expiry and answers the new access token.
+    Task<std::string> renew();
+
+    // Leaves renewed (or already newer) credentials stored and returns them, or throws; a
+    // failure keeps the old pair. `after` is the access token that a refused request carried.
+    // Every caller arriving while a renewal runs shares it, so the service's rotating refresh
+    // token is spent once.
+    Task<Credentials> refresh(std::optional<std::string> after);
+
+    // One refresh request; `onTokens` hears the new pair before it is returned. The device id
+    // is not sent: it is carried over into the renewed credentials.
+    static Task<Credentials> exchange(std::string refreshToken, std::string deviceId,
+                                      std::shared_ptr<HttpTransport> session, std::string baseURL,
+                                      ClientIdentity identity, TokensCallback onTokens);
 
     // `A` is decoded from a 2xx answer with `A::fromJson(const Json&)`, which throws on a missing
     // or mistyped member. `retrying` is for the pipeline's own retry: callers pass false.
@@ -69,13 +86,6 @@ public:
     Task<HttpTransport::Response> send(std::string method, std::string path, std::optional<std::string> body,
                                        std::optional<std::string> contentType, HttpTransport::Headers headers,
                                        bool retrying = false);
-
-protected:
-    // Changed only by token renewal.
-    std::optional<Credentials> credentials_;
-    // The renewal in flight, shared by every request refused while it runs.
-    struct Renewal;
-    std::shared_ptr<Renewal> refreshInFlight_;
 
 private:
     struct Formed {
@@ -100,6 +110,18 @@ private:
 
     template <class A>
     static A decode(const std::string& body);
+
+    struct Renewal;
+    static Task<Credentials> refreshAs(std::shared_ptr<BrainClient> self, std::optional<std::string> after);
+    static Task<void> runRenewal(std::shared_ptr<BrainClient> self, std::shared_ptr<Renewal> renewal,
+                                 Credentials renewing);
+    static Task<std::string> usableAccessTokenAs(std::shared_ptr<BrainClient> self);
+    static Task<std::string> renewAs(std::shared_ptr<BrainClient> self);
+
+    // Changed only by token renewal.
+    std::optional<Credentials> credentials_;
+    // The renewal in flight, shared by every caller that needs one while it runs.
+    std::shared_ptr<Renewal> refreshInFlight_;
 
     const std::string baseURL_;
     const ClientIdentity identity_;

@@ -48,7 +48,7 @@ FakeService::FakeService() : server_(std::make_unique<httplib::Server>()) {
         {
             std::lock_guard lock(mutex_);
             requests_.push_back(recorded);
-            answer = take(request.method, request.target);
+            answer = take(recorded);
         }
         if (answer.delay.count() > 0) std::this_thread::sleep_for(answer.delay);
         if (answer.gate) answer.gate->waitOpen(gateSafetyLimit);
@@ -97,6 +97,11 @@ void FakeService::answerJson(const std::string& method, const std::string& path,
                                         .headers = {{"Content-Type", "application/json"}}});
 }
 
+void FakeService::answerBy(const std::string& method, const std::string& path, Responder responder) {
+    std::lock_guard lock(mutex_);
+    scripts_[{method, path}].responder = std::move(responder);
+}
+
 void FakeService::queue(const std::string& method, const std::string& path, ScriptedAnswer answer) {
     std::lock_guard lock(mutex_);
     if (answer.gate) gates_.push_back(answer.gate);
@@ -120,13 +125,18 @@ std::vector<RecordedRequest> FakeService::requests(const std::string& method, co
     return matching;
 }
 
-ScriptedAnswer FakeService::take(const std::string& method, const std::string& path) {
-    auto script = scripts_.find({method, path});
+ScriptedAnswer FakeService::take(const RecordedRequest& request) {
+    auto script = scripts_.find({request.method, request.path});
     if (script == scripts_.end()) return ScriptedAnswer{.status = 404};
     if (!script->second.queued.empty()) {
         ScriptedAnswer next = std::move(script->second.queued.front());
         script->second.queued.pop_front();
         return next;
+    }
+    if (script->second.responder) {
+        ScriptedAnswer chosen = script->second.responder(request);
+        if (chosen.gate) gates_.push_back(chosen.gate);
+        return chosen;
     }
     if (script->second.standing) return *script->second.standing;
     return ScriptedAnswer{.status = 404};

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -76,6 +77,11 @@ public:
     void answer(const std::string& method, const std::string& path, int status, std::string body = "");
     void answerJson(const std::string& method, const std::string& path, int status, const Json& body);
 
+    // The standing answer chosen by looking at the request, such as its token. Called on the
+    // service's threads, one request at a time.
+    using Responder = std::function<ScriptedAnswer(const RecordedRequest&)>;
+    void answerBy(const std::string& method, const std::string& path, Responder responder);
+
     // Answered once each, in the order queued, before the standing answer.
     void queue(const std::string& method, const std::string& path, ScriptedAnswer answer);
     void queue(const std::string& method, const std::string& path, int status, std::string body = "");
@@ -87,10 +93,11 @@ private:
     struct Script {
         std::deque<ScriptedAnswer> queued;
         std::optional<ScriptedAnswer> standing;
+        Responder responder;
     };
     using Key = std::pair<std::string, std::string>;
 
-    ScriptedAnswer take(const std::string& method, const std::string& path);
+    ScriptedAnswer take(const RecordedRequest& request);
 
     mutable std::mutex mutex_;
     std::map<Key, Script> scripts_;

@@ -41,40 +41,34 @@ struct Greeting {
 const ClientIdentity identity{"macos", 1234, "1.2.3", "Test Mac", std::nullopt};
 const Credentials signedIn{"access-1", "refresh-1", "device-9"};
 
-enum class Renewing { unbuilt, succeeds, invalidToken };
+// How the service answers this Mac's refresh request.
+enum class Renewing { unasked, succeeds, invalidToken, unavailable };
 
-// Renewal as the token side will do it: store a new pair, or fail.
-class RenewingClient : public BrainClient {
-public:
-    RenewingClient(std::string baseURL, Renewing renewal)
-        : BrainClient(std::move(baseURL), identity, signedIn, std::make_shared<tarvo::CurlHttpTransport>()),
-          renewal_(renewal) {}
-
-    Task<Credentials> refresh(std::optional<std::string> after) override {
-        renewedAfter.push_back(after);
-        if (renewal_ == Renewing::invalidToken) throw Failure::http(401, "invalid_token", "Token expired");
-        credentials_ = Credentials{"access-2", "refresh-2", credentials_->deviceId};
-        co_return *credentials_;
+void scriptRenewal(FakeService& service, Renewing renewal) {
+    const std::string path = "/v1/auth/refresh";
+    switch (renewal) {
+    case Renewing::unasked:
+        break;
+    case Renewing::succeeds:
+        service.answerJson("POST", path, 200, Json{{"accessToken", "access-2"}, {"refreshToken", "refresh-2"}});
+        break;
+    case Renewing::invalidToken:
+        service.answer("POST", path, 401, R"({"code":"invalid_token","message":"Token expired"})");
+        break;
+    case Renewing::unavailable:
+        service.answer("POST", path, 503);
+        break;
     }
-
-    std::vector<std::optional<std::string>> renewedAfter;
-
-private:
-    Renewing renewal_;
-};
+}
 
 struct ClientTest : ::testing::Test {
     RunLoop loop;
     FakeService service;
     CapturedPlainLog log;
 
-    std::shared_ptr<BrainClient> client(Renewing renewal = Renewing::unbuilt, std::optional<std::string> baseURL = {}) {
-        std::string base = baseURL.value_or(service.baseURL());
-        if (renewal == Renewing::unbuilt) {
-            return std::make_shared<BrainClient>(base, identity, signedIn,
-                                                 std::make_shared<tarvo::CurlHttpTransport>());
-        }
-        return std::make_shared<RenewingClient>(base, renewal);
+    std::shared_ptr<BrainClient> client(std::optional<std::string> baseURL = {}) {
+        return std::make_shared<BrainClient>(baseURL.value_or(service.baseURL()), identity, signedIn,
+                                             std::make_shared<tarvo::CurlHttpTransport>());
     }
 
     // The value, or the failure's description.
@@ -116,51 +110,55 @@ TEST_F(ClientTest, JudgesEveryKindOfAnswer) {
     };
     const std::string refused = "The request was refused.";
     const Case cases[] = {
-        {"200 decoded", {{200, R"({"text":"hi","extra":1})"}}, Renewing::unbuilt, false, "greeting hi", 1, {}},
-        {"200 missing member", {{200, "{}"}}, Renewing::unbuilt, false,
+        {"200 decoded", {{200, R"({"text":"hi","extra":1})"}}, Renewing::unasked, false, "greeting hi", 1, {}},
+        {"200 missing member", {{200, "{}"}}, Renewing::unasked, false,
          "Tarvo sent something unexpected: [json.exception.out_of_range.403] key 'text' not found", 1, {}},
-        {"200 wrong type", {{200, R"({"text":5})"}}, Renewing::unbuilt, false,
+        {"200 wrong type", {{200, R"({"text":5})"}}, Renewing::unasked, false,
          "Tarvo sent something unexpected: [json.exception.type_error.302] type must be string, but is number", 1,
          {}},
-        {"204 empty answer", {{204, ""}}, Renewing::unbuilt, true, "empty", 1, {}},
-        {"200 non-JSON empty answer", {{200, "<html>"}}, Renewing::unbuilt, true, "empty", 1, {}},
-        {"204 decoded", {{204, ""}}, Renewing::unbuilt, false,
+        {"204 empty answer", {{204, ""}}, Renewing::unasked, true, "empty", 1, {}},
+        {"200 non-JSON empty answer", {{200, "<html>"}}, Renewing::unasked, true, "empty", 1, {}},
+        {"204 decoded", {{204, ""}}, Renewing::unasked, false,
          "Tarvo sent something unexpected: [json.exception.parse_error.101] parse error at line 1, column 1: "
          "syntax error while parsing value - unexpected end of input; expected '[', '{', or a literal",
          1, {}},
-        {"401 then 200", {{401, ""}, {200, R"({"text":"again"})"}}, Renewing::succeeds, false, "greeting again", 2, {}},
+        {"401 then 200", {{401, ""}, {200, R"({"text":"again"})"}}, Renewing::succeeds, false, "greeting again", 2,
+         {}},
         {"401 twice", {{401, ""}, {401, R"({"code":"expired","message":"Token expired"})"}}, Renewing::succeeds, false,
          "401 expired: Token expired", 2, {renewalLine("401 expired: Token expired (session gone: false)")}},
         {"401 then 500", {{401, ""}, {500, ""}}, Renewing::succeeds, false, "500 error: " + refused, 2,
          {renewalLine("500 error: The request was refused. (session gone: false)")}},
         {"401, renewal refused", {{401, ""}}, Renewing::invalidToken, false, "401 invalid_token: Token expired", 1,
          {renewalLine("401 invalid_token: Token expired (session gone: true)")}},
-        {"401, no renewal yet", {{401, ""}}, Renewing::unbuilt, true, "This Mac is not signed in to Tarvo.", 1,
-         {renewalLine("This Mac is not signed in to Tarvo. (session gone: true)")}},
-        {"403 problem body", {{403, R"({"code":"forbidden","message":"Not allowed"})"}}, Renewing::unbuilt, false,
+        {"401, renewal unavailable", {{401, ""}}, Renewing::unavailable, true,
+         "503 unavailable: Tarvo could not renew this Mac's sign-in.", 1,
+         {renewalLine("503 unavailable: Tarvo could not renew this Mac's sign-in. (session gone: false)")}},
+        {"403 problem body", {{403, R"({"code":"forbidden","message":"Not allowed"})"}}, Renewing::unasked, false,
          "403 forbidden: Not allowed", 1, {}},
-        {"403 no body", {{403, ""}}, Renewing::unbuilt, true, "403 error: " + refused, 1, {}},
-        {"500 error only", {{500, R"({"error":"boom"})"}}, Renewing::unbuilt, false, "500 boom: " + refused, 1, {}},
-        {"500 all three", {{500, R"({"error":"e","code":"c","message":"m"})"}}, Renewing::unbuilt, false, "500 c: m", 1,
+        {"403 no body", {{403, ""}}, Renewing::unasked, true, "403 error: " + refused, 1, {}},
+        {"500 error only", {{500, R"({"error":"boom"})"}}, Renewing::unasked, false, "500 boom: " + refused, 1, {}},
+        {"500 all three", {{500, R"({"error":"e","code":"c","message":"m"})"}}, Renewing::unasked, false, "500 c: m", 1,
          {}},
-        {"500 null code", {{500, R"({"code":null,"error":"e","message":"m"})"}}, Renewing::unbuilt, false, "500 e: m",
+        {"500 null code", {{500, R"({"code":null,"error":"e","message":"m"})"}}, Renewing::unasked, false, "500 e: m",
          1, {}},
-        {"500 numeric code", {{500, R"({"code":42,"message":"m"})"}}, Renewing::unbuilt, false, "500 error: " + refused,
+        {"500 numeric code", {{500, R"({"code":42,"message":"m"})"}}, Renewing::unasked, false, "500 error: " + refused,
          1, {}},
-        {"500 not JSON", {{500, "boom"}}, Renewing::unbuilt, false, "500 error: " + refused, 1, {}},
-        {"500 JSON array", {{500, R"(["code"])"}}, Renewing::unbuilt, false, "500 error: " + refused, 1, {}},
-        {"429", {{429, R"({"code":"slow_down"})"}}, Renewing::unbuilt, false, "429 slow_down: " + refused, 1, {}},
+        {"500 not JSON", {{500, "boom"}}, Renewing::unasked, false, "500 error: " + refused, 1, {}},
+        {"500 JSON array", {{500, R"(["code"])"}}, Renewing::unasked, false, "500 error: " + refused, 1, {}},
+        {"429", {{429, R"({"code":"slow_down"})"}}, Renewing::unasked, false, "429 slow_down: " + refused, 1, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeService fresh;
         CapturedPlainLog lines;
         for (const auto& [status, body] : c.answers) fresh.queue("GET", "/v1/thing", status, body);
-        auto brain = client(c.renewal, fresh.baseURL());
+        scriptRenewal(fresh, c.renewal);
+        auto brain = client(fresh.baseURL());
         std::string described = c.empty ? describe(outcome(brain->get<BrainClient::EmptyResponse>("/v1/thing")))
                                       : describe(outcome(brain->get<Greeting>("/v1/thing")));
         EXPECT_EQ(described, c.outcome);
-        EXPECT_EQ(fresh.requests().size(), c.requests);
+        EXPECT_EQ(fresh.requests("GET", "/v1/thing").size(), c.requests);
+        EXPECT_EQ(fresh.requests("POST", "/v1/auth/refresh").size(), c.renewal == Renewing::unasked ? 0u : 1u);
         EXPECT_EQ(lines.lines(), c.log);
     }
 }
@@ -175,12 +173,14 @@ TEST_F(ClientTest, RedirectIsARefusalNotFollowed) {
 TEST_F(ClientTest, RenewsOnceAndRetriesWithTheRenewedToken) {
     service.queue("POST", "/v1/thing", 401, R"({"code":"expired"})");
     service.queue("POST", "/v1/thing", 200, R"({"text":"ok"})");
-    auto brain = std::make_shared<RenewingClient>(service.baseURL(), Renewing::succeeds);
+    scriptRenewal(service, Renewing::succeeds);
+    auto brain = client();
 
     EXPECT_EQ(describe(outcome(brain->post<Greeting>("/v1/thing", Json{{"n", 1}}))), "greeting ok");
 
-    EXPECT_EQ(brain->renewedAfter, std::vector<std::optional<std::string>>{"access-1"});
-    auto requests = service.requests();
+    EXPECT_EQ(service.requests("POST", "/v1/auth/refresh").size(), 1u);
+    EXPECT_EQ(brain->currentAccessToken(), "access-2");
+    auto requests = service.requests("POST", "/v1/thing");
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].header("authorization"), "Bearer access-1");
     EXPECT_EQ(requests[1].header("authorization"), "Bearer access-2");
@@ -197,29 +197,31 @@ TEST_F(ClientTest, SendHandsBackEveryStatusUnjudged) {
         std::size_t requests;
     };
     const Case cases[] = {
-        {"200", {{200, "raw \x01 bytes"}}, Renewing::unbuilt, HttpTransport::Response{200, "raw \x01 bytes"}, 1},
-        {"404", {{404, "nope"}}, Renewing::unbuilt, HttpTransport::Response{404, "nope"}, 1},
+        {"200", {{200, "raw \x01 bytes"}}, Renewing::unasked, HttpTransport::Response{200, "raw \x01 bytes"}, 1},
+        {"404", {{404, "nope"}}, Renewing::unasked, HttpTransport::Response{404, "nope"}, 1},
         {"401 then 200", {{401, "a"}, {200, "b"}}, Renewing::succeeds, HttpTransport::Response{200, "b"}, 2},
         {"401 twice", {{401, "a"}, {401, "b"}}, Renewing::succeeds, HttpTransport::Response{401, "b"}, 2},
         {"401, renewal refused", {{401, "a"}}, Renewing::invalidToken, std::string("401 invalid_token: Token expired"),
          1},
-        {"401, no renewal yet", {{401, "a"}}, Renewing::unbuilt, std::string("This Mac is not signed in to Tarvo."), 1},
+        {"401, renewal unavailable", {{401, "a"}}, Renewing::unavailable,
+         std::string("503 unavailable: Tarvo could not renew this Mac's sign-in."), 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeService fresh;
         CapturedPlainLog lines;
         for (const auto& [status, body] : c.answers) fresh.queue("PUT", "/v1/mode", status, body);
-        auto brain = client(c.renewal, fresh.baseURL());
+        scriptRenewal(fresh, c.renewal);
+        auto brain = client(fresh.baseURL());
         EXPECT_EQ(outcome(brain->send("PUT", "/v1/mode", "{}", "application/json", {})), c.outcome);
-        EXPECT_EQ(fresh.requests().size(), c.requests);
+        EXPECT_EQ(fresh.requests("PUT", "/v1/mode").size(), c.requests);
         EXPECT_TRUE(lines.lines().empty());
     }
 }
 
 TEST_F(ClientTest, StampsTheSixHeadersInOrderAndLetsSendsOwnHeadersWin) {
     RawHttpCapture raw;
-    auto brain = client(Renewing::unbuilt, raw.baseURL());
+    auto brain = client(raw.baseURL());
     const std::string host = "Host: " + raw.baseURL().substr(7);
 
     tarvo::runUntilDone(loop, brain->post<BrainClient::EmptyResponse>("/v1/relay/heartbeat",
@@ -289,7 +291,7 @@ TEST_F(ClientTest, JoinsThePathToTheBaseURLWithOneSlash) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.basePath + " + " + c.path);
         FakeService fresh;
-        auto brain = client(Renewing::unbuilt, fresh.baseURL() + c.basePath);
+        auto brain = client(fresh.baseURL() + c.basePath);
         tarvo::runUntilDone(loop, brain->send("GET", c.path, std::nullopt, std::nullopt, {}));
         auto requests = fresh.requests();
         ASSERT_EQ(requests.size(), 1u);
@@ -319,7 +321,7 @@ TEST_F(ClientTest, AHeldRequestDoesNotHoldUpAnother) {
 
 TEST_F(ClientTest, ATransportFailureCarriesCurlsOwnText) {
     RefusingPort closed;
-    auto failure = outcome(client(Renewing::unbuilt, closed.baseURL())->get<Greeting>("/v1/thing"));
+    auto failure = outcome(client(closed.baseURL())->get<Greeting>("/v1/thing"));
     EXPECT_EQ(describe(failure).rfind("Could not reach Tarvo: Couldn't connect to server: Failed to connect to "
                                       "127.0.0.1 port " + std::to_string(closed.port()),
                                       0),

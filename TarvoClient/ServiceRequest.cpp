@@ -1,0 +1,85 @@
+#include "TarvoClient/ServiceRequest.h"
+
+#include <cctype>
+#include <utility>
+
+#include "TarvoBase/OnWorker.h"
+
+namespace tarvo {
+namespace {
+
+bool sameHeaderName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Path text goes into the URL as written; only bytes a path may not hold are escaped.
+std::string escapedPath(const std::string& path) {
+    static const std::string allowed = "-._~!$&'()*+,;=:@/";
+    static const char digits[] = "0123456789ABCDEF";
+    std::string escaped;
+    for (unsigned char byte : path) {
+        if (std::isalnum(byte) || allowed.find(static_cast<char>(byte)) != std::string::npos) {
+            escaped.push_back(static_cast<char>(byte));
+        } else {
+            escaped.push_back('%');
+            escaped.push_back(digits[byte >> 4]);
+            escaped.push_back(digits[byte & 0x0F]);
+        }
+    }
+    return escaped;
+}
+
+} // namespace
+
+std::string ServiceRequest::url(const std::string& baseURL, const std::string& path) {
+    std::string relative = !path.empty() && path.front() == '/' ? path.substr(1) : path;
+    std::string joined = baseURL;
+    if (joined.empty() || joined.back() != '/') joined.push_back('/');
+    return joined + escapedPath(relative);
+}
+
+void ServiceRequest::setHeader(HttpTransport::Headers& headers, const std::string& name, const std::string& value) {
+    for (auto& header : headers) {
+        if (sameHeaderName(header.first, name)) {
+            header.second = value;
+            return;
+        }
+    }
+    headers.emplace_back(name, value);
+}
+
+void ServiceRequest::identify(HttpTransport::Headers& headers, const ClientIdentity& identity) {
+    setHeader(headers, "x-tarvo-platform", identity.platform);
+    setHeader(headers, "x-tarvo-build", std::to_string(identity.build));
+    setHeader(headers, "x-tarvo-version", identity.version);
+}
+
+HttpTransport::Request ServiceRequest::identifiedPost(const std::string& baseURL, const std::string& path,
+                                                      const ClientIdentity& identity, std::string body) {
+    HttpTransport::Request request;
+    request.method = "POST";
+    request.url = url(baseURL, path);
+    request.timeout = std::chrono::seconds(60);
+    setHeader(request.headers, "content-type", "application/json");
+    identify(request.headers, identity);
+    request.body = std::move(body);
+    return request;
+}
+
+Task<HttpTransport::Response> ServiceRequest::perform(std::shared_ptr<HttpTransport> session,
+                                                      HttpTransport::Request request) {
+    // The worker borrows the request from this frame, which outlives the transfer, rather than
+    // copying a body that may be large. (Capturing non-trivial values in a lambda written inside
+    // a co_await expression also miscompiles with GCC 12.)
+    HttpTransport* transport = session.get();
+    const HttpTransport::Request* exchanged = &request;
+    co_return co_await onWorker([transport, exchanged] { return transport->perform(*exchanged); });
+}
+
+} // namespace tarvo
