@@ -1,11 +1,15 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "TarvoBase/Json.h"
 #include "TarvoBase/Task.h"
@@ -13,6 +17,11 @@
 #include "TarvoClient/ClientIdentity.h"
 #include "TarvoClient/HttpTransport.h"
 #include "TarvoClient/ProblemBody.h"
+
+#include "TarvoClient/AttachmentDecision.h"
+#include "TarvoClient/HeartbeatResponse.h"
+#include "TarvoClient/OutgoingAttachment.h"
+#include "TarvoClient/RelayJob.h"
 
 namespace tarvo {
 
@@ -69,6 +78,43 @@ public:
     Task<HttpTransport::Response> send(std::string method, std::string path, std::optional<std::string> body,
                                        std::optional<std::string> contentType, HttpTransport::Headers headers,
                                        bool retrying = false);
+
+    // ---- Endpoints ----
+    // Every id that goes into a request path is sent as one path segment (see `pathSegment`); an
+    // id that cannot be one fails the call as `transport` before anything is sent.
+
+    // Relay: the heartbeat, and the claim, files and report of outgoing messages.
+    struct AttachmentBytes {
+        std::string filename;
+        std::string data;
+
+        bool operator==(const AttachmentBytes&) const = default;
+    };
+
+    virtual Task<HeartbeatResponse> heartbeat(std::vector<std::string> channels,
+                                              std::optional<std::string> blockedReason, std::optional<Json> capture,
+                                              std::optional<Json> operatorCaps, std::optional<Json> device,
+                                              bool nudgeNotices, std::optional<Json> chatDb);
+    // The body `heartbeat` sends for the same arguments (note the order: `chatDb` before `device`).
+    static Json heartbeatBody(const std::vector<std::string>& channels, const std::optional<std::string>& blockedReason,
+                              const std::optional<Json>& capture, const std::optional<Json>& operatorCaps,
+                              const std::optional<Json>& chatDb, const std::optional<Json>& device, bool nudgeNotices);
+    virtual Task<std::vector<RelayJob>> claimJobs(std::int64_t limit);
+    virtual Task<AttachmentBytes> relayAttachmentBytes(std::string jobId, std::string attachmentId);
+    virtual Task<void> reportJob(std::string id, bool ok, std::optional<std::string> failureReason,
+                                 std::optional<std::string> providerMessageId);
+    // At most 300 characters, cut between whole characters.
+    static std::string fitFailureReason(std::string_view reason);
+
+    // Ingest: what the companion reads on this Mac.
+    virtual Task<std::vector<AttachmentDecision>> ingest(
+        std::string channelId, std::string externalThreadId, std::string externalMessageId, std::string direction,
+        std::string body, std::chrono::system_clock::time_point sentAt, std::optional<std::string> senderIdentifier,
+        std::optional<std::string> senderIdentifierKind, std::optional<std::string> senderDisplayName,
+        std::string threadKind, std::optional<std::string> threadTitle, bool sentViaTarvo,
+        std::vector<OutgoingAttachment> attachments);
+    virtual Task<void> uploadInboundAttachment(std::string id, std::string data);
+    // ---- End of endpoints ----
 
 protected:
     // Changed only by token renewal.

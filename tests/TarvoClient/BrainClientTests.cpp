@@ -285,6 +285,7 @@ TEST_F(ClientTest, JoinsThePathToTheBaseURLWithOneSlash) {
         {"/api/", "/v1/relay/heartbeat", "/api/v1/relay/heartbeat"},
         {"/api", "//v1/x", "/api//v1/x"},
         {"", "/v1/files/a b%?c#d", "/v1/files/a%20b%25%3Fc%23d"},
+        {"", "/v1/files/a%2Fb%2g%", "/v1/files/a%2Fb%252g%25"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.basePath + " + " + c.path);
