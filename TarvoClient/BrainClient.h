@@ -20,6 +20,7 @@
 
 #include "TarvoClient/AttachmentDecision.h"
 #include "TarvoClient/HeartbeatResponse.h"
+#include "TarvoClient/OperatorNextAnswer.h"
 #include "TarvoClient/OutgoingAttachment.h"
 #include "TarvoClient/RelayJob.h"
 
@@ -114,6 +115,23 @@ public:
         std::string threadKind, std::optional<std::string> threadTitle, bool sentViaTarvo,
         std::vector<OutgoingAttachment> attachments);
     virtual Task<void> uploadInboundAttachment(std::string id, std::string data);
+
+    // Operator: the service operating this Mac. Not overridable.
+    // `wait` is held to 0...25 seconds; "can" is left out when `can` is absent.
+    static Json nextOperatorStepBody(std::int64_t wait, const std::optional<std::string>& holding,
+                                     const std::optional<std::vector<std::string>>& can);
+    Task<OperatorNextAnswer> nextOperatorStep(std::int64_t wait, std::optional<std::string> holding,
+                                              std::optional<std::vector<std::string>> can);
+    // True only when the service answers that it accepted the result.
+    Task<bool> postOperatorResult(std::string stepId, Json result);
+    Task<void> postRunStopped(std::string runId, std::string by);
+    // Never fails: 200 when reported, the refusal's HTTP status, or 0 for any other failure.
+    Task<int> reportRunStopped(std::string runId, std::string by);
+    // These three hand back whatever status the service answered, unjudged.
+    Task<HttpTransport::Response> setPermissionMode(std::string deviceId, std::string mode);
+    Task<HttpTransport::Response> operatorFileState(std::string stepId);
+    Task<HttpTransport::Response> operatorFileChunk(std::string stepId, std::int64_t offset, std::int64_t total,
+                                                    std::string sha256, std::string bytes);
     // ---- End of endpoints ----
 
 protected:

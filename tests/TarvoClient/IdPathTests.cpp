@@ -46,6 +46,28 @@ std::vector<Endpoint> endpoints() {
          [](EndpointTest& t, std::shared_ptr<BrainClient> b, const std::string& id) {
              return t.failureOf(b->uploadInboundAttachment(id, "x"));
          }},
+        {"step result", "step id", "POST",
+         [](const std::string& s) { return "/v1/mac/operator/steps/" + s + "/result"; },
+         [](EndpointTest& t, std::shared_ptr<BrainClient> b, const std::string& id) {
+             return t.failureOf(b->postOperatorResult(id, Json::object()));
+         }},
+        {"run stopped", "run id", "POST", [](const std::string& s) { return "/v1/mac/operator/runs/" + s + "/stopped"; },
+         [](EndpointTest& t, std::shared_ptr<BrainClient> b, const std::string& id) {
+             return t.failureOf(b->postRunStopped(id, "bar"));
+         }},
+        {"permission mode", "device id", "PUT",
+         [](const std::string& s) { return "/v1/mac/devices/" + s + "/permissions/mode"; },
+         [](EndpointTest& t, std::shared_ptr<BrainClient> b, const std::string& id) {
+             return t.failureOf(b->setPermissionMode(id, "ask"));
+         }},
+        {"file state", "step id", "GET", [](const std::string& s) { return "/v1/mac/operator/steps/" + s + "/file"; },
+         [](EndpointTest& t, std::shared_ptr<BrainClient> b, const std::string& id) {
+             return t.failureOf(b->operatorFileState(id));
+         }},
+        {"file chunk", "step id", "PUT", [](const std::string& s) { return "/v1/mac/operator/steps/" + s + "/file"; },
+         [](EndpointTest& t, std::shared_ptr<BrainClient> b, const std::string& id) {
+             return t.failureOf(b->operatorFileChunk(id, 0, 1, "ab", "x"));
+         }},
     };
 }
 
