@@ -1,18 +1,29 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "TarvoBase/Json.h"
+#include "TarvoBase/JsonReader.h"
 #include "TarvoBase/Task.h"
 #include "TarvoClient/BrainClientFailure.h"
 #include "TarvoClient/ClientIdentity.h"
 #include "TarvoClient/HttpTransport.h"
 #include "TarvoClient/ProblemBody.h"
+
+#include "TarvoClient/AttachmentDecision.h"
+#include "TarvoClient/HeartbeatResponse.h"
+#include "TarvoClient/OperatorNextAnswer.h"
+#include "TarvoClient/OutgoingAttachment.h"
+#include "TarvoClient/RelayJob.h"
 
 namespace tarvo {
 
@@ -87,6 +98,60 @@ public:
                                        std::optional<std::string> contentType, HttpTransport::Headers headers,
                                        bool retrying = false);
 
+    // ---- Endpoints ----
+    // Every id that goes into a request path is sent as one path segment (see `pathSegment`); an
+    // id that cannot be one fails the call as `transport` before anything is sent.
+
+    // Relay: the heartbeat, and the claim, files and report of outgoing messages.
+    struct AttachmentBytes {
+        std::string filename;
+        std::string data;
+
+        bool operator==(const AttachmentBytes&) const = default;
+    };
+
+    virtual Task<HeartbeatResponse> heartbeat(std::vector<std::string> channels,
+                                              std::optional<std::string> blockedReason, std::optional<Json> capture,
+                                              std::optional<Json> operatorCaps, std::optional<Json> device,
+                                              bool nudgeNotices, std::optional<Json> chatDb);
+    // The body `heartbeat` sends for the same arguments (note the order: `chatDb` before `device`).
+    static Json heartbeatBody(const std::vector<std::string>& channels, const std::optional<std::string>& blockedReason,
+                              const std::optional<Json>& capture, const std::optional<Json>& operatorCaps,
+                              const std::optional<Json>& chatDb, const std::optional<Json>& device, bool nudgeNotices);
+    virtual Task<std::vector<RelayJob>> claimJobs(std::int64_t limit);
+    virtual Task<AttachmentBytes> relayAttachmentBytes(std::string jobId, std::string attachmentId);
+    virtual Task<void> reportJob(std::string id, bool ok, std::optional<std::string> failureReason,
+                                 std::optional<std::string> providerMessageId);
+    // At most 300 characters, cut between whole characters.
+    static std::string fitFailureReason(std::string_view reason);
+
+    // Ingest: what the companion reads on this Mac.
+    virtual Task<std::vector<AttachmentDecision>> ingest(
+        std::string channelId, std::string externalThreadId, std::string externalMessageId, std::string direction,
+        std::string body, std::chrono::system_clock::time_point sentAt, std::optional<std::string> senderIdentifier,
+        std::optional<std::string> senderIdentifierKind, std::optional<std::string> senderDisplayName,
+        std::string threadKind, std::optional<std::string> threadTitle, bool sentViaTarvo,
+        std::vector<OutgoingAttachment> attachments);
+    virtual Task<void> uploadInboundAttachment(std::string id, std::string data);
+
+    // Operator: the service operating this Mac. Not overridable.
+    // `wait` is held to 0...25 seconds; "can" is left out when `can` is absent.
+    static Json nextOperatorStepBody(std::int64_t wait, const std::optional<std::string>& holding,
+                                     const std::optional<std::vector<std::string>>& can);
+    Task<OperatorNextAnswer> nextOperatorStep(std::int64_t wait, std::optional<std::string> holding,
+                                              std::optional<std::vector<std::string>> can);
+    // True only when the service answers that it accepted the result.
+    Task<bool> postOperatorResult(std::string stepId, Json result);
+    Task<void> postRunStopped(std::string runId, std::string by);
+    // Never fails: 200 when reported, the refusal's HTTP status, or 0 for any other failure.
+    Task<int> reportRunStopped(std::string runId, std::string by);
+    // These three hand back whatever status the service answered, unjudged.
+    Task<HttpTransport::Response> setPermissionMode(std::string deviceId, std::string mode);
+    Task<HttpTransport::Response> operatorFileState(std::string stepId);
+    Task<HttpTransport::Response> operatorFileChunk(std::string stepId, std::int64_t offset, std::int64_t total,
+                                                    std::string sha256, std::string bytes);
+    // ---- End of endpoints ----
+
 private:
     struct Formed {
         HttpTransport::Request request;
@@ -156,8 +221,11 @@ Task<A> BrainClient::call(std::shared_ptr<BrainClient> self, std::string method,
 
 template <class A>
 A BrainClient::decode(const std::string& body) {
+    // The answer is outside input: read it with the bounded parser, never the throwing one.
+    const auto json = JsonReader::parse(body);
+    if (!json) throw Failure::decoding("the answer is not JSON");
     try {
-        return A::fromJson(Json::parse(body));
+        return A::fromJson(*json);
     } catch (const std::exception& error) {
         throw Failure::decoding(error.what());
     }

@@ -1,0 +1,13 @@
+#include "TarvoClient/FetchedAttachment.h"
+
+#include "TarvoBase/JsonReader.h"
+
+namespace tarvo {
+
+FetchedAttachment FetchedAttachment::fromJson(const Json& json, std::string path) {
+    const JsonReader reader(json, std::move(path));
+    return {reader.string("id"), reader.string("filename"), reader.string("mimeType"), reader.int64("sizeBytes"),
+            reader.string("dataBase64")};
+}
+
+} // namespace tarvo
