@@ -1,6 +1,7 @@
 #include "TarvoClient/PathSegment.h"
 
 #include "TarvoClient/BrainClientFailure.h"
+#include "TarvoClient/PercentEscape.h"
 
 namespace tarvo {
 namespace {
@@ -17,16 +18,13 @@ std::string pathSegment(std::string_view id, std::string_view what) {
         throw BrainClientFailure::transport("the " + std::string(what) + " \"" + std::string(id) +
                                             "\" cannot name a request path");
     }
-    static const char digits[] = "0123456789ABCDEF";
     std::string segment;
     segment.reserve(id.size());
     for (unsigned char byte : id) {
         if (isUnreserved(byte)) {
             segment.push_back(static_cast<char>(byte));
         } else {
-            segment.push_back('%');
-            segment.push_back(digits[byte >> 4]);
-            segment.push_back(digits[byte & 0x0F]);
+            appendPercentEscape(segment, byte);
         }
     }
     return segment;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "TarvoBase/OnWorker.h"
+#include "TarvoClient/PercentEscape.h"
 
 namespace tarvo {
 namespace {
@@ -18,7 +19,6 @@ bool sameHeaderName(const std::string& a, const std::string& b) {
     return true;
 }
 
-// Path text goes into the URL as written; only bytes a path may not hold are escaped.
 bool isEscape(const std::string& path, std::size_t at) {
     return path[at] == '%' && at + 2 < path.size() && std::isxdigit(static_cast<unsigned char>(path[at + 1])) &&
            std::isxdigit(static_cast<unsigned char>(path[at + 2]));
@@ -28,16 +28,13 @@ bool isEscape(const std::string& path, std::size_t at) {
 // already written (an id made into one segment by `pathSegment`) is kept as it is.
 std::string escapedPath(const std::string& path) {
     static const std::string allowed = "-._~!$&'()*+,;=:@/";
-    static const char digits[] = "0123456789ABCDEF";
     std::string escaped;
     for (std::size_t at = 0; at < path.size(); ++at) {
         const auto byte = static_cast<unsigned char>(path[at]);
         if (std::isalnum(byte) || allowed.find(static_cast<char>(byte)) != std::string::npos || isEscape(path, at)) {
             escaped.push_back(static_cast<char>(byte));
         } else {
-            escaped.push_back('%');
-            escaped.push_back(digits[byte >> 4]);
-            escaped.push_back(digits[byte & 0x0F]);
+            appendPercentEscape(escaped, byte);
         }
     }
     return escaped;
