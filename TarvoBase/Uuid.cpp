@@ -28,6 +28,12 @@ bool isHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
+std::uint8_t hexValue(char c) {
+    if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0');
+    if (c >= 'a' && c <= 'f') return static_cast<std::uint8_t>(c - 'a' + 10);
+    return static_cast<std::uint8_t>(c - 'A' + 10);
+}
+
 } // namespace
 
 Uuid Uuid::random() {
@@ -72,6 +78,18 @@ bool Uuid::isWellFormed(std::string_view text) {
         if (dash ? text[i] != '-' : !isHexDigit(text[i])) return false;
     }
     return true;
+}
+
+std::optional<Uuid> Uuid::parse(std::string_view text) {
+    if (!isWellFormed(text)) return std::nullopt;
+    Bytes bytes{};
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '-') continue;
+        bytes[next / 2] = static_cast<std::uint8_t>((bytes[next / 2] << 4) | hexValue(text[i]));
+        ++next;
+    }
+    return Uuid(bytes);
 }
 
 } // namespace tarvo

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,6 +28,9 @@ public:
 
     // The 8-4-4-4-12 hexadecimal form, in either letter case.
     static bool isWellFormed(std::string_view text);
+
+    // The UUID written in that form; nothing for any other text (surrounding spaces included).
+    static std::optional<Uuid> parse(std::string_view text);
 
 private:
     explicit Uuid(const Bytes& bytes) : bytes_(bytes) {}

@@ -38,3 +38,14 @@ TEST(Uuid, WellFormedText) {
         EXPECT_EQ(Uuid::isWellFormed(c.text), c.wellFormed) << c.text;
     }
 }
+
+TEST(Uuid, ParsesEitherLetterCaseToTheSameBytes) {
+    const auto lower = Uuid::parse("123e4567-e89b-12d3-a456-426614174000");
+    const auto upper = Uuid::parse("123E4567-E89B-12D3-A456-426614174000");
+    ASSERT_TRUE(lower && upper);
+    EXPECT_EQ(lower->bytes(), upper->bytes());
+    EXPECT_EQ(upper->lowercased(), "123e4567-e89b-12d3-a456-426614174000");
+    EXPECT_EQ(lower->uppercased(), "123E4567-E89B-12D3-A456-426614174000");
+    EXPECT_EQ(Uuid::parse(" 123e4567-e89b-12d3-a456-426614174000"), std::nullopt);
+    EXPECT_EQ(Uuid::parse("123e4567e89b12d3a456426614174000"), std::nullopt);
+}

@@ -1,0 +1,147 @@
+#include "TarvoBase/Text.h"
+
+#include <memory>
+#include <stdexcept>
+
+#include <unicode/brkiter.h>
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+
+namespace tarvo {
+namespace {
+
+icu::UnicodeString decoded(std::string_view text) {
+    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+}
+
+std::string encoded(const icu::UnicodeString& text) {
+    std::string out;
+    text.toUTF8String(out);
+    return out;
+}
+
+std::string encoded(const icu::UnicodeString& text, int32_t start, int32_t end) {
+    std::string out;
+    icu::UnicodeString(text, start, end - start).toUTF8String(out);
+    return out;
+}
+
+// Creating a break iterator loads rule data; one per thread is kept for reuse.
+icu::BreakIterator& characterBreaks(const icu::UnicodeString& text) {
+    thread_local std::unique_ptr<icu::BreakIterator> iterator = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::BreakIterator> made(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+        if (U_FAILURE(status) || !made) throw std::runtime_error("ICU has no character break rules");
+        return made;
+    }();
+    iterator->setText(text);
+    return *iterator;
+}
+
+// Calls `visit(start, end)` for each character until it returns false.
+template <typename Visit>
+void forEachGrapheme(const icu::UnicodeString& text, Visit visit) {
+    icu::BreakIterator& breaks = characterBreaks(text);
+    int32_t start = breaks.first();
+    for (int32_t end = breaks.next(); end != icu::BreakIterator::DONE; start = end, end = breaks.next()) {
+        if (!visit(start, end)) return;
+    }
+}
+
+bool isWhitespace(UChar32 c) { return c == 0x09 || u_charType(c) == U_SPACE_SEPARATOR; }
+
+bool isNewline(UChar32 c) { return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029; }
+
+template <typename Trimmed>
+std::string trimming(std::string_view text, Trimmed trimmed) {
+    const icu::UnicodeString unicode = decoded(text);
+    int32_t start = 0;
+    int32_t end = unicode.length();
+    while (start < end && trimmed(unicode.char32At(start))) start = unicode.moveIndex32(start, 1);
+    while (end > start) {
+        const int32_t before = unicode.moveIndex32(end, -1);
+        if (!trimmed(unicode.char32At(before))) break;
+        end = before;
+    }
+    return encoded(unicode, start, end);
+}
+
+bool isNumeric(UChar32 c) { return u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE) != U_NT_NONE; }
+
+} // namespace
+
+std::vector<std::string> Text::graphemes(std::string_view text) {
+    const icu::UnicodeString unicode = decoded(text);
+    std::vector<std::string> out;
+    forEachGrapheme(unicode, [&](int32_t start, int32_t end) {
+        out.push_back(encoded(unicode, start, end));
+        return true;
+    });
+    return out;
+}
+
+std::size_t Text::graphemeCount(std::string_view text) {
+    std::size_t count = 0;
+    forEachGrapheme(decoded(text), [&](int32_t, int32_t) {
+        ++count;
+        return true;
+    });
+    return count;
+}
+
+std::string Text::graphemePrefix(std::string_view text, std::size_t count) {
+    const icu::UnicodeString unicode = decoded(text);
+    int32_t prefixEnd = 0;
+    std::size_t taken = 0;
+    forEachGrapheme(unicode, [&](int32_t, int32_t end) {
+        if (taken == count) return false;
+        ++taken;
+        prefixEnd = end;
+        return true;
+    });
+    return encoded(unicode, 0, prefixEnd);
+}
+
+std::size_t Text::utf16Length(std::string_view text) { return static_cast<std::size_t>(decoded(text).length()); }
+
+std::string Text::utf16Prefix(std::string_view text, std::size_t units) {
+    const icu::UnicodeString unicode = decoded(text);
+    if (static_cast<std::size_t>(unicode.length()) <= units) return encoded(unicode);
+    int32_t prefixEnd = 0;
+    forEachGrapheme(unicode, [&](int32_t, int32_t end) {
+        if (static_cast<std::size_t>(end) > units) return false;
+        prefixEnd = end;
+        return true;
+    });
+    return encoded(unicode, 0, prefixEnd);
+}
+
+std::string Text::lowercased(std::string_view text) {
+    icu::UnicodeString unicode = decoded(text);
+    unicode.toLower(icu::Locale::getRoot());
+    return encoded(unicode);
+}
+
+std::string Text::trimmingWhitespace(std::string_view text) { return trimming(text, isWhitespace); }
+
+std::string Text::trimmingWhitespaceAndNewlines(std::string_view text) {
+    return trimming(text, [](UChar32 c) { return isWhitespace(c) || isNewline(c); });
+}
+
+bool Text::isNumericCharacter(std::string_view character) {
+    const icu::UnicodeString unicode = decoded(character);
+    return !unicode.isEmpty() && isNumeric(unicode.char32At(0));
+}
+
+std::string Text::numericCharacters(std::string_view text) {
+    const icu::UnicodeString unicode = decoded(text);
+    std::string out;
+    forEachGrapheme(unicode, [&](int32_t start, int32_t end) {
+        if (isNumeric(unicode.char32At(start))) out += encoded(unicode, start, end);
+        return true;
+    });
+    return out;
+}
+
+} // namespace tarvo

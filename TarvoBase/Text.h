@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvo {
+
+// Unicode rules for UTF-8 text. "Characters" are user-perceived characters (extended grapheme
+// clusters): a flag, a composed emoji or a letter with its combining marks counts once. Every
+// helper accepts any bytes: ill-formed UTF-8 reads as U+FFFD, so what comes back is always
+// well-formed UTF-8.
+class Text {
+public:
+    // The text's characters, in order.
+    static std::vector<std::string> graphemes(std::string_view text);
+    static std::size_t graphemeCount(std::string_view text);
+    // The first `count` characters (the whole text when it has no more).
+    static std::string graphemePrefix(std::string_view text, std::size_t count);
+
+    // The number of UTF-16 code units: a character outside the Basic Multilingual Plane counts two.
+    static std::size_t utf16Length(std::string_view text);
+
+    // The whole text when it has at most `units` UTF-16 code units; otherwise the longest prefix
+    // of whole characters whose UTF-16 length is at most `units`. A character is never split, so
+    // the result may be a few units short; nothing is appended.
+    static std::string utf16Prefix(std::string_view text, std::size_t units);
+
+    // Full Unicode lower-casing, the same whatever the user's language.
+    static std::string lowercased(std::string_view text);
+
+    // Trim at both ends. "White space" is the space separators (general category Zs, with U+0020
+    // and U+00A0) and the tab; "white space and newlines" adds U+000A to U+000D, U+0085, U+2028
+    // and U+2029.
+    static std::string trimmingWhitespace(std::string_view text);
+    static std::string trimmingWhitespaceAndNewlines(std::string_view text);
+
+    // A character is numeric when its first code point has a Unicode numeric type: "7", "٣",
+    // "⅚" and "五" are; "a" and "-" are not.
+    static bool isNumericCharacter(std::string_view character);
+    // The text's numeric characters, in order, all others dropped.
+    static std::string numericCharacters(std::string_view text);
+};
+
+} // namespace tarvo

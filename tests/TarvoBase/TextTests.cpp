@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include "TarvoBase/Text.h"
+
+using tarvo::Text;
+
+namespace {
+
+// U+1F1EB U+1F1F7: one flag, four UTF-16 units.
+const std::string flag = "\xF0\x9F\x87\xAB\xF0\x9F\x87\xB7";
+// A family emoji: man, ZWJ, woman, ZWJ, girl; one character, eight UTF-16 units.
+const std::string family = "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7";
+// "e" followed by a combining acute accent: one character, two units.
+const std::string accented = "e\xCC\x81";
+
+} // namespace
+
+TEST(Text, Utf16PrefixKeepsWholeCharacters) {
+    struct Case {
+        std::string text;
+        std::size_t units;
+        std::string prefix;
+    };
+    for (const auto& c : std::initializer_list<Case>{
+             {"abcdef", 5, "abcde"},
+             {"abcd" + flag, 5, "abcd"},
+             {"abc", 5, "abc"},
+             {"abcd" + flag, 8, "abcd" + flag},
+             {"ab" + family + "c", 9, "ab"},
+             {"ab" + family + "c", 10, "ab" + family},
+             {"abcd" + accented, 5, "abcd"},
+             {"abc" + accented + "x", 5, "abc" + accented},
+             {"\xF0\x9F\x98\x80" "a", 1, ""},
+             {"abc", 0, ""},
+         }) {
+        EXPECT_EQ(Text::utf16Prefix(c.text, c.units), c.prefix) << c.text << " / " << c.units;
+    }
+}
+
+TEST(Text, CountsUtf16UnitsAndCharacters) {
+    EXPECT_EQ(Text::utf16Length(""), 0u);
+    EXPECT_EQ(Text::utf16Length("abc"), 3u);
+    EXPECT_EQ(Text::utf16Length("\xC3\xA9"), 1u);
+    EXPECT_EQ(Text::utf16Length(flag), 4u);
+    EXPECT_EQ(Text::utf16Length(family), 8u);
+
+    EXPECT_EQ(Text::graphemes("a" + flag + accented + family),
+              (std::vector<std::string>{"a", flag, accented, family}));
+    EXPECT_EQ(Text::graphemeCount("a" + flag + accented + family), 4u);
+    EXPECT_EQ(Text::graphemePrefix("a" + flag + accented + family, 3), "a" + flag + accented);
+    EXPECT_EQ(Text::graphemePrefix("ab", 5), "ab");
+}
+
+TEST(Text, IllFormedUtf8ReadsAsReplacementCharacters) {
+    const std::string broken = "ab\xFF\xC3" "cd";
+    const std::string replacement = "\xEF\xBF\xBD";
+    EXPECT_EQ(Text::utf16Length(broken), 6u);
+    EXPECT_EQ(Text::utf16Prefix(broken, 3), "ab" + replacement);
+    EXPECT_EQ(Text::utf16Prefix(broken, 10), "ab" + replacement + replacement + "cd");
+    EXPECT_EQ(Text::graphemeCount(broken), 6u);
+    EXPECT_EQ(Text::lowercased("\xC3"), replacement);
+    EXPECT_EQ(Text::trimmingWhitespace(" \xFF "), replacement);
+    EXPECT_EQ(Text::numericCharacters("1\xFF" "2"), "12");
+}
+
+TEST(Text, TrimmingWhiteSpaceAndTrimmingNewlinesDiffer) {
+    const std::string nbsp = "\xC2\xA0";
+    const std::string ideographicSpace = "\xE3\x80\x80";
+    const std::string lineSeparator = "\xE2\x80\xA8";
+    const std::string nextLine = "\xC2\x85";
+    struct Case {
+        std::string text;
+        std::string whitespace;
+        std::string whitespaceAndNewlines;
+    };
+    for (const auto& c : std::initializer_list<Case>{
+             {"  name  ", "name", "name"},
+             {"\tname\t", "name", "name"},
+             {nbsp + "name" + ideographicSpace, "name", "name"},
+             {"\nname\r\n", "\nname\r\n", "name"},
+             {" \n name \n ", "\n name \n", "name"},
+             {lineSeparator + "name" + nextLine, lineSeparator + "name" + nextLine, "name"},
+             {"\vname\f", "\vname\f", "name"},
+             {"in side", "in side", "in side"},
+             {" \t\n ", "\n", ""},
+             {"", "", ""},
+         }) {
+        EXPECT_EQ(Text::trimmingWhitespace(c.text), c.whitespace);
+        EXPECT_EQ(Text::trimmingWhitespaceAndNewlines(c.text), c.whitespaceAndNewlines);
+    }
+}
+
+TEST(Text, LowercasesWholeUnicode) {
+    EXPECT_EQ(Text::lowercased("MacBook Pro"), "macbook pro");
+    EXPECT_EQ(Text::lowercased("\xC3\x89T\xC3\x89"), "\xC3\xA9t\xC3\xA9");        // ÉTÉ
+    EXPECT_EQ(Text::lowercased("\xD0\x9C\xD0\x98\xD0\xA0"), "\xD0\xBC\xD0\xB8\xD1\x80"); // МИР
+    EXPECT_EQ(Text::lowercased("I"), "i");                                          // not the Turkish dotless i
+}
+
+TEST(Text, NumericCharactersInTheUnicodeSense) {
+    struct Case {
+        std::string character;
+        bool numeric;
+    };
+    for (const auto& c : std::initializer_list<Case>{
+             {"7", true},
+             {"\xD9\xA3", true},         // Arabic-Indic three
+             {"\xE2\x85\x9A", true},     // vulgar fraction five sixths
+             {"\xE4\xBA\x94", true},     // Han five
+             {"\xF0\x9D\x9F\xA0", true}, // mathematical double-struck eight
+             {"a", false},
+             {"-", false},
+             {"+", false},
+             {"", false},
+         }) {
+        EXPECT_EQ(Text::isNumericCharacter(c.character), c.numeric) << c.character;
+    }
+    EXPECT_EQ(Text::numericCharacters("+1 (555) \xD9\xA3\xD9\xA4-x9"), "1555\xD9\xA3\xD9\xA4" "9");
+    EXPECT_EQ(Text::numericCharacters("chat"), "");
+}
