@@ -1,7 +1,6 @@
 #include "TarvoCore/ChatDatabase/ChatDatabase.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
@@ -10,7 +9,6 @@
 
 #include <fmt/format.h>
 #include <fmt/ranges.h>
-#include <sys/stat.h>
 
 #include "TarvoBase/Uuid.h"
 #include "TarvoCore/ChatDatabase/CloneFile.h"
@@ -41,18 +39,21 @@ std::string backticked(const ChatDatabase::ColumnSet& names) {
 // The copy holds the user's conversations, so only the user may enter its folder.
 void makePrivateFolder(const fs::path& folder) {
     fs::create_directories(folder.parent_path());
-    if (::mkdir(folder.c_str(), 0700) != 0) {
-        throw fs::filesystem_error("cannot create the folder for a copy of the Messages database", folder,
-                                   std::error_code(errno, std::generic_category()));
+    if (!fs::create_directory(folder)) {
+        throw fs::filesystem_error("the folder for a copy of the Messages database exists already", folder,
+                                   std::make_error_code(std::errc::file_exists));
     }
+    fs::permissions(folder, fs::perms::owner_all);
 }
 
 } // namespace
 
-std::string ChatDatabase::defaultPath() {
+std::string ChatDatabase::homeFolder() {
     const char* home = std::getenv("HOME");
-    return (fs::path(home ? home : "") / "Library/Messages/chat.db").string();
+    return home ? home : "";
 }
+
+std::string ChatDatabase::defaultPath() { return (fs::path(homeFolder()) / "Library/Messages/chat.db").string(); }
 
 bool ChatDatabase::isReadable() const {
     auto connection = SqliteConnection::open(path_, SqliteConnection::Mode::readOnly);
@@ -74,12 +75,7 @@ SqliteConnection ChatDatabase::open() const {
 void ChatDatabase::verifySchema() const {
     const SqliteConnection connection = open();
     for (std::string_view table : checkedTables) {
-        const ColumnSet present = columns(connection, table);
-        if (present.empty()) {
-            throw Failure::schemaChanged(fmt::format("the table `{}` is missing entirely", table));
-        }
-        const ColumnSet gaps = missing(required.at(std::string(table)), present);
-        if (!gaps.empty()) throw Failure::schemaChanged(fmt::format("`{}` has no {}", table, backticked(gaps)));
+        requireColumns(table, columns(connection, table), required.at(std::string(table)));
     }
 }
 
@@ -120,6 +116,12 @@ ChatDatabase::ColumnSet ChatDatabase::columns(const SqliteConnection& connection
     } catch (const SqliteError& error) {
         throw Failure::query(error.description());
     }
+}
+
+void ChatDatabase::requireColumns(std::string_view table, const ColumnSet& present, const ColumnSet& needed) {
+    if (present.empty()) throw Failure::schemaChanged(fmt::format("the table `{}` is missing entirely", table));
+    const ColumnSet gaps = missing(needed, present);
+    if (!gaps.empty()) throw Failure::schemaChanged(fmt::format("`{}` has no {}", table, backticked(gaps)));
 }
 
 ChatDatabase::ColumnSet ChatDatabase::missing(const ColumnSet& needed, const ColumnSet& present) {

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,48 @@ public:
         std::optional<std::string> theirNewestService;
         bool operator==(const ReplyAddress&) const = default;
     };
+
+    struct Attachment {
+        std::string guid;
+        std::string filename;
+        std::string mimeType;
+        std::int64_t sizeBytes = 0;
+        std::optional<std::string> providerHint;
+        bool sensitive = false;
+        std::optional<std::string> localPath;
+        bool operator==(const Attachment&) const = default;
+    };
+
+    struct Message {
+        std::string guid;
+        std::string chatIdentifier;
+        bool isFromMe = false;
+        std::optional<std::string> handle;
+        std::string text;
+        Date date;
+        bool isSMS = false;
+        bool isGroup = false;
+        std::optional<std::string> groupName;
+        std::vector<Attachment> attachments;
+        bool operator==(const Message&) const = default;
+    };
+
+    struct MessageBatch {
+        std::vector<Message> messages;
+        // Rows that had neither text nor files, or no conversation to belong to.
+        int skippedWithoutText = 0;
+        // Why the messages come without their files, when the files could not be read.
+        std::optional<std::string> attachmentsUnavailable;
+        bool operator==(const MessageBatch&) const = default;
+    };
+
+    struct ResolvedType {
+        std::string mimeType;
+        std::optional<std::string> hint;
+        bool operator==(const ResolvedType&) const = default;
+    };
+
+    using Bytes = std::vector<std::uint8_t>;
 
     static constexpr Date appleEpoch{std::chrono::seconds(978307200)};
     // A raw time value above this counts nanoseconds since `appleEpoch`, otherwise seconds.
@@ -91,11 +134,34 @@ public:
     // The chat named by `chatIdentifier` and the service the other side last wrote over.
     ReplyAddress replyAddress(const std::string& chatIdentifier) const;
 
+    // The messages stored after `after` (whole seconds), oldest first, at most `limit` rows,
+    // with their files; reactions are left out.
+    MessageBatch messages(Date after, int limit) const;
+    // The same reading on a copy already open, for those who hold one.
+    static MessageBatch messages(const SqliteConnection& copy, Date after, int limit);
+
+    static ResolvedType resolveType(const std::optional<std::string>& mimeType, const std::optional<std::string>& uti,
+                                    const std::optional<std::string>& filename);
+
+    // The text inside a serialised rich-text body, when it holds well-formed text.
+    static std::optional<std::string> plainText(std::span<const std::uint8_t> typedStream);
+
+    // The file's bytes when it has some and at most `limit` of them; reads at most one byte
+    // more. Throws `std::filesystem::filesystem_error` when the file cannot be opened or read.
+    static std::optional<Bytes> attachmentBytes(const std::string& path, std::int64_t limit);
+
 private:
+    static std::map<std::int64_t, std::vector<Attachment>> attachments(const SqliteConnection& copy,
+                                                                        const std::vector<std::int64_t>& messageRowIds);
+    static std::string homeFolder();
+    static std::optional<std::string> expandingTilde(const std::optional<std::string>& path);
+
     SqliteConnection open() const;
     ChatDatabaseClone openFreshClone() const;
     static ColumnSet columns(const SqliteConnection& connection, std::string_view table);
     static ColumnSet missing(const ColumnSet& needed, const ColumnSet& present);
+    // Throws `schemaChanged` naming the table when it is missing or lacks some of `needed`.
+    static void requireColumns(std::string_view table, const ColumnSet& present, const ColumnSet& needed);
     static std::string unobservableReason(const ColumnSet& missingColumns, std::string_view tail);
     static std::optional<std::string> guid(const SqliteConnection& connection, const std::string& chatIdentifier);
 

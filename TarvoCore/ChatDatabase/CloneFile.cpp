@@ -9,7 +9,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include "TarvoCore/ChatDatabase/FileDescriptor.h"
+#include "TarvoBase/FileDescriptor.h"
 
 namespace tarvo {
 namespace {

@@ -57,6 +57,24 @@ const std::vector<Table>& messagesTables() {
     return tables;
 }
 
+// The join tables are keyed as the Messages app keys them; statements rely on these indexes
+// for their speed.
+struct Index {
+    const char* table;
+    const char* sql;
+};
+
+const std::vector<Index>& messagesIndexes() {
+    static const std::vector<Index> indexes{
+        {"chat_message_join", "create unique index chat_message_join_key on chat_message_join (chat_id, message_id)"},
+        {"chat_message_join", "create index chat_message_join_message on chat_message_join (message_id)"},
+        {"chat_handle_join", "create unique index chat_handle_join_key on chat_handle_join (chat_id, handle_id)"},
+        {"message_attachment_join",
+         "create unique index message_attachment_join_key on message_attachment_join (message_id, attachment_id)"},
+    };
+    return indexes;
+}
+
 SqliteConnection createFile(const std::filesystem::path& file) {
     auto connection = SqliteConnection::open(file.string(), SqliteConnection::Mode::readWriteCreate);
     if (!connection) throw std::runtime_error("cannot create " + file.string());
@@ -88,6 +106,11 @@ MessagesDatabaseFixture::MessagesDatabaseFixture(std::filesystem::path file, Sha
             first = false;
         }
         writer_.execute(sql + ")");
+    }
+    for (const Index& index : messagesIndexes()) {
+        const auto gaps = shape.withoutColumns.find(index.table);
+        const bool whole = gaps == shape.withoutColumns.end() || gaps->second.empty();
+        if (whole && !shape.withoutTables.contains(index.table)) writer_.execute(index.sql);
     }
     // The schema goes into the main file; the rows added afterwards stay in the log.
     writer_.execute("pragma wal_checkpoint(truncate)");

@@ -5,12 +5,34 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "Support/MessagesDatabaseFixture.h"
 #include "Support/TemporaryFolder.h"
 #include "TarvoCore/ChatDatabase/ChatDatabase.h"
+
+namespace tarvo {
+
+// Readable failure messages for the records the readers answer.
+inline void PrintTo(const ChatDatabase::Attachment& a, std::ostream* out) {
+    *out << "{" << a.guid << ", " << a.filename << ", " << a.mimeType << ", " << a.sizeBytes << ", "
+         << a.providerHint.value_or("-") << ", " << a.sensitive << ", " << a.localPath.value_or("-") << "}";
+}
+
+inline void PrintTo(const ChatDatabase::Message& m, std::ostream* out) {
+    *out << "{" << m.guid << ", " << m.chatIdentifier << ", fromMe " << m.isFromMe << ", " << m.handle.value_or("-")
+         << ", \"" << m.text << "\", " << ChatDatabase::appleSeconds(m.date) << " s, sms " << m.isSMS << ", group "
+         << m.isGroup << ", " << m.groupName.value_or("-") << ", " << m.attachments.size() << " files}";
+}
+
+inline void PrintTo(const ChatDatabase::SendRecord& r, std::ostream* out) {
+    *out << "{" << r.guid << ", " << r.chatIdentifier << ", " << ChatDatabase::appleSeconds(r.date) << " s, error "
+         << r.errorCode << ", sent " << r.isSent << "}";
+}
+
+} // namespace tarvo
 
 namespace tarvo::testing {
 
@@ -44,6 +66,7 @@ protected:
         {
             MessagesDatabaseFixture fixture(chatDbPath());
             const auto chat = fixture.addChat({.chatIdentifier = "+15550001"});
+            fixture.execute("begin");
             for (int i = 0; i < 2000; ++i) {
                 fixture.addMessage({.guid = "m" + std::to_string(i),
                                     .chat = chat,
@@ -51,6 +74,7 @@ protected:
                                     .text = std::string(300, 'x'),
                                     .isFromMe = true});
             }
+            fixture.execute("commit");
         }
         std::string bytes = contents(chatDbPath());
         constexpr std::size_t page = 4096;
