@@ -1,0 +1,171 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "TarvoCore/ChatDatabase/ChatDatabaseClone.h"
+#include "TarvoCore/ChatDatabase/ChatDatabaseFailure.h"
+#include "TarvoCore/ChatDatabase/Readout.h"
+#include "TarvoCore/ChatDatabase/SqliteConnection.h"
+
+namespace tarvo {
+
+// The Messages app's database, the user's own data. The live file is only ever opened
+// read-only to check it; every reading runs on a private copy made for that one call and
+// removed before the call returns. Every call blocks its thread for the whole reading.
+class ChatDatabase {
+public:
+    using Failure = ChatDatabaseFailure;
+    using ColumnSet = std::set<std::string>;
+    using Date = std::chrono::system_clock::time_point;
+
+    struct SendRecord {
+        std::string guid;
+        std::string chatIdentifier;
+        Date date;
+        std::int64_t errorCode = 0;
+        bool isSent = false;
+        bool operator==(const SendRecord&) const = default;
+    };
+    using DeliveryReadout = Readout<std::vector<SendRecord>>;
+
+    struct ReplyAddress {
+        std::optional<std::string> guid;
+        std::optional<std::string> theirNewestService;
+        bool operator==(const ReplyAddress&) const = default;
+    };
+
+    struct Attachment {
+        std::string guid;
+        std::string filename;
+        std::string mimeType;
+        std::int64_t sizeBytes = 0;
+        std::optional<std::string> providerHint;
+        bool sensitive = false;
+        std::optional<std::string> localPath;
+        bool operator==(const Attachment&) const = default;
+    };
+
+    struct Message {
+        std::string guid;
+        std::string chatIdentifier;
+        bool isFromMe = false;
+        std::optional<std::string> handle;
+        std::string text;
+        Date date;
+        bool isSMS = false;
+        bool isGroup = false;
+        std::optional<std::string> groupName;
+        std::vector<Attachment> attachments;
+        bool operator==(const Message&) const = default;
+    };
+
+    struct MessageBatch {
+        std::vector<Message> messages;
+        // Rows that had neither text nor files, or no conversation to belong to.
+        int skippedWithoutText = 0;
+        // Why the messages come without their files, when the files could not be read.
+        std::optional<std::string> attachmentsUnavailable;
+        bool operator==(const MessageBatch&) const = default;
+    };
+
+    struct ResolvedType {
+        std::string mimeType;
+        std::optional<std::string> hint;
+        bool operator==(const ResolvedType&) const = default;
+    };
+
+    using Bytes = std::vector<std::uint8_t>;
+
+    static constexpr Date appleEpoch{std::chrono::seconds(978307200)};
+    // A raw time value above this counts nanoseconds since `appleEpoch`, otherwise seconds.
+    static constexpr std::int64_t nanosecondThreshold = 1000000000000;
+
+    static inline const std::map<std::string, ColumnSet> required{
+        {"message", {"guid", "text", "is_from_me", "date", "handle_id", "attributedBody"}},
+        {"chat", {"ROWID", "chat_identifier", "service_name", "display_name"}},
+        {"handle", {"ROWID", "id"}},
+        {"chat_message_join", {"chat_id", "message_id"}},
+        {"chat_handle_join", {"chat_id", "handle_id"}},
+    };
+    static inline const ColumnSet attachmentRequired{"guid",          "filename",    "uti",       "mime_type",
+                                                     "transfer_name", "total_bytes", "is_sticker"};
+    static inline const ColumnSet tapbackRequired{"associated_message_type", "associated_message_guid", "is_from_me",
+                                                  "handle_id", "date"};
+    static inline const ColumnSet receiptRequired{"is_from_me", "is_delivered", "date_delivered",
+                                                  "date_read",  "service",      "date"};
+    static inline const ColumnSet deliveryRequired{"error", "is_sent"};
+
+    static constexpr std::string_view deliveryUnobservableTail = "so whether a send was refused cannot be read from it";
+    static constexpr std::string_view tapbackUnobservableTail = "so tapbacks cannot be read from it";
+    static constexpr std::string_view receiptUnobservableTail = "so delivery and read receipts cannot be read from it";
+
+    explicit ChatDatabase(std::string path) : path_(std::move(path)) {}
+
+    const std::string& path() const { return path_; }
+
+    // The home folder's "Library/Messages/chat.db".
+    static std::string defaultPath();
+
+    // Whether the live file can be opened and read at all; never creates a file, never throws.
+    bool isReadable() const;
+
+    // Throws `Failure` when the live file is missing, refused, or lacks a required table or
+    // column.
+    void verifySchema() const;
+
+    static Date appleTimeToDate(std::int64_t raw);
+    // Whole seconds from `appleEpoch` to `date`, truncated toward zero: how times are bound.
+    static std::int64_t appleSeconds(Date date);
+    // A raw `m.date` as whole seconds since `appleEpoch`, over three lines of SQL; the reader
+    // writes what comes before it and the comparison after it.
+    static std::string dateCondition();
+
+    // The companion's own rows of every chat at or after `at` (whole seconds), oldest first.
+    DeliveryReadout outboundSends(Date at, int limit) const;
+
+    // The chat named by `chatIdentifier` and the service the other side last wrote over.
+    ReplyAddress replyAddress(const std::string& chatIdentifier) const;
+
+    // The messages stored after `after` (whole seconds), oldest first, at most `limit` rows,
+    // with their files; reactions are left out.
+    MessageBatch messages(Date after, int limit) const;
+    // The same reading on a copy already open, for those who hold one.
+    static MessageBatch messages(const SqliteConnection& copy, Date after, int limit);
+
+    static ResolvedType resolveType(const std::optional<std::string>& mimeType, const std::optional<std::string>& uti,
+                                    const std::optional<std::string>& filename);
+
+    // The text inside a serialised rich-text body, when it holds well-formed text.
+    static std::optional<std::string> plainText(std::span<const std::uint8_t> typedStream);
+
+    // The file's bytes when it has some and at most `limit` of them; reads at most one byte
+    // more. Throws `std::filesystem::filesystem_error` when the file cannot be opened or read.
+    static std::optional<Bytes> attachmentBytes(const std::string& path, std::int64_t limit);
+
+private:
+    static std::map<std::int64_t, std::vector<Attachment>> attachments(const SqliteConnection& copy,
+                                                                        const std::vector<std::int64_t>& messageRowIds);
+    static std::string homeFolder();
+    static std::optional<std::string> expandingTilde(const std::optional<std::string>& path);
+
+    SqliteConnection open() const;
+    ChatDatabaseClone openFreshClone() const;
+    static ColumnSet columns(const SqliteConnection& connection, std::string_view table);
+    static ColumnSet missing(const ColumnSet& needed, const ColumnSet& present);
+    // Throws `schemaChanged` naming the table when it is missing or lacks some of `needed`.
+    static void requireColumns(std::string_view table, const ColumnSet& present, const ColumnSet& needed);
+    static std::string unobservableReason(const ColumnSet& missingColumns, std::string_view tail);
+    static std::optional<std::string> guid(const SqliteConnection& connection, const std::string& chatIdentifier);
+
+    std::string path_;
+};
+
+} // namespace tarvo

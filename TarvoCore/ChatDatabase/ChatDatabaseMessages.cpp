@@ -1,0 +1,207 @@
+#include "TarvoCore/ChatDatabase/ChatDatabase.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+
+#include "TarvoBase/Text.h"
+#include "TarvoCore/ChatDatabase/SqliteError.h"
+
+namespace tarvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view reactionExclusion =
+    "and not (coalesce(m.associated_message_type, 0) between 2000 and 2006 or "
+    "coalesce(m.associated_message_type, 0) between 3000 and 3006)";
+
+std::string messageStatement(std::string_view exclusion) {
+    return fmt::format("select m.guid,\n"
+                       "       c.chat_identifier,\n"
+                       "       m.is_from_me,\n"
+                       "       h.id as handle,\n"
+                       "       m.text,\n"
+                       "       m.date,\n"
+                       "       c.service_name,\n"
+                       "       (select count(*) from chat_handle_join chj where chj.chat_id = c.ROWID) as participants,\n"
+                       "       m.attributedBody,\n"
+                       "       c.display_name,\n"
+                       "       m.ROWID\n"
+                       "from message m\n"
+                       "join chat_message_join cmj on cmj.message_id = m.ROWID\n"
+                       "join chat c on c.ROWID = cmj.chat_id\n"
+                       "left join handle h on h.ROWID = m.handle_id\n"
+                       "where {} > ?1\n"
+                       "  {}\n"
+                       "order by m.date asc\n"
+                       "limit ?2",
+                       ChatDatabase::dateCondition(), exclusion);
+}
+
+std::string attachmentStatement(std::string_view sensitivity, const std::vector<std::int64_t>& ids) {
+    return fmt::format("select j.message_id,\n"
+                       "       a.guid,\n"
+                       "       a.transfer_name,\n"
+                       "       a.filename,\n"
+                       "       a.uti,\n"
+                       "       a.mime_type,\n"
+                       "       a.total_bytes,\n"
+                       "       a.is_sticker,\n"
+                       "       {}\n"
+                       "from message_attachment_join j\n"
+                       "join attachment a on a.ROWID = j.attachment_id\n"
+                       "where j.message_id in ({})\n"
+                       "order by j.message_id asc, a.ROWID asc",
+                       sensitivity, fmt::join(ids, ","));
+}
+
+// A message row before its files are known.
+struct Raw {
+    std::int64_t rowId;
+    bool hasText;
+    ChatDatabase::Message message;
+};
+
+constexpr std::string_view objectReplacement = "\xEF\xBF\xBC";
+
+std::string cleanedText(std::string text) {
+    for (auto at = text.find(objectReplacement); at != std::string::npos; at = text.find(objectReplacement, at)) {
+        text.erase(at, objectReplacement.size());
+    }
+    return Text::trimmingWhitespaceAndNewlines(text);
+}
+
+std::string messageText(const SqliteStatement& row) {
+    std::string text = row.text(4).value_or("");
+    if (text.empty()) {
+        const auto body = row.blob(8);
+        if (!body.empty()) text = ChatDatabase::plainText(body).value_or("");
+    }
+    return cleanedText(std::move(text));
+}
+
+std::string lastPathComponent(const std::string& path) {
+    fs::path trimmed(path);
+    while (trimmed.has_relative_path() && trimmed.filename().empty()) trimmed = trimmed.parent_path();
+    return trimmed.filename().string();
+}
+
+std::int64_t attachmentSize(std::int64_t totalBytes, const std::optional<std::string>& localPath) {
+    std::int64_t size = totalBytes;
+    if (size < 1 && localPath) {
+        std::error_code failed;
+        const auto onDisk = fs::file_size(*localPath, failed);
+        if (!failed) size = static_cast<std::int64_t>(onDisk);
+    }
+    return std::max<std::int64_t>(size, 0);
+}
+
+} // namespace
+
+std::optional<std::string> ChatDatabase::expandingTilde(const std::optional<std::string>& path) {
+    if (!path || path->empty() || (*path)[0] != '~') return path;
+    if (path->size() == 1) return homeFolder();
+    if ((*path)[1] != '/') return path;
+    return homeFolder() + path->substr(1);
+}
+
+ChatDatabase::MessageBatch ChatDatabase::messages(Date after, int limit) const {
+    verifySchema();
+    const ChatDatabaseClone clone = openFreshClone();
+    return messages(clone.connection(), after, limit);
+}
+
+ChatDatabase::MessageBatch ChatDatabase::messages(const SqliteConnection& copy, Date after, int limit) {
+    const bool hasReactions = columns(copy, "message").contains("associated_message_type");
+    MessageBatch batch;
+    std::vector<Raw> raws;
+    try {
+        SqliteStatement row = copy.prepare(messageStatement(hasReactions ? reactionExclusion : ""));
+        row.bindInt64(1, appleSeconds(after));
+        row.bindInt32(2, limit);
+        while (row.step()) {
+            auto guid = row.text(0);
+            auto chatIdentifier = row.text(1);
+            if (!guid || !chatIdentifier) {
+                ++batch.skippedWithoutText;
+                continue;
+            }
+            std::string text = messageText(row);
+            const bool hasText = !text.empty();
+            auto displayName = row.text(9);
+            if (displayName && displayName->empty()) displayName.reset();
+            raws.push_back({row.int64(10), hasText,
+                            Message{.guid = std::move(*guid),
+                                    .chatIdentifier = std::move(*chatIdentifier),
+                                    .isFromMe = row.int32(2) == 1,
+                                    .handle = row.text(3),
+                                    .text = std::move(text),
+                                    .date = appleTimeToDate(row.int64(5)),
+                                    .isSMS = Text::lowercased(row.text(6).value_or("")) != "imessage",
+                                    .isGroup = row.int64(7) >= 3,
+                                    .groupName = std::move(displayName),
+                                    .attachments = {}}});
+        }
+    } catch (const SqliteError& error) {
+        throw Failure::query(error.description());
+    }
+
+    std::vector<std::int64_t> rowIds;
+    rowIds.reserve(raws.size());
+    for (const Raw& raw : raws) rowIds.push_back(raw.rowId);
+    std::map<std::int64_t, std::vector<Attachment>> files;
+    try {
+        files = attachments(copy, rowIds);
+    } catch (const Failure& failure) {
+        batch.attachmentsUnavailable = failure.description();
+    }
+
+    for (Raw& raw : raws) {
+        if (auto found = files.find(raw.rowId); found != files.end()) raw.message.attachments = found->second;
+        if (!raw.hasText && raw.message.attachments.empty()) {
+            ++batch.skippedWithoutText;
+            continue;
+        }
+        batch.messages.push_back(std::move(raw.message));
+    }
+    return batch;
+}
+
+std::map<std::int64_t, std::vector<ChatDatabase::Attachment>>
+ChatDatabase::attachments(const SqliteConnection& copy, const std::vector<std::int64_t>& messageRowIds) {
+    std::map<std::int64_t, std::vector<Attachment>> files;
+    if (messageRowIds.empty()) return files;
+    const ColumnSet present = columns(copy, "attachment");
+    requireColumns("attachment", present, attachmentRequired);
+    const std::string_view sensitivity =
+        present.contains("is_commsafety_sensitive") ? "a.is_commsafety_sensitive" : "0";
+    try {
+        SqliteStatement row = copy.prepare(attachmentStatement(sensitivity, messageRowIds));
+        while (row.step()) {
+            auto guid = row.text(1);
+            if (!guid) continue;
+            const auto transferName = row.text(2);
+            const auto storedName = row.text(3);
+            const ResolvedType type = resolveType(row.text(5), row.text(4), transferName ? transferName : storedName);
+            auto localPath = expandingTilde(storedName);
+            std::string filename = transferName   ? *transferName
+                                   : localPath    ? lastPathComponent(*localPath)
+                                                  : std::string("attachment");
+            files[row.int64(0)].push_back({.guid = std::move(*guid),
+                                           .filename = std::move(filename),
+                                           .mimeType = type.mimeType,
+                                           .sizeBytes = attachmentSize(row.int64(6), localPath),
+                                           .providerHint = row.int32(7) == 1 ? "sticker" : type.hint,
+                                           .sensitive = row.int32(8) == 1,
+                                           .localPath = std::move(localPath)});
+        }
+    } catch (const SqliteError& error) {
+        throw Failure::query("reading attachments: " + error.description());
+    }
+    return files;
+}
+
+} // namespace tarvo

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <filesystem>
+
+namespace tarvo {
+
+// Copies `from` to the new file `to` (readable by the owner only) the cheapest way the
+// filesystems allow: a reflink shares the blocks, else the kernel copies, else a plain
+// read and write. Throws `std::filesystem::filesystem_error`; a half-written `to` is removed.
+void cloneFile(const std::filesystem::path& from, const std::filesystem::path& to);
+
+} // namespace tarvo

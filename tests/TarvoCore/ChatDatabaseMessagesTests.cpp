@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include "ChatDatabaseTest.h"
+#include "Support/TypedStream.h"
+
+using namespace std::chrono_literals;
+using tarvo::ChatDatabase;
+using tarvo::testing::ChatDatabaseTest;
+using tarvo::testing::MessagesDatabaseFixture;
+using tarvo::testing::typedStreamHolding;
+
+namespace {
+
+constexpr std::int64_t second = 1000000000;
+constexpr std::int64_t t = 780000000;
+
+ChatDatabase::Date at(std::int64_t appleSeconds) { return ChatDatabase::appleEpoch + std::chrono::seconds(appleSeconds); }
+
+std::vector<std::string> guids(const ChatDatabase::MessageBatch& batch) {
+    std::vector<std::string> out;
+    for (const auto& message : batch.messages) out.push_back(message.guid);
+    return out;
+}
+
+// A message with text in one chat, for tests about which rows come back.
+class MessagesTest : public ChatDatabaseTest {
+protected:
+    std::int64_t add(const std::string& guid, std::int64_t date, std::int64_t associatedType = 0) {
+        return fixture.addMessage(
+            {.guid = guid, .chat = chat, .date = date, .text = "text of " + guid, .associatedMessageType = associatedType});
+    }
+
+    ChatDatabase::MessageBatch read(ChatDatabase::Date after, int limit = 500) const {
+        return ChatDatabase(chatDbPath()).messages(after, limit);
+    }
+
+    MessagesDatabaseFixture fixture{chatDbPath()};
+    std::int64_t chat = fixture.addChat({.chatIdentifier = "+15550001"});
+};
+
+} // namespace
+
+TEST_F(MessagesTest, OnlyRowsAfterTheCursorsWholeSecondComeBackOldestFirst) {
+    add("sameSecondInNanoseconds", t * second + 999999999);
+    add("nextSecondLate", (t + 1) * second + 900000000);
+    add("sameSecondInSeconds", t);
+    add("nextSecond", t + 1);
+    add("later", (t + 60) * second);
+
+    EXPECT_EQ(guids(read(at(t) + 700ms)), (std::vector<std::string>{"nextSecond", "nextSecondLate", "later"}));
+    EXPECT_EQ(guids(read(at(t) + 700ms, 2)), (std::vector<std::string>{"nextSecond", "nextSecondLate"}));
+    EXPECT_TRUE(leftoverCopies().empty());
+}
+
+TEST_F(MessagesTest, ReactionsAreLeftOut) {
+    const std::int64_t types[] = {0, 1000, 1999, 2000, 2003, 2006, 2007, 2999, 3000, 3006, 3007};
+    for (std::int64_t type : types) add("type" + std::to_string(type), t + type, type);
+    EXPECT_EQ(guids(read(at(0))),
+              (std::vector<std::string>{"type0", "type1000", "type1999", "type2007", "type2999", "type3007"}));
+}
+
+TEST_F(ChatDatabaseTest, WithoutTheReactionColumnNoRowIsLeftOut) {
+    MessagesDatabaseFixture fixture(chatDbPath(), {.withoutColumns = {{"message", {"associated_message_type"}}}});
+    const auto chat = fixture.addChat({.chatIdentifier = "+15550001"});
+    fixture.addMessage({.guid = "a", .chat = chat, .date = t, .text = "hi"});
+    EXPECT_EQ(guids(ChatDatabase(chatDbPath()).messages(at(0), 500)), (std::vector<std::string>{"a"}));
+}
+
+TEST_F(MessagesTest, TextComesFromTheRichTextBodyOnlyWhenThePlainTextIsEmpty) {
+    const std::string longText = std::string(39999, 'a') + "z";
+    const std::string mediumText = std::string(299, 'b') + "\xC3\xA9"; // 301 bytes
+    fixture.addMessage({.guid = "short", .chat = chat, .date = t + 1, .attributedBody = typedStreamHolding("hello")});
+    fixture.addMessage({.guid = "medium", .chat = chat, .date = t + 2, .text = "", .attributedBody = typedStreamHolding(mediumText)});
+    fixture.addMessage({.guid = "long", .chat = chat, .date = t + 3, .attributedBody = typedStreamHolding(longText)});
+    fixture.addMessage({.guid = "plainWins", .chat = chat, .date = t + 4, .text = " plain\n", .attributedBody = typedStreamHolding("rich")});
+    // Blanks and object replacement characters are text, so the body is not consulted; cleaned,
+    // nothing is left and the row is dropped.
+    fixture.addMessage({.guid = "onlyObjects",
+                        .chat = chat,
+                        .date = t + 5,
+                        .text = " \xEF\xBF\xBC\n\xEF\xBF\xBC\t",
+                        .attributedBody = typedStreamHolding("rich")});
+    fixture.addMessage({.guid = "unreadableBody", .chat = chat, .date = t + 6, .attributedBody = tarvo::testing::Bytes{1, 2, 3}});
+    fixture.addMessage({.guid = "cleaned", .chat = chat, .date = t + 7, .text = "\xEF\xBF\xBC\xE2\x80\xA8 see\xEF\xBF\xBCthis\xC2\xA0\n"});
+
+    const auto batch = read(at(0));
+
+    ASSERT_EQ(guids(batch), (std::vector<std::string>{"short", "medium", "long", "plainWins", "cleaned"}));
+    EXPECT_EQ(batch.messages[0].text, "hello");
+    EXPECT_EQ(batch.messages[1].text, mediumText);
+    EXPECT_EQ(batch.messages[2].text, longText);
+    EXPECT_EQ(batch.messages[3].text, "plain");
+    EXPECT_EQ(batch.messages[4].text, "seethis");
+    EXPECT_EQ(batch.skippedWithoutText, 2);
+    EXPECT_EQ(batch.attachmentsUnavailable, std::nullopt);
+}
+
+TEST_F(MessagesTest, MessageFields) {
+    const auto alice = fixture.addHandle("alice@example.com");
+    const auto bob = fixture.addHandle("+15550002");
+    const auto carol = fixture.addHandle("+15550003");
+    const auto pair = fixture.addChat({.chatIdentifier = "pair", .serviceName = "SMS"});
+    const auto group = fixture.addChat({.chatIdentifier = "chat42", .serviceName = "IMESSAGE", .displayName = " Team "});
+    const auto unnamed = fixture.addChat({.chatIdentifier = "chat43", .serviceName = std::nullopt, .displayName = ""});
+    for (auto handle : {alice, bob}) fixture.addChatHandle(pair, handle);
+    for (auto handle : {alice, bob, carol}) {
+        fixture.addChatHandle(group, handle);
+        fixture.addChatHandle(unnamed, handle);
+    }
+    fixture.addMessage({.guid = "p", .chat = pair, .date = t * second + 250000000, .text = "a", .handle = bob});
+    fixture.addMessage({.guid = "g", .chat = group, .date = (t + 1) * second, .text = "b", .isFromMe = true});
+    fixture.addMessage({.guid = "u", .chat = unnamed, .date = (t + 2) * second, .text = "c", .handle = carol});
+
+    const auto batch = read(at(0));
+
+    using Message = ChatDatabase::Message;
+    const std::vector<Message> expected{
+        {"p", "pair", false, "+15550002", "a", at(t) + 250ms, true, false, std::nullopt, {}},
+        {"g", "chat42", true, std::nullopt, "b", at(t + 1), false, true, " Team ", {}},
+        {"u", "chat43", false, "+15550003", "c", at(t + 2), true, true, std::nullopt, {}},
+    };
+    EXPECT_EQ(batch.messages, expected);
+}
+
+TEST_F(MessagesTest, RowsWithoutGuidOrChatIdentifierAreCounted) {
+    const auto nameless = fixture.addChat({.chatIdentifier = "x"});
+    fixture.execute("update chat set chat_identifier = null where ROWID = " + std::to_string(nameless));
+    fixture.addMessage({.guid = std::nullopt, .chat = chat, .date = t + 1, .text = "a"});
+    fixture.addMessage({.guid = "n", .chat = nameless, .date = t + 2, .text = "b"});
+    add("kept", t + 3);
+    const auto batch = read(at(0));
+    EXPECT_EQ(guids(batch), (std::vector<std::string>{"kept"}));
+    EXPECT_EQ(batch.skippedWithoutText, 2);
+}
+
+TEST_F(MessagesTest, AttachmentsComeWithTheirMessages) {
+    const auto home = folder / "home";
+    std::filesystem::create_directories(home / "Library/Messages/Attachments");
+    write(home / "Library/Messages/Attachments/voice.caf", std::string(1234, 'v'));
+    ASSERT_EQ(::setenv("HOME", home.c_str(), 1), 0);
+
+    const auto photoMessage = add("photo", t + 1);
+    const auto fileOnly = fixture.addMessage({.guid = "fileOnly", .chat = chat, .date = t + 2, .text = "\xEF\xBF\xBC"});
+    add("plain", t + 3);
+    fixture.addAttachment(photoMessage, {.guid = "a1", .filename = "/data/IMG_1.heic", .transferName = "photo.JPG", .totalBytes = 2048, .isCommsafetySensitive = true});
+    fixture.addAttachment(photoMessage, {.guid = std::nullopt, .filename = "/data/skipped.png"});
+    fixture.addAttachment(photoMessage, {.guid = "a3", .uti = "com.apple.coreaudio-format", .mimeType = "audio/mp4", .totalBytes = -5});
+    fixture.addAttachment(fileOnly, {.guid = "a4", .filename = "~/Library/Messages/Attachments/voice.caf", .mimeType = " image/png ", .isSticker = true});
+
+    const auto batch = read(at(0));
+
+    using Attachment = ChatDatabase::Attachment;
+    ASSERT_EQ(guids(batch), (std::vector<std::string>{"photo", "fileOnly", "plain"}));
+    EXPECT_EQ(batch.messages[0].attachments,
+              (std::vector<Attachment>{
+                  {"a1", "photo.JPG", "image/jpeg", 2048, std::nullopt, true, "/data/IMG_1.heic"},
+                  {"a3", "attachment", "audio/x-caf", 0, "voice", false, std::nullopt},
+              }));
+    EXPECT_EQ(batch.messages[1].text, "");
+    EXPECT_EQ(batch.messages[1].attachments,
+              (std::vector<Attachment>{{"a4", "voice.caf", "image/png", 1234, "sticker", false,
+                                        (home / "Library/Messages/Attachments/voice.caf").string()}}));
+    EXPECT_TRUE(batch.messages[2].attachments.empty());
+    EXPECT_EQ(batch.skippedWithoutText, 0);
+    EXPECT_EQ(batch.attachmentsUnavailable, std::nullopt);
+}
+
+TEST_F(ChatDatabaseTest, WithoutTheAttachmentTableFileOnlyMessagesAreDroppedAndCounted) {
+    struct Case {
+        MessagesDatabaseFixture::Shape shape;
+        std::string sentence;
+    };
+    const Case cases[] = {
+        {{.withoutTables = {"attachment"}},
+         "The Messages database is not the shape Tarvo knows how to read: the table `attachment` is missing entirely"},
+        {{.withoutColumns = {{"attachment", {"uti", "is_sticker"}}}},
+         "The Messages database is not the shape Tarvo knows how to read: `attachment` has no `is_sticker`, `uti`"},
+        {{.withoutTables = {"message_attachment_join"}},
+         "Reading the Messages database failed: reading attachments: no such table: message_attachment_join"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const auto file = folder / ("shape" + std::to_string(n++) + ".db");
+        MessagesDatabaseFixture fixture(file, c.shape);
+        const auto chat = fixture.addChat({.chatIdentifier = "+15550001"});
+        fixture.addMessage({.guid = "words", .chat = chat, .date = t + 1, .text = "hi"});
+        const auto fileOnly = fixture.addMessage({.guid = "fileOnly", .chat = chat, .date = t + 2});
+        fixture.addAttachment(fileOnly, {.guid = "a1", .filename = "/data/a.png"});
+
+        const auto batch = ChatDatabase(file).messages(at(0), 500);
+
+        EXPECT_EQ(guids(batch), (std::vector<std::string>{"words"})) << c.sentence;
+        EXPECT_EQ(batch.skippedWithoutText, 1);
+        EXPECT_EQ(batch.attachmentsUnavailable, c.sentence);
+    }
+    EXPECT_TRUE(leftoverCopies().empty());
+}
+
+TEST_F(ChatDatabaseTest, MessagesFromADamagedOrMisshapenDatabaseFail) {
+    makeDamagedDatabase();
+    try {
+        ChatDatabase(chatDbPath()).messages(at(0), 500);
+        ADD_FAILURE() << "a damaged database read as nothing new";
+    } catch (const ChatDatabase::Failure& failure) {
+        EXPECT_EQ(failure.description(), "Reading the Messages database failed: database disk image is malformed");
+    }
+
+    const auto misshapen = folder / "misshapen.db";
+    MessagesDatabaseFixture fixture(misshapen, {.withoutColumns = {{"handle", {"id"}}}});
+    try {
+        ChatDatabase(misshapen).messages(at(0), 500);
+        ADD_FAILURE() << "no failure";
+    } catch (const ChatDatabase::Failure& failure) {
+        EXPECT_EQ(failure, ChatDatabase::Failure::schemaChanged("`handle` has no `id`"));
+    }
+    EXPECT_TRUE(leftoverCopies().empty());
+}
