@@ -36,9 +36,9 @@ public:
     // The cache key: an address trimmed and lower-cased, or the last ten numbers of a phone
     // number, so the same number with and without its country code shares one key.
     static std::string normalise(std::string_view handle);
-    static std::string describe(ContactStore::AuthorisationStatus status);
 
 private:
+    static std::string describe(ContactStore::AuthorisationStatus status);
     void forgetMisses();
     std::optional<std::string> lookup(const std::string& handle) const;
 
