@@ -8,18 +8,12 @@
 #include "TarvoBase/AtomicFile.h"
 #include "TarvoBase/JsonReader.h"
 #include "TarvoBase/PlainLog.h"
+#include "TarvoBase/XdgBaseFolder.h"
 
 namespace tarvo {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::optional<fs::path> absoluteFolder(const char* variable) {
-    if (variable == nullptr || *variable == '\0') return std::nullopt;
-    fs::path folder(variable);
-    if (!folder.is_absolute()) return std::nullopt;
-    return folder;
-}
 
 // The first "settings.json.corrupt-N" that does not exist yet.
 fs::path asideName(const fs::path& file) {
@@ -40,8 +34,7 @@ std::optional<fs::path> FileSettingsStore::defaultFolder() {
 }
 
 std::optional<fs::path> FileSettingsStore::defaultFolder(const char* xdgConfigHome, const char* home) {
-    if (auto config = absoluteFolder(xdgConfigHome)) return *config / "tarvo";
-    if (auto homeFolder = absoluteFolder(home)) return *homeFolder / ".config" / "tarvo";
+    if (auto config = XdgBaseFolder::resolve(xdgConfigHome, home, ".config")) return *config / "tarvo";
     return std::nullopt;
 }
 

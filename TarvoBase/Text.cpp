@@ -144,4 +144,14 @@ std::string Text::numericCharacters(std::string_view text) {
     return out;
 }
 
+std::string Text::decimalDigits(std::string_view text) {
+    const icu::UnicodeString unicode = decoded(text);
+    std::string out;
+    for (int32_t i = 0; i < unicode.length(); i = unicode.moveIndex32(i, 1)) {
+        const UChar32 c = unicode.char32At(i);
+        if (u_charType(c) == U_DECIMAL_DIGIT_NUMBER) out.push_back(static_cast<char>('0' + u_charDigitValue(c)));
+    }
+    return out;
+}
+
 } // namespace tarvo

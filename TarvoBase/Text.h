@@ -41,6 +41,9 @@ public:
     static bool isNumericCharacter(std::string_view character);
     // The text's numeric characters, in order, all others dropped.
     static std::string numericCharacters(std::string_view text);
+    // The text's decimal digits of any script, each as its ASCII digit ("٣" gives "3"); every
+    // other character, fractions and Han numerals included, is dropped.
+    static std::string decimalDigits(std::string_view text);
 };
 
 } // namespace tarvo

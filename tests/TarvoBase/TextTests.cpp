@@ -117,4 +117,6 @@ TEST(Text, NumericCharactersInTheUnicodeSense) {
     }
     EXPECT_EQ(Text::numericCharacters("+1 (555) \xD9\xA3\xD9\xA4-x9"), "1555\xD9\xA3\xD9\xA4" "9");
     EXPECT_EQ(Text::numericCharacters("chat"), "");
+    EXPECT_EQ(Text::decimalDigits("+1 (555) \xD9\xA3\xD9\xA4-x9\xE2\x85\x9A\xE4\xBA\x94\xF0\x9D\x9F\xA0"), "15553498");
+    EXPECT_EQ(Text::decimalDigits("chat"), "");
 }
