@@ -195,8 +195,14 @@ TEST_F(MessagesSenderTest, WordsAfterFilesAreTriedAgainOnlyWhenMessagesRefusedTh
          Failure::messagesRefused("second"),
          {{file, 0s}, {words, 4s}, {words, 8s}}},
         // The words may have gone: a second try could deliver them twice.
-        {"timed out", {nullptr, fails(Failure::messagesTimedOut())}, Failure::messagesTimedOut(), {{file, 0s}, {words, 4s}}},
-        {"denied", {nullptr, fails(Failure::automationDenied())}, Failure::automationDenied(), {{file, 0s}, {words, 4s}}},
+        {"timed out",
+         {nullptr, fails(Failure::messagesTimedOut())},
+         Failure::messagesTimedOut(),
+         {{file, 0s}, {words, 4s}}},
+        {"denied",
+         {nullptr, fails(Failure::automationDenied())},
+         Failure::automationDenied(),
+         {{file, 0s}, {words, 4s}}},
     };
     for (const Case& c : cases) {
         scripted->restart();
@@ -241,7 +247,8 @@ TEST_F(MessagesSenderTest, WhatOsascriptAnswers) {
         {"echo 'execution error: Not authorized to send Apple events to Messages. (-1743)' >&2\nexit 1", std::nullopt,
          Failure::automationDenied()},
         {"printf '  1:2: execution error: Tarvo: no Messages group matches chat1 (-2700)\\n\\n' >&2\nexit 1",
-         std::nullopt, Failure::messagesRefused("1:2: execution error: Tarvo: no Messages group matches chat1 (-2700)")},
+         std::nullopt,
+         Failure::messagesRefused("1:2: execution error: Tarvo: no Messages group matches chat1 (-2700)")},
         {"printf 'bad \\377' >&2\nexit 1", std::nullopt, Failure::messagesRefused("")},
         {"echo 'printed, but failed' \nexit 2", std::nullopt, Failure::messagesRefused("")},
         // More than a pipe holds: read while it runs, so it ends well inside its time-out.
@@ -251,7 +258,8 @@ TEST_F(MessagesSenderTest, WhatOsascriptAnswers) {
     for (const Case& c : cases) {
         const std::string standIn = writeStandIn(folder / "osascript", c.standIn);
         try {
-            const auto output = tarvo::runUntilDone(loop, MessagesSender::osascript(runner, "the script", 20s, standIn));
+            const auto output =
+                tarvo::runUntilDone(loop, MessagesSender::osascript(runner, "the script", 20s, standIn));
             EXPECT_EQ(output, c.output) << c.standIn;
         } catch (const Failure& failure) {
             EXPECT_EQ(failure, c.failure) << c.standIn;
