@@ -7,6 +7,7 @@
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/ustring.h>
 
 namespace tarvo {
 namespace {
@@ -127,6 +128,13 @@ std::string Text::trimmingWhitespace(std::string_view text) { return trimming(te
 
 std::string Text::trimmingWhitespaceAndNewlines(std::string_view text) {
     return trimming(text, [](UChar32 c) { return isWhitespace(c) || isNewline(c); });
+}
+
+bool Text::isWellFormedUtf8(std::string_view bytes) {
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t units = 0;
+    u_strFromUTF8(nullptr, 0, &units, bytes.data(), static_cast<int32_t>(bytes.size()), &status);
+    return status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status);
 }
 
 bool Text::isNumericCharacter(std::string_view character) {

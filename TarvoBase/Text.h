@@ -36,6 +36,9 @@ public:
     static std::string trimmingWhitespace(std::string_view text);
     static std::string trimmingWhitespaceAndNewlines(std::string_view text);
 
+    // Whether the bytes are well-formed UTF-8 (the empty text is).
+    static bool isWellFormedUtf8(std::string_view bytes);
+
     // A character is numeric when its first code point has a Unicode numeric type: "7", "٣",
     // "⅚" and "五" are; "a" and "-" are not.
     static bool isNumericCharacter(std::string_view character);

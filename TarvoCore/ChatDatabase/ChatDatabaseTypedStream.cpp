@@ -3,18 +3,10 @@
 #include <algorithm>
 #include <array>
 
-#include <unicode/ustring.h>
+#include "TarvoBase/Text.h"
 
 namespace tarvo {
 namespace {
-
-bool isWellFormedUtf8(std::span<const std::uint8_t> bytes) {
-    UErrorCode status = U_ZERO_ERROR;
-    std::int32_t units = 0;
-    u_strFromUTF8(nullptr, 0, &units, reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::int32_t>(bytes.size()), &status);
-    return status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status);
-}
 
 // In this serialisation a count below 0x80 is its own byte; 0x81 announces a 16-bit and 0x82 a
 // 32-bit little-endian count. Other bytes from 0x80 up are markers, never a count.
@@ -50,7 +42,7 @@ std::optional<std::string> ChatDatabase::plainText(std::span<const std::uint8_t>
     const auto count = countAt(b, static_cast<std::size_t>(plus - b.begin()) + 1);
     if (!count || count->value == 0 || count->value > b.size() - count->start) return std::nullopt;
     const auto text = b.subspan(count->start, static_cast<std::size_t>(count->value));
-    if (!isWellFormedUtf8(text)) return std::nullopt;
+    if (!Text::isWellFormedUtf8({reinterpret_cast<const char*>(text.data()), text.size()})) return std::nullopt;
     return std::string(text.begin(), text.end());
 }
 

@@ -120,3 +120,23 @@ TEST(Text, NumericCharactersInTheUnicodeSense) {
     EXPECT_EQ(Text::decimalDigits("+1 (555) \xD9\xA3\xD9\xA4-x9\xE2\x85\x9A\xE4\xBA\x94\xF0\x9D\x9F\xA0"), "15553498");
     EXPECT_EQ(Text::decimalDigits("chat"), "");
 }
+
+TEST(Text, WellFormedUtf8) {
+    struct Case {
+        std::string bytes;
+        bool wellFormed;
+    };
+    for (const auto& c : std::initializer_list<Case>{
+             {"", true},
+             {"plain", true},
+             {"caf\xC3\xA9 \xF0\x9F\x98\x80", true},
+             {std::string("nul\0inside", 10), true},
+             {"\xFF", false},
+             {"\xC3", false},             // cut short
+             {"\xC0\xAF", false},         // overlong slash
+             {"\xED\xA0\x80", false},     // a surrogate
+             {"\xF4\x90\x80\x80", false}, // beyond U+10FFFF
+         }) {
+        EXPECT_EQ(Text::isWellFormedUtf8(c.bytes), c.wellFormed) << ::testing::PrintToString(c.bytes);
+    }
+}
