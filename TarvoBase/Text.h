@@ -35,6 +35,8 @@ public:
     // and U+2029.
     static std::string trimmingWhitespace(std::string_view text);
     static std::string trimmingWhitespaceAndNewlines(std::string_view text);
+    // The pieces between runs of white space and newlines, in order; none is empty.
+    static std::vector<std::string> splitAtWhitespace(std::string_view text);
 
     // A character is numeric when its first code point has a Unicode numeric type: "7", "٣",
     // "⅚" and "五" are; "a" and "-" are not.
