@@ -54,6 +54,8 @@ bool isWhitespace(UChar32 c) { return c == 0x09 || u_charType(c) == U_SPACE_SEPA
 
 bool isNewline(UChar32 c) { return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029; }
 
+bool isWhitespaceOrNewline(UChar32 c) { return isWhitespace(c) || isNewline(c); }
+
 template <typename Trimmed>
 std::string trimming(std::string_view text, Trimmed trimmed) {
     const icu::UnicodeString unicode = decoded(text);
@@ -127,7 +129,20 @@ std::string Text::lowercased(std::string_view text) {
 std::string Text::trimmingWhitespace(std::string_view text) { return trimming(text, isWhitespace); }
 
 std::string Text::trimmingWhitespaceAndNewlines(std::string_view text) {
-    return trimming(text, [](UChar32 c) { return isWhitespace(c) || isNewline(c); });
+    return trimming(text, isWhitespaceOrNewline);
+}
+
+std::vector<std::string> Text::splitAtWhitespace(std::string_view text) {
+    const icu::UnicodeString unicode = decoded(text);
+    std::vector<std::string> pieces;
+    int32_t start = 0;
+    for (int32_t index = 0; index < unicode.length(); index = unicode.moveIndex32(index, 1)) {
+        if (!isWhitespaceOrNewline(unicode.char32At(index))) continue;
+        if (index > start) pieces.push_back(encoded(unicode, start, index));
+        start = unicode.moveIndex32(index, 1);
+    }
+    if (unicode.length() > start) pieces.push_back(encoded(unicode, start, unicode.length()));
+    return pieces;
 }
 
 bool Text::isWellFormedUtf8(std::string_view bytes) {

@@ -35,6 +35,8 @@ public:
     // and U+2029.
     static std::string trimmingWhitespace(std::string_view text);
     static std::string trimmingWhitespaceAndNewlines(std::string_view text);
+    // The pieces between runs of white space and newlines, in order; none is empty.
+    static std::vector<std::string> splitAtWhitespace(std::string_view text);
 
     // Whether the bytes are well-formed UTF-8 (the empty text is).
     static bool isWellFormedUtf8(std::string_view bytes);

@@ -10,7 +10,16 @@ bash "$root/tools/setup.sh"
 cmake -S "$root/fuzz" -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$dir"
 
-corpus="$dir/corpus/typed_stream"
-mkdir -p "$corpus"
-cp -n "$root"/fuzz/corpus/typed_stream/* "$corpus"/ 2>/dev/null || true
-"$dir/typed_stream_fuzzer" -max_total_time="$seconds" -print_final_stats=1 "$corpus" 2>&1 | tail -n 12
+# Runs one target from its seed corpus; further arguments go to libFuzzer.
+run() {
+  local name="$1"
+  shift
+  local corpus="$dir/corpus/$name"
+  mkdir -p "$corpus"
+  cp -n "$root/fuzz/corpus/$name"/* "$corpus"/ 2>/dev/null || true
+  echo "== ${name}_fuzzer, $seconds s"
+  "$dir/${name}_fuzzer" -max_total_time="$seconds" -print_final_stats=1 "$@" "$corpus" 2>&1 | tail -n 12
+}
+
+run typed_stream
+run operator_step -dict="$root/fuzz/operator_step.dict"

@@ -90,6 +90,16 @@ TEST(Text, TrimmingWhiteSpaceAndTrimmingNewlinesDiffer) {
     }
 }
 
+TEST(Text, SplitsAtRunsOfWhiteSpaceAndNewlines) {
+    const std::string nbsp = "\xC2\xA0";
+    using Pieces = std::vector<std::string>;
+    EXPECT_EQ(Text::splitAtWhitespace("  Backup \n\t 2024.zip\r\n"), (Pieces{"Backup", "2024.zip"}));
+    EXPECT_EQ(Text::splitAtWhitespace("a" + nbsp + "\xC3\xA9" + nbsp + nbsp + "b"), (Pieces{"a", "\xC3\xA9", "b"}));
+    EXPECT_EQ(Text::splitAtWhitespace("one"), (Pieces{"one"}));
+    EXPECT_EQ(Text::splitAtWhitespace(" \n "), Pieces{});
+    EXPECT_EQ(Text::splitAtWhitespace(""), Pieces{});
+}
+
 TEST(Text, LowercasesWholeUnicode) {
     EXPECT_EQ(Text::lowercased("MacBook Pro"), "macbook pro");
     EXPECT_EQ(Text::lowercased("\xC3\x89T\xC3\x89"), "\xC3\xA9t\xC3\xA9");        // ÉTÉ

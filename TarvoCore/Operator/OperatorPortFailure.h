@@ -1,0 +1,22 @@
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace tarvo {
+
+// Thrown by a port that can say, in a sentence for the user, why it cannot do what was asked; the
+// sentence reaches the service unchanged.
+class OperatorPortFailure : public std::exception {
+public:
+    explicit OperatorPortFailure(std::string sentence) : sentence(std::move(sentence)) {}
+
+    const std::string& description() const { return sentence; }
+    const char* what() const noexcept override { return sentence.c_str(); }
+
+    bool operator==(const OperatorPortFailure& other) const { return sentence == other.sentence; }
+
+    std::string sentence;
+};
+
+} // namespace tarvo
