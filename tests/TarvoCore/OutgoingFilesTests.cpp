@@ -169,7 +169,9 @@ TEST_F(OutgoingFilesTest, RefusesAFolderAnotherUserMade) {
     ::close(report[1]);
     std::string answer;
     char buffer[512];
-    for (ssize_t got; (got = ::read(report[0], buffer, sizeof buffer)) > 0;) answer.append(buffer, static_cast<std::size_t>(got));
+    for (ssize_t got; (got = ::read(report[0], buffer, sizeof buffer)) > 0;) {
+        answer.append(buffer, static_cast<std::size_t>(got));
+    }
     ::close(report[0]);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);

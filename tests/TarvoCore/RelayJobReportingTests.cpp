@@ -60,8 +60,8 @@ public:
         std::lock_guard lock(mutex_);
         requests_.push_back(request);
         const int attempt = static_cast<int>(requests_.size());
-        if (attempt <= failures_) return {500, fmt::format(R"({{"code":"down_{}","message":"attempt {}"}})", attempt, attempt)};
-        return {200, "{}"};
+        if (attempt > failures_) return {200, "{}"};
+        return {500, fmt::format(R"({{"code":"down_{}","message":"attempt {}"}})", attempt, attempt)};
     }
 
     std::vector<Request> requests() const {

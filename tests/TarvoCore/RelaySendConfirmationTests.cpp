@@ -151,13 +151,14 @@ TEST_F(ConfirmationTest, RowsThatAppearLaterSettleTheVerdictAtTheNextRead) {
     const auto chat = fixture.addChat({.chatIdentifier = ours});
     const auto other = fixture.addChat({.chatIdentifier = "+15559999999"});
     // Before the hand-over, and in another conversation at the same moment: neither counts.
-    fixture.addMessage({.guid = "earlier", .chat = chat, .date = raw(handedOverAt - 5s), .isFromMe = true, .isSent = true});
-    fixture.addMessage({.guid = "elsewhere", .chat = other, .date = raw(handedOverAt + 1s), .isFromMe = true, .isSent = true});
-    fixture.addMessage({.guid = "file", .chat = chat, .date = raw(handedOverAt + 1s), .isFromMe = true, .isSent = true});
+    auto sent = [&](std::string guid, std::int64_t chatRow, ChatDatabase::Date at) {
+        fixture.addMessage({.guid = std::move(guid), .chat = chatRow, .date = raw(at), .isFromMe = true, .isSent = true});
+    };
+    sent("earlier", chat, handedOverAt - 5s);
+    sent("elsewhere", other, handedOverAt + 1s);
+    sent("file", chat, handedOverAt + 1s);
 
-    const Verdict verdict = confirm(2, 2, [&] {
-        fixture.addMessage({.guid = "words", .chat = chat, .date = raw(handedOverAt + 9s), .isFromMe = true, .isSent = true});
-    });
+    const Verdict verdict = confirm(2, 2, [&] { sent("words", chat, handedOverAt + 9s); });
 
     EXPECT_EQ(verdict, Verdict::Delivered{});
     EXPECT_EQ(readsAt, (std::vector<std::chrono::seconds>{2s, 7s, 19s}));
