@@ -5,6 +5,7 @@
 
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
+#include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/ustring.h>
@@ -124,6 +125,15 @@ std::string Text::lowercased(std::string_view text) {
     icu::UnicodeString unicode = decoded(text);
     unicode.toLower(icu::Locale::getRoot());
     return encoded(unicode);
+}
+
+std::string Text::nfc(std::string_view text) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* composing = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status)) throw std::runtime_error("ICU has no NFC data");
+    const icu::UnicodeString normalized = composing->normalize(decoded(text), status);
+    if (U_FAILURE(status)) throw std::runtime_error("ICU could not normalise a text");
+    return encoded(normalized);
 }
 
 std::string Text::trimmingWhitespace(std::string_view text) { return trimming(text, isWhitespace); }

@@ -30,6 +30,10 @@ public:
     // Full Unicode lower-casing, the same whatever the user's language.
     static std::string lowercased(std::string_view text);
 
+    // Normalization Form C: canonically equivalent texts (a precomposed letter, or the letter
+    // followed by its combining mark) come out byte for byte the same.
+    static std::string nfc(std::string_view text);
+
     // Trim at both ends. "White space" is the space separators (general category Zs, with U+0020
     // and U+00A0) and the tab; "white space and newlines" adds U+000A to U+000D, U+0085, U+2028
     // and U+2029.

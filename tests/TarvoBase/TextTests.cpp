@@ -107,6 +107,15 @@ TEST(Text, LowercasesWholeUnicode) {
     EXPECT_EQ(Text::lowercased("I"), "i");                                          // not the Turkish dotless i
 }
 
+TEST(Text, NfcMakesCanonicallyEquivalentTextsEqual) {
+    const std::string precomposed = "caf\xC3\xA9";          // é as one code point
+    EXPECT_EQ(Text::nfc("caf" + accented), precomposed); // e and a combining accent
+    EXPECT_EQ(Text::nfc(precomposed), precomposed);
+    // Hangul syllable from its jamo; a compatibility form (the "fi" ligature) is left alone.
+    EXPECT_EQ(Text::nfc("\xE1\x84\x80\xE1\x85\xA1"), "\xEA\xB0\x80");
+    EXPECT_EQ(Text::nfc("\xEF\xAC\x81"), "\xEF\xAC\x81");
+}
+
 TEST(Text, NumericCharactersInTheUnicodeSense) {
     struct Case {
         std::string character;
