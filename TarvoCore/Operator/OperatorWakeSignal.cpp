@@ -59,12 +59,14 @@ Task<bool> OperatorWakeSignal::wait(Seconds upTo) {
 
 void OperatorWakeSignal::arm(Seconds upTo, Handler handler) {
     std::unique_lock guard(lock_);
-    if (std::exchange(pending_, false)) {
-        guard.unlock();
-        handler(true);
-        return;
-    }
-    if (waiter_) {
+    // Checked again after each displaced waiter ran unlocked: a signal may have come meanwhile.
+    while (true) {
+        if (std::exchange(pending_, false)) {
+            guard.unlock();
+            handler(true);
+            return;
+        }
+        if (!waiter_) break;
         Handler displaced = std::exchange(waiter_, nullptr);
         ++generation_;
         guard.unlock();

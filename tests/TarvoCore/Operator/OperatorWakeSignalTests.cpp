@@ -93,6 +93,19 @@ TEST(OperatorWakeSignal, ANewWaiterWakesTheOldOneAndCancelEndsTheArmedOne) {
     EXPECT_FALSE(f.wait(0s)) << "neither the displacement nor the cancel leaves a wake pending";
 }
 
+TEST(OperatorWakeSignal, ASignalWhileTheDisplacedWaiterRunsReachesTheNewOne) {
+    LoopWithFakeClock f;
+    const auto wake = f.wake;
+    std::vector<std::pair<int, bool>> calls;
+    wake->arm(60s, [&](bool signalled) {
+        calls.emplace_back(1, signalled);
+        wake->signal();
+    });
+    wake->arm(60s, [&](bool signalled) { calls.emplace_back(2, signalled); });
+    EXPECT_EQ(calls, (std::vector<std::pair<int, bool>>{{1, true}, {2, true}}));
+    EXPECT_FALSE(f.wait(0s));
+}
+
 TEST(OperatorWakeSignal, ASignalFromAnotherThreadResumesTheWaitOnItsLoop) {
     RunLoop loop;
     const auto wake = OperatorWakeSignal::make();
