@@ -170,7 +170,8 @@ public:
     ReceiptReadout receipts(std::int64_t changedAfter, Date sentSince, int limit) const;
 
     // Nothing for a type that is no reaction, or a custom emoji that is blank.
-    static std::optional<TapbackMeaning> tapbackMeaning(std::int64_t type, const std::optional<std::string>& customEmoji);
+    static std::optional<TapbackMeaning> tapbackMeaning(std::int64_t type,
+                                                        const std::optional<std::string>& customEmoji);
     // The guid of the message a reaction row points at, without its part prefix.
     static std::optional<std::string> targetGuid(std::string_view fromAssociated);
 

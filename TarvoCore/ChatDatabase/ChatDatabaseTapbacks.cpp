@@ -108,8 +108,8 @@ ChatDatabase::TapbackReadout ChatDatabase::tapbacks(std::int64_t afterRowId, Dat
     }
 }
 
-std::optional<ChatDatabase::TapbackMeaning> ChatDatabase::tapbackMeaning(std::int64_t type,
-                                                                         const std::optional<std::string>& customEmoji) {
+std::optional<ChatDatabase::TapbackMeaning>
+ChatDatabase::tapbackMeaning(std::int64_t type, const std::optional<std::string>& customEmoji) {
     if (const auto found = tapbackTable().find(type); found != tapbackTable().end()) {
         return TapbackMeaning{.adds = true, .emoji = found->second};
     }
@@ -118,7 +118,9 @@ std::optional<ChatDatabase::TapbackMeaning> ChatDatabase::tapbackMeaning(std::in
         if (emoji.empty()) return std::nullopt;
         return TapbackMeaning{.adds = true, .emoji = std::move(emoji)};
     }
-    if (type >= firstRemovalType && type <= lastRemovalType) return TapbackMeaning{.adds = false, .emoji = std::nullopt};
+    if (type >= firstRemovalType && type <= lastRemovalType) {
+        return TapbackMeaning{.adds = false, .emoji = std::nullopt};
+    }
     return std::nullopt;
 }
 

@@ -75,8 +75,8 @@ TEST_F(ChatDatabaseTest, ReceiptsOfOurOwnIMessagesLeastRecentlyChangedFirst) {
 TEST_F(ChatDatabaseTest, ReceiptsWithoutOptionalColumns) {
     MessagesDatabaseFixture withoutRead(chatDbPath(), {.withoutColumns = {{"message", {"date_read"}}}});
     EXPECT_EQ(ChatDatabase(chatDbPath()).receipts(0, at(0), 2000),
-              ChatDatabase::ReceiptReadout::unobservable(
-                  "this Messages database has no date_read column, so delivery and read receipts cannot be read from it"));
+              ChatDatabase::ReceiptReadout::unobservable("this Messages database has no date_read column, so delivery "
+                                                         "and read receipts cannot be read from it"));
 
     // Without reaction columns every own delivered row is a receipt.
     const auto file = folder / "no-reactions.db";

@@ -111,10 +111,13 @@ TEST_F(ChatDatabaseTest, TapbacksBecomeRecordsAndUnusableRowsAreCounted) {
     fixture.addMessage({.guid = "orig", .chat = imessage, .date = t, .text = "hello", .isFromMe = true});
     const auto hearted = react(2000, "p:0/orig", t * second + 5, {.handle = friendHandle});
     const auto takenBack = react(3000, "bp:orig", t + 1, {.isFromMe = true});
-    const auto custom = react(2006, "orig", t + 2, {.chat = sms, .handle = friendHandle, .associatedMessageEmoji = " " + melting + " "});
+    const auto custom = react(2006, "orig", t + 2,
+                              {.chat = sms, .handle = friendHandle, .associatedMessageEmoji = " " + melting + " "});
     react(2006, "orig", t + 3, {.handle = friendHandle});
-    const auto flags = react(2006, "orig", t + 4, {.chat = unnamed, .handle = friendHandle, .associatedMessageEmoji = flag + flag + flag + flag});
-    react(2006, "orig", t + 5, {.handle = friendHandle, .associatedMessageEmoji = "a" + flag + flag + flag + flag});
+    const std::string fourFlags = flag + flag + flag + flag;
+    const auto flags =
+        react(2006, "orig", t + 4, {.chat = unnamed, .handle = friendHandle, .associatedMessageEmoji = fourFlags});
+    react(2006, "orig", t + 5, {.handle = friendHandle, .associatedMessageEmoji = "a" + fourFlags});
     const auto longHandle = react(2003, "orig", t + 6, {.handle = longest});
     react(2003, "orig", t + 7, {.handle = tooLong});
     react(2003, "orig", t + 8, {.handle = 0});
@@ -133,7 +136,7 @@ TEST_F(ChatDatabaseTest, TapbacksBecomeRecordsAndUnusableRowsAreCounted) {
         {hearted, "orig", "+15550002", false, heart, ChatDatabase::appleTimeToDate(t * second + 5), false},
         {takenBack, "orig", "me", true, std::nullopt, at(t + 1), false},
         {custom, "orig", "+15550002", false, melting, at(t + 2), true},
-        {flags, "orig", "+15550002", false, flag + flag + flag + flag, at(t + 4), true},
+        {flags, "orig", "+15550002", false, fourFlags, at(t + 4), true},
         {longHandle, "orig", std::string(252, 'a') + flag, false, "\U0001F602", at(t + 6), false},
     };
     EXPECT_EQ(readout.value().tapbacks, expected);

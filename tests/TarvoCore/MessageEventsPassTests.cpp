@@ -116,14 +116,13 @@ TEST_F(MessageEventsPassTest, TheReactionCursorHoldsOnARefusedBatchAndAtTheCeili
     EXPECT_TRUE(pass(now, now).quiet());
     EXPECT_EQ(calls.size(), 4u);
 
-    const auto early = react("orig", imessage, t + 10);
+    react("orig", imessage, t + 10);
     const auto late = react("orig", imessage, t + 20);
-    const auto between = react("orig", imessage, t + 15, 2003);
+    react("orig", imessage, t + 15, 2003);
     EXPECT_EQ(pass(at(t + 12), now).reactionsSent, 1);
     ASSERT_EQ(calls.size(), 5u);
     EXPECT_EQ(told(4, "at"), std::vector<std::string>{"2025-09-19T18:40:10.000Z"});
     EXPECT_EQ(events.tapbackCursor(), late - 1);
-    EXPECT_EQ(late - 1, early);
 
     const auto unreadable = react("", imessage, t + 30);
     const Summary last = pass(now, now);
@@ -132,7 +131,6 @@ TEST_F(MessageEventsPassTest, TheReactionCursorHoldsOnARefusedBatchAndAtTheCeili
     ASSERT_EQ(calls.size(), 6u);
     EXPECT_EQ(told(5, "at"), (std::vector<std::string>{"2025-09-19T18:40:20.000Z", "2025-09-19T18:40:15.000Z"}));
     EXPECT_EQ(events.tapbackCursor(), unreadable);
-    EXPECT_GT(unreadable, between);
 }
 
 TEST_F(MessageEventsPassTest, ReceiptsAreToldOnceRetriedWhenRefusedAndForgottenWhenOld) {
