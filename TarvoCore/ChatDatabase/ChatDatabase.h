@@ -12,6 +12,10 @@
 
 #include "TarvoCore/ChatDatabase/ChatDatabaseClone.h"
 #include "TarvoCore/ChatDatabase/ChatDatabaseFailure.h"
+#include "TarvoCore/ChatDatabase/ChatDatabaseReceipt.h"
+#include "TarvoCore/ChatDatabase/ChatDatabaseTapback.h"
+#include "TarvoCore/ChatDatabase/ChatDatabaseTapbackBatch.h"
+#include "TarvoCore/ChatDatabase/ChatDatabaseTapbackMeaning.h"
 #include "TarvoCore/ChatDatabase/Readout.h"
 #include "TarvoCore/ChatDatabase/SqliteConnection.h"
 
@@ -84,6 +88,13 @@ public:
 
     using Bytes = std::vector<std::uint8_t>;
 
+    using Tapback = ChatDatabaseTapback;
+    using TapbackBatch = ChatDatabaseTapbackBatch;
+    using TapbackReadout = Readout<TapbackBatch>;
+    using TapbackMeaning = ChatDatabaseTapbackMeaning;
+    using Receipt = ChatDatabaseReceipt;
+    using ReceiptReadout = Readout<std::vector<Receipt>>;
+
     static constexpr Date appleEpoch{std::chrono::seconds(978307200)};
     // A raw time value above this counts nanoseconds since `appleEpoch`, otherwise seconds.
     static constexpr std::int64_t nanosecondThreshold = 1000000000000;
@@ -149,6 +160,20 @@ public:
     // The file's bytes when it has some and at most `limit` of them; reads at most one byte
     // more. Throws `std::filesystem::filesystem_error` when the file cannot be opened or read.
     static std::optional<Bytes> attachmentBytes(const std::string& path, std::int64_t limit);
+
+    // Reactions on rows after `afterRowId` dated at or after `since` (whole seconds), oldest row
+    // first, at most `limit` rows.
+    TapbackReadout tapbacks(std::int64_t afterRowId, Date since, int limit) const;
+    // Delivered and read receipts of this computer's own iMessages sent at or after `sentSince`
+    // (whole seconds) whose newer time is after `changedAfter` (nanoseconds since `appleEpoch`),
+    // least recently changed first, at most `limit` rows.
+    ReceiptReadout receipts(std::int64_t changedAfter, Date sentSince, int limit) const;
+
+    // Nothing for a type that is no reaction, or a custom emoji that is blank.
+    static std::optional<TapbackMeaning> tapbackMeaning(std::int64_t type,
+                                                        const std::optional<std::string>& customEmoji);
+    // The guid of the message a reaction row points at, without its part prefix.
+    static std::optional<std::string> targetGuid(std::string_view fromAssociated);
 
 private:
     static std::map<std::int64_t, std::vector<Attachment>> attachments(const SqliteConnection& copy,

@@ -39,7 +39,8 @@ const std::vector<Table>& messagesTables() {
           {"is_sent", "integer default 0"},
           {"attributedBody", "blob"},
           {"associated_message_guid", "text"},
-          {"associated_message_type", "integer default 0"}}},
+          {"associated_message_type", "integer default 0"},
+          {"associated_message_emoji", "text"}}},
         {"chat_message_join", {{"chat_id", "integer"}, {"message_id", "integer"}}},
         {"chat_handle_join", {{"chat_id", "integer"}, {"handle_id", "integer"}}},
         {"attachment",
@@ -182,7 +183,8 @@ std::int64_t MessagesDatabaseFixture::addMessage(const MessageRow& row) {
                                                {"is_sent", std::int64_t{row.isSent}},
                                                {"attributedBody", body},
                                                {"associated_message_guid", optionalText(row.associatedMessageGuid)},
-                                               {"associated_message_type", row.associatedMessageType}});
+                                               {"associated_message_type", row.associatedMessageType},
+                                               {"associated_message_emoji", optionalText(row.associatedMessageEmoji)}});
     if (row.chat != 0) insert("chat_message_join", {{"chat_id", row.chat}, {"message_id", id}});
     return id;
 }

@@ -49,6 +49,7 @@ public:
         bool isSent = false;
         std::int64_t associatedMessageType = 0;
         std::optional<std::string> associatedMessageGuid = std::nullopt;
+        std::optional<std::string> associatedMessageEmoji = std::nullopt;
         bool isDelivered = false;
         std::int64_t dateDelivered = 0;
         std::int64_t dateRead = 0;

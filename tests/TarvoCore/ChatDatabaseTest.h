@@ -32,6 +32,16 @@ inline void PrintTo(const ChatDatabase::SendRecord& r, std::ostream* out) {
          << r.errorCode << ", sent " << r.isSent << "}";
 }
 
+inline void PrintTo(const ChatDatabase::Tapback& t, std::ostream* out) {
+    *out << "{row " << t.rowId << ", " << t.targetGuid << ", " << t.reactorKey << ", fromMe " << t.fromMe << ", "
+         << t.emoji.value_or("-") << ", " << ChatDatabase::appleSeconds(t.date) << " s, sms " << t.isSMS << "}";
+}
+
+inline void PrintTo(const ChatDatabase::Receipt& r, std::ostream* out) {
+    *out << "{" << r.guid << ", " << r.status << ", " << ChatDatabase::appleSeconds(r.at) << " s, changed "
+         << r.changedAt << ", sms " << r.isSMS << "}";
+}
+
 } // namespace tarvo
 
 namespace tarvo::testing {
