@@ -7,6 +7,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,6 +35,8 @@ struct CompanionScript {
     // "<whole seconds since the start> <step>", one entry per step begun.
     std::vector<std::string> steps;
     std::map<std::string, std::chrono::seconds> takes;
+    // Steps that throw once begun.
+    std::set<std::string> failing;
     std::shared_ptr<BrainClient> client;
     std::vector<std::string> channelsAtHeartbeat;
     std::shared_ptr<BrainClient> liveClient;
@@ -69,6 +73,7 @@ public:
 private:
     Task<void> act(std::string step) {
         script_->note(step);
+        if (script_->failing.contains(step)) throw std::runtime_error("disk on fire");
         const auto takes = script_->takes.find(step);
         if (takes != script_->takes.end()) co_await sleepFor(takes->second);
     }

@@ -46,6 +46,23 @@ TEST_F(CompanionTest, RequestsDuringATickOweExactlyOneMoreAndARequestDuringThatO
     EXPECT_EQ(log.lines(), Steps(4, askedDuringTick));
 }
 
+TEST_F(CompanionTest, AFailingStepIsLoggedAndNeitherEndsTheTickNorLeavesAGuardShut) {
+    script->failing = {"relay", "capture"};
+    auto companion = makeCompanion();
+    CapturedPlainLog log;
+
+    for (int i = 0; i < 2; ++i) {
+        spawn(companion->requestTick());
+        settle();
+    }
+
+    EXPECT_EQ(script->steps, (Steps{"0 heartbeat", "0 relay", "0 capture", "0 whatsapp",  //
+                                    "0 heartbeat", "0 relay", "0 capture", "0 whatsapp"}));
+    const Steps failures{"tarvo: the relay runner failed during the tick — disk on fire",
+                         "tarvo: the Messages capture failed during the tick — disk on fire"};
+    EXPECT_EQ(log.lines(), (Steps{failures[0], failures[1], failures[0], failures[1]}));
+}
+
 TEST_F(CompanionTest, TheLiveTimerSkipsWhileATickRunsAndAnOwedTickFollowsTheLivePass) {
     defaults->set("chan-imessage", "TarvoImessageChannelId");
     script->client = someClient();
