@@ -34,7 +34,7 @@ void Companion::start() {
     liveTimer_ = repeating(liveInterval, &Companion::requestLiveTick);
 
     // The answer is not needed now: asking makes the hidden page load and settle early.
-    spawn(settle(whatsapp_));
+    spawn(settleWhatsApp(whatsapp_));
     wireSleepAndWake();
     operatorPermissions_->startReading();
     spawn(whileAlive(weak_from_this(), &Companion::requestTick));
@@ -82,7 +82,9 @@ Task<void> Companion::whileAlive(std::weak_ptr<Companion> companion, Body body) 
     co_await std::move(work);
 }
 
-Task<void> Companion::settle(std::shared_ptr<WhatsAppSession> whatsapp) { co_await whatsapp->settledState(); }
+Task<void> Companion::settleWhatsApp(std::shared_ptr<WhatsAppSession> whatsapp) {
+    co_await whatsapp->settledState();
+}
 
 void Companion::refreshPermissions() { spawn(whileAlive(weak_from_this(), &Companion::refreshPermissionsNow)); }
 

@@ -100,7 +100,7 @@ private:
     void wireSleepAndWake();
     void startOperatorLink();
     static Task<void> whileAlive(std::weak_ptr<Companion> companion, Body body);
-    static Task<void> settle(std::shared_ptr<WhatsAppSession> whatsapp);
+    static Task<void> settleWhatsApp(std::shared_ptr<WhatsAppSession> whatsapp);
 
     Task<void> runTick();
     // One step of the tick; a step that fails is logged and the tick goes on.

@@ -2,7 +2,8 @@
 
 namespace tarvo {
 
-SimulatedWhatsAppSession::SimulatedWhatsAppSession(std::optional<SessionState> settled) : settled_(std::move(settled)) {}
+SimulatedWhatsAppSession::SimulatedWhatsAppSession(std::optional<SessionState> settled)
+    : settled_(std::move(settled)) {}
 
 Task<WhatsAppSession::SessionState> SimulatedWhatsAppSession::settledState() {
     ++settleWaits_;

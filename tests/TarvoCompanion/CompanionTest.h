@@ -108,7 +108,8 @@ protected:
     }
 
     std::shared_ptr<BrainClient> someClient() const {
-        return std::make_shared<BrainClient>("http://127.0.0.1:9", ClientIdentity{"test", 1, "0.0.0", "test", std::nullopt}, std::nullopt,
+        const ClientIdentity identity{"test", 1, "0.0.0", "test", std::nullopt};
+        return std::make_shared<BrainClient>("http://127.0.0.1:9", identity, std::nullopt,
                                              std::make_shared<UnusedTransport>());
     }
 
