@@ -1,22 +1,54 @@
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "Platform/LinuxComputerName.h"
+#include "Platform/LinuxStopSignals.h"
+#include "TarvoBase/FileSettingsStore.h"
+#include "TarvoBase/MemorySettingsStore.h"
 #include "TarvoBase/PlainLog.h"
 #include "TarvoBase/RunLoop.h"
+#include "TarvoCompanion/Companion.h"
+#include "TarvoCompanion/Operator/SimulatedOperatorLink.h"
+#include "TarvoCompanion/Operator/SimulatedOperatorPermissions.h"
+#include "TarvoCompanion/WhatsApp/SimulatedWhatsAppSession.h"
 #include "TarvoCore/CompanionVersion.h"
 
-int main() {
-    using tarvo::CompanionVersion;
-    CompanionVersion::useComputerName(std::make_shared<tarvo::LinuxComputerName>());
+namespace {
 
-    tarvo::RunLoop loop;
-    loop.post([&loop] {
-        tarvo::PlainLog::write(std::string("tarvo: companion ") + CompanionVersion::version + " (" +
-                               std::to_string(CompanionVersion::build) + ") started on " +
-                               CompanionVersion::deviceName());
+using namespace tarvo;
+
+std::shared_ptr<SettingsStore> settingsStore() {
+    if (const auto folder = FileSettingsStore::defaultFolder()) return std::make_shared<FileSettingsStore>(*folder);
+    PlainLog::write("tarvo: neither XDG_CONFIG_HOME nor HOME names an absolute folder — settings are kept in memory "
+                    "and forgotten when the companion ends");
+    return std::make_shared<MemorySettingsStore>();
+}
+
+} // namespace
+
+int main() {
+    CompanionVersion::useComputerName(std::make_shared<LinuxComputerName>());
+
+    RunLoop loop;
+    LinuxStopSignals stopSignals(loop);
+
+    PlainLog::write(std::string("tarvo: companion ") + CompanionVersion::version + " (" +
+                    std::to_string(CompanionVersion::build) + ") started on " + CompanionVersion::deviceName());
+    PlainLog::write("tarvo: simulated on this computer: WhatsApp Web, the operator's permissions and its link");
+
+    auto companion = std::make_shared<Companion>(Companion::Services{
+        .defaults = settingsStore(),
+        .whatsapp = std::make_shared<SimulatedWhatsAppSession>(),
+        .operatorPermissions = std::make_shared<SimulatedOperatorPermissions>(),
+        .operatorLink = std::make_shared<SimulatedOperatorLink>(),
+    });
+    stopSignals.onStop([&loop, &companion](std::string_view name) {
+        PlainLog::write("tarvo: " + std::string(name) + " received — stopping");
+        companion->stopTimers();
         loop.stop();
     });
+    companion->launch();
     loop.run();
     return 0;
 }

@@ -1,0 +1,91 @@
+#include "TarvoCompanion/Companion.h"
+
+#include <utility>
+
+#include "TarvoBase/Spawn.h"
+
+namespace tarvo {
+
+Companion::Companion(Services services)
+    : loop_(RunLoop::current()),
+      defaults_(std::move(services.defaults)),
+      operatorPermissions_(std::move(services.operatorPermissions)),
+      operatorLink_(std::move(services.operatorLink)),
+      database_(std::move(services.chatDatabasePath)),
+      whatsapp_(std::move(services.whatsapp)),
+      cursor_(CaptureCursor::initial(loop_.clock().date(), captureCursorDays)),
+      settings_(CompanionSettings::load(*defaults_)) {}
+
+// Timers hold the companion weakly, so a fire after this would do nothing; stopping them spares
+// the loop those empty turns.
+Companion::~Companion() { stopTimers(); }
+
+void Companion::launch() {
+    refreshPermissions();
+    start();
+}
+
+void Companion::start() {
+    timer_.invalidate();
+    timer_ = repeating(tickInterval, &Companion::requestTick);
+    relayTimer_.invalidate();
+    relayTimer_ = repeating(relayInterval, &Companion::runRelayJobsUnlessRunning);
+    liveTimer_.invalidate();
+    liveTimer_ = repeating(liveInterval, &Companion::requestLiveTick);
+
+    // The answer is not needed now: asking makes the hidden page load and settle early.
+    spawn(settleWhatsApp(whatsapp_));
+    wireSleepAndWake();
+    operatorPermissions_->startReading();
+    spawn(whileAlive(weak_from_this(), &Companion::requestTick));
+    startOperatorLink();
+}
+
+void Companion::stopTimers() {
+    timer_.invalidate();
+    relayTimer_.invalidate();
+    liveTimer_.invalidate();
+}
+
+Timer Companion::repeating(std::chrono::seconds interval, Body body) {
+    auto fire = [companion = weak_from_this(), body] { spawn(whileAlive(companion, body)); };
+    return loop_.scheduleRepeating(interval, fire);
+}
+
+void Companion::wireSleepAndWake() {
+    // The heartbeat before sleep is not held back by a running tick: the service should hear
+    // of the sleep before it happens.
+    operatorPermissions_->onWillSleep = [companion = weak_from_this()] {
+        spawn(whileAlive(companion, &Companion::heartbeat));
+    };
+    operatorPermissions_->onDidWake = [companion = weak_from_this()] {
+        spawn(whileAlive(companion, &Companion::requestTick));
+    };
+}
+
+void Companion::startOperatorLink() {
+    auto client = [companion = weak_from_this()]() -> std::shared_ptr<BrainClient> {
+        const auto self = companion.lock();
+        return self ? self->client() : nullptr;
+    };
+    auto signedIn = [companion = weak_from_this()] {
+        const auto self = companion.lock();
+        return self && self->state_.signIn.isSignedIn();
+    };
+    operatorLink_->start(client, signedIn);
+}
+
+Task<void> Companion::whileAlive(std::weak_ptr<Companion> companion, Body body) {
+    const auto self = companion.lock();
+    if (!self) co_return;
+    Task<void> work = ((*self).*body)();
+    co_await std::move(work);
+}
+
+Task<void> Companion::settleWhatsApp(std::shared_ptr<WhatsAppSession> whatsapp) {
+    co_await whatsapp->settledState();
+}
+
+void Companion::refreshPermissions() { spawn(whileAlive(weak_from_this(), &Companion::refreshPermissionsNow)); }
+
+} // namespace tarvo

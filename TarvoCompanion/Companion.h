@@ -1,0 +1,139 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "TarvoBase/RunLoop.h"
+#include "TarvoBase/SettingsStore.h"
+#include "TarvoBase/Task.h"
+#include "TarvoBase/Timer.h"
+#include "TarvoClient/BrainClient.h"
+#include "TarvoCompanion/CaptureAndRelay.h"
+#include "TarvoCompanion/CompanionSettings.h"
+#include "TarvoCompanion/Operator/OperatorLink.h"
+#include "TarvoCompanion/Operator/OperatorPermissions.h"
+#include "TarvoCompanion/WhatsApp/WhatsAppSession.h"
+#include "TarvoCore/AppNapHold.h"
+#include "TarvoCore/CaptureCursor.h"
+#include "TarvoCore/ChatDatabase/ChatDatabase.h"
+#include "TarvoCore/CompanionState.h"
+#include "TarvoCore/IngestedRecently.h"
+
+namespace tarvo {
+
+// The one long-lived object of the program. It owns the channels, the capture cursor and the
+// stored settings, and three repeating timers drive all of it: the 30 s tick, the 3 s relay
+// runner and the 5 s live capture of Messages. It lives on the main loop. Its timers and hooks
+// hold it weakly and do nothing once it is gone; a task that has begun keeps it alive to its end.
+//
+// One guard keeps ticks from overlapping each other or the live pass, and another keeps two
+// relay runs apart. A tick asked for while one runs is owed, never lost and never doubled.
+//
+// The operations of the neighbouring pieces (the client of sign-in, the heartbeat, the capture
+// and relay passes) are virtual, so that tests can stand in for them around the tick.
+class Companion : public CaptureAndRelay, public std::enable_shared_from_this<Companion> {
+public:
+    // What the companion is built over.
+    struct Services {
+        std::shared_ptr<SettingsStore> defaults;
+        std::string chatDatabasePath = ChatDatabase::defaultPath();
+        std::shared_ptr<WhatsAppSession> whatsapp;
+        std::shared_ptr<OperatorPermissions> operatorPermissions;
+        std::shared_ptr<OperatorLink> operatorLink;
+    };
+
+    static constexpr std::chrono::seconds tickInterval{30};
+    static constexpr std::chrono::seconds relayInterval{3};
+    static constexpr std::chrono::seconds liveInterval{5};
+    // How far back the capture cursor of a new companion starts.
+    static constexpr int captureCursorDays = 7;
+
+    // Builds the parts in order, on the current thread's run loop; nothing runs until `launch`.
+    explicit Companion(Services services);
+    ~Companion() override;
+
+    Companion(const Companion&) = delete;
+    Companion& operator=(const Companion&) = delete;
+
+    // The rest of start-up, once a shared_ptr owns the companion: a Messages permission refresh,
+    // then `start`.
+    void launch();
+
+    // Creates (or re-creates) the three timers, starts the WhatsApp page settling, wires the
+    // sleep and wake hooks, starts the permission reading, runs the first tick and starts the
+    // operator link.
+    void start();
+
+    // Stops the three timers, for the end of the program.
+    void stopTimers();
+
+    // Runs a tick now or, while one runs, owes one more: every trigger of a tick comes here.
+    Task<void> requestTick();
+
+    // Starts a task that re-reads whether the Messages database can be read.
+    void refreshPermissions();
+    // Re-reads, off the main loop, whether the Messages database can be read, and publishes it.
+    Task<void> refreshPermissionsNow();
+
+    const CompanionState& state() const { return state_; }
+    const CompanionSettings& settings() const { return settings_; }
+    // Whether WhatsApp Web was ever seen linked on this computer.
+    bool whatsappLinked() const { return whatsappLinked_; }
+
+    // The service client while signed in, nothing otherwise.
+    virtual std::shared_ptr<BrainClient> client();
+    // Tells the service what this computer can do now; never throws.
+    virtual Task<void> heartbeat();
+
+    Task<void> runRelayJobs() override;
+    Task<void> capture() override;
+    Task<void> captureWhatsApp() override;
+    Task<void> captureRecentFirst(std::shared_ptr<BrainClient> client, std::string channelId) override;
+
+private:
+    using Body = Task<void> (Companion::*)();
+
+    // A repeating timer whose every fire runs `body` in a task of its own, while the companion
+    // exists.
+    Timer repeating(std::chrono::seconds interval, Body body);
+    void wireSleepAndWake();
+    void startOperatorLink();
+    static Task<void> whileAlive(std::weak_ptr<Companion> companion, Body body);
+    static Task<void> settleWhatsApp(std::shared_ptr<WhatsAppSession> whatsapp);
+
+    Task<void> runTick();
+    // One step of the tick; a step that fails is logged and the tick goes on.
+    static Task<void> tickStep(const char* name, Task<void> step);
+    void chooseChannels();
+    bool hostsWhatsAppSession() const;
+
+    // The 5 s timer: the live pass unless a tick runs, then any tick owed meanwhile.
+    Task<void> requestLiveTick();
+    Task<void> runLiveTick();
+
+    // The relay runner unless a run is in progress.
+    Task<void> runRelayJobsUnlessRunning();
+
+    RunLoop& loop_;
+    std::shared_ptr<SettingsStore> defaults_;
+    std::shared_ptr<OperatorPermissions> operatorPermissions_;
+    std::shared_ptr<OperatorLink> operatorLink_;
+
+    CompanionState state_;
+    ChatDatabase database_;
+    std::shared_ptr<WhatsAppSession> whatsapp_;
+    CaptureCursor cursor_;
+    IngestedRecently liveSent_;
+    AppNapHold napHold_;
+    Timer timer_;
+    Timer relayTimer_;
+    Timer liveTimer_;
+    CompanionSettings settings_;
+    bool ticking_ = false;
+    bool tickRequested_ = false;
+    bool relayRunning_ = false;
+    bool whatsappLinked_ = false;
+};
+
+} // namespace tarvo

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "TarvoClient/BrainClient.h"
+
+namespace tarvo {
+
+// The operator's long-poll link to the service. It lives on the main loop for the life of the
+// program.
+class OperatorLink {
+public:
+    // The current service client, nothing when there is none.
+    using ClientSource = std::function<std::shared_ptr<BrainClient>()>;
+    // Whether this computer is signed in.
+    using SignedIn = std::function<bool()>;
+
+    virtual ~OperatorLink() = default;
+
+    // Keeps the two callbacks, and starts the poll loop and the reporting of stored operator stops
+    // unless an earlier call started them.
+    virtual void start(ClientSource client, SignedIn signedIn) = 0;
+};
+
+} // namespace tarvo

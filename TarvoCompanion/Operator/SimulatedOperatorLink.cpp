@@ -1,0 +1,11 @@
+#include "TarvoCompanion/Operator/SimulatedOperatorLink.h"
+
+namespace tarvo {
+
+void SimulatedOperatorLink::start(ClientSource client, SignedIn signedIn) {
+    client_ = std::move(client);
+    signedIn_ = std::move(signedIn);
+    loopsStarted_ = 1;
+}
+
+} // namespace tarvo

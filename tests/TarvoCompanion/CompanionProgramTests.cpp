@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "Support/TemporaryFolder.h"
+#include "Support/UniqueFd.h"
+
+extern char** environ;
+
+using tarvo::testing::TemporaryFolder;
+using tarvo::testing::UniqueFd;
+
+namespace {
+
+// The companion program as a child process in a home of its own, its standard error on a pipe.
+class RunningCompanion {
+public:
+    explicit RunningCompanion(const TemporaryFolder& home) {
+        std::vector<std::string> variables{"HOME=" + home.path().string(),
+                                           "XDG_CONFIG_HOME=" + (home / "config").string()};
+        for (char** variable = environ; *variable; ++variable) {
+            const std::string text(*variable);
+            if (!text.starts_with("HOME=") && !text.starts_with("XDG_CONFIG_HOME=")) variables.push_back(text);
+        }
+        std::vector<char*> envp;
+        for (auto& variable : variables) envp.push_back(variable.data());
+        envp.push_back(nullptr);
+
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0) throw std::system_error(errno, std::generic_category(), "pipe2");
+        errors_ = UniqueFd(ends[0]);
+        UniqueFd writeEnd(ends[1]);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), STDERR_FILENO);
+        std::string program = TARVO_COMPANION_EXECUTABLE;
+        char* argv[] = {program.data(), nullptr};
+        const int failed = ::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (failed != 0) throw std::system_error(failed, std::generic_category(), "posix_spawn");
+    }
+
+    ~RunningCompanion() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    // Reads standard error until `text` appears; false when the program closes it first or
+    // writes nothing for a minute, so that a hung program fails the test instead of stalling it.
+    bool waitFor(const std::string& text) {
+        while (output_.find(text) == std::string::npos) {
+            if (!readMore()) return false;
+        }
+        return true;
+    }
+
+    // The exit status once the program has ended; -1 when it did not end by exiting.
+    int exitStatus() {
+        while (readMore()) {
+        }
+        int status = 0;
+        ::waitpid(std::exchange(pid_, -1), &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    void signal(int number) const { ::kill(pid_, number); }
+
+    const std::string& output() const { return output_; }
+
+private:
+    bool readMore() {
+        pollfd readable{errors_.get(), POLLIN, 0};
+        if (::poll(&readable, 1, 60'000) <= 0) return false;
+        char chunk[4096];
+        const ssize_t count = ::read(errors_.get(), chunk, sizeof chunk);
+        if (count <= 0) return false;
+        output_.append(chunk, static_cast<std::size_t>(count));
+        return true;
+    }
+
+    pid_t pid_ = -1;
+    UniqueFd errors_;
+    std::string output_;
+};
+
+} // namespace
+
+TEST(CompanionProgram, RunsUntilInterruptedOrTerminatedThenExitsCleanly) {
+    for (const auto& [number, name] : {std::pair{SIGTERM, "SIGTERM"}, std::pair{SIGINT, "SIGINT"}}) {
+        SCOPED_TRACE(name);
+        TemporaryFolder home;
+        RunningCompanion companion(home);
+        ASSERT_TRUE(companion.waitFor(") started on ")) << companion.output();
+
+        companion.signal(number);
+
+        EXPECT_EQ(companion.exitStatus(), 0) << companion.output();
+        EXPECT_NE(companion.output().find(std::string("tarvo: ") + name + " received — stopping"), std::string::npos)
+            << companion.output();
+    }
+}
