@@ -5,21 +5,13 @@
 #include <thread>
 #include <vector>
 
+#include "Support/LoopWithFakeClock.h"
 #include "TarvoBase/RunLoop.h"
 
 using namespace std::chrono_literals;
-using tarvo::FakeClock;
 using tarvo::RunLoop;
 using tarvo::Timer;
-
-namespace {
-
-struct LoopWithFakeClock {
-    std::shared_ptr<FakeClock> clock = std::make_shared<FakeClock>();
-    RunLoop loop{clock};
-};
-
-} // namespace
+using tarvo::testing::LoopWithFakeClock;
 
 TEST(RunLoop, PostedWorkRunsInOrderIncludingWorkPostedWhileRunning) {
     LoopWithFakeClock f;

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "Support/CapturedPlainLog.h"
+#include "Support/LoopWithFakeClock.h"
 #include "TarvoBase/OnWorker.h"
 #include "TarvoBase/Race.h"
 #include "TarvoBase/RunLoop.h"
@@ -15,19 +16,14 @@
 #include "TarvoBase/Task.h"
 
 using namespace std::chrono_literals;
-using tarvo::FakeClock;
 using tarvo::onWorker;
 using tarvo::RunLoop;
 using tarvo::sleepFor;
 using tarvo::spawn;
 using tarvo::Task;
+using tarvo::testing::LoopWithFakeClock;
 
 namespace {
-
-struct LoopWithFakeClock {
-    std::shared_ptr<FakeClock> clock = std::make_shared<FakeClock>();
-    RunLoop loop{clock};
-};
 
 Task<int> answerAfter(std::chrono::seconds delay, int value) {
     co_await sleepFor(delay);
