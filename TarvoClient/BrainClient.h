@@ -13,6 +13,7 @@
 
 #include "TarvoBase/Json.h"
 #include "TarvoBase/JsonReader.h"
+#include "TarvoBase/OneShotResult.h"
 #include "TarvoBase/Task.h"
 #include "TarvoClient/BrainClientFailure.h"
 #include "TarvoClient/ClientIdentity.h"
@@ -176,7 +177,7 @@ private:
     template <class A>
     static A decode(const std::string& body);
 
-    struct Renewal;
+    using Renewal = OneShotResult<Credentials>;
     static Task<Credentials> refreshAs(std::shared_ptr<BrainClient> self, std::optional<std::string> after);
     static Task<void> runRenewal(std::shared_ptr<BrainClient> self, std::shared_ptr<Renewal> renewal,
                                  Credentials renewing);

@@ -1,13 +1,10 @@
 #include "TarvoClient/BrainClient.h"
 
 #include <chrono>
-#include <coroutine>
 #include <exception>
 #include <utility>
-#include <vector>
 
 #include "TarvoBase/JsonReader.h"
-#include "TarvoBase/RunLoop.h"
 #include "TarvoBase/Spawn.h"
 #include "TarvoClient/AccessTokenExpiry.h"
 #include "TarvoClient/ServiceRequest.h"
@@ -41,31 +38,6 @@ BrainClient::Failure refreshRefusal(const HttpTransport::Response& response) {
 }
 
 } // namespace
-
-// The one renewal in flight. Its outcome is stored in the client before any caller resumes,
-// so every caller's retry reads the renewed pair.
-struct BrainClient::Renewal {
-    std::optional<Credentials> renewed;
-    std::exception_ptr failure;
-    bool finished = false;
-    std::vector<std::coroutine_handle<>> waiting;
-
-    void finish() {
-        finished = true;
-        RunLoop& loop = RunLoop::current();
-        for (auto caller : std::exchange(waiting, {})) loop.post([caller] { caller.resume(); });
-    }
-
-    struct Outcome {
-        Renewal* renewal;
-        bool await_ready() const noexcept { return renewal->finished; }
-        void await_suspend(std::coroutine_handle<> caller) { renewal->waiting.push_back(caller); }
-        Credentials await_resume() const {
-            if (renewal->failure) std::rethrow_exception(renewal->failure);
-            return *renewal->renewed;
-        }
-    };
-};
 
 std::optional<std::string> BrainClient::currentAccessToken() const {
     if (!credentials_) return std::nullopt;
@@ -105,21 +77,22 @@ Task<BrainClient::Credentials> BrainClient::refreshAs(std::shared_ptr<BrainClien
         self->refreshInFlight_ = renewal;
         spawn(runRenewal(self, renewal, *self->credentials_));
     }
-    co_return co_await Renewal::Outcome{renewal.get()};
+    co_return co_await *renewal;
 }
 
+// The outcome is stored in the client before any caller resumes, so every caller's retry reads
+// the renewed pair.
 Task<void> BrainClient::runRenewal(std::shared_ptr<BrainClient> self, std::shared_ptr<Renewal> renewal,
                                    Credentials renewing) {
     try {
         Credentials renewed = co_await exchange(renewing.refreshToken, renewing.deviceId, self->session_,
                                                 self->baseURL_, self->identity_, self->onTokens_);
         self->credentials_ = renewed;
-        renewal->renewed = std::move(renewed);
+        renewal->succeed(std::move(renewed));
     } catch (...) {
-        renewal->failure = std::current_exception();
+        renewal->fail(std::current_exception());
     }
     self->refreshInFlight_.reset();
-    renewal->finish();
 }
 
 Task<BrainClient::Credentials> BrainClient::exchange(std::string refreshToken, std::string deviceId,
