@@ -63,7 +63,8 @@ public:
     // The stored access token; none when not signed in. No network.
     std::optional<std::string> currentAccessToken() const;
 
-    // The stored access token while it has more than a minute left, else a renewed one.
+    // The stored access token while it has more than a minute left by the loop's clock, else a
+    // renewed one.
     Task<std::string> usableAccessToken();
 
     // Renews the current pair whatever its expiry and answers the new access token.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "TarvoBase/JsonReader.h"
+#include "TarvoBase/RunLoop.h"
 #include "TarvoBase/Spawn.h"
 #include "TarvoClient/AccessTokenExpiry.h"
 #include "TarvoClient/ServiceRequest.h"
@@ -59,7 +60,7 @@ Task<BrainClient::Credentials> BrainClient::refresh(std::optional<std::string> a
 Task<std::string> BrainClient::usableAccessTokenAs(std::shared_ptr<BrainClient> self) {
     if (!self->credentials_) co_return (co_await refreshAs(self, std::nullopt)).accessToken;
     std::string stored = self->credentials_->accessToken;
-    if (accessTokenIsUsable(stored, expiryMargin, std::chrono::system_clock::now())) co_return stored;
+    if (accessTokenIsUsable(stored, expiryMargin, RunLoop::current().clock().date())) co_return stored;
     co_return (co_await refreshAs(self, std::move(stored))).accessToken;
 }
 

@@ -150,9 +150,8 @@ TEST_F(TokensTest, AFailedRenewalFailsEveryWaiterAlikeAndKeepsTheOldPair) {
     EXPECT_EQ(service.requests("POST", refreshPath)[1].body, R"({"refreshToken":"refresh-1"})");
 }
 
-TEST_F(TokensTest, UsableAccessTokenRenewsOnlyATokenNearOrPastItsExpiry) {
-    const double now = static_cast<double>(
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count());
+TEST_F(TokensTest, UsableAccessTokenRenewsOnlyATokenNearOrPastItsExpiryByTheLoopsClock) {
+    const double now = std::chrono::duration<double>(clock->date().time_since_epoch()).count();
     struct Case {
         const char* name;
         std::string stored;
@@ -174,10 +173,15 @@ TEST_F(TokensTest, UsableAccessTokenRenewsOnlyATokenNearOrPastItsExpiry) {
         EXPECT_EQ(fresh->requests("POST", refreshPath).size(), c.refreshes);
     }
 
-    // A renewed token that again carries no expiry is renewed again on every use.
+    // The same token is renewed once the clock has moved to within a minute of its expiry.
     service.answer("POST", refreshPath, jsonAnswer(200, renewedPair));
-    auto brain = client();
-    run(brain->usableAccessToken());
+    auto brain = client(Credentials{accessTokenExpiringAt(now + 3600), "refresh-1", "d"});
+    loop.advance(std::chrono::minutes(58));
+    EXPECT_NE(run(brain->usableAccessToken()), "access-2");
+    loop.advance(std::chrono::minutes(1));
+    EXPECT_EQ(run(brain->usableAccessToken()), "access-2");
+
+    // A renewed token that again carries no expiry is renewed again on every use.
     run(brain->usableAccessToken());
     EXPECT_EQ(service.requests("POST", refreshPath).size(), 2u);
 }
