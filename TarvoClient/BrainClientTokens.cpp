@@ -101,8 +101,9 @@ Task<BrainClient::Credentials> BrainClient::exchange(std::string refreshToken, s
                                                      ClientIdentity identity, TokensCallback onTokens) {
     Json body = Json::object();
     body["refreshToken"] = std::move(refreshToken);
-    HttpTransport::Response response = co_await transfer(
-        std::move(session), ServiceRequest::identifiedPost(baseURL, "v1/auth/refresh", identity, body.dump()));
+    HttpTransport::Request request =
+        ServiceRequest::identifiedPost(baseURL, "v1/auth/refresh", identity, requestBody(body));
+    HttpTransport::Response response = co_await transfer(std::move(session), std::move(request));
     if (response.status < 200 || response.status > 299) throw refreshRefusal(response);
 
     auto answer = JsonReader::parse(response.body);

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <variant>
 #include <vector>
@@ -315,9 +316,35 @@ TEST_F(ClientTest, WithoutCredentialsNothingIsSent) {
     EXPECT_TRUE(service.requests().empty());
 }
 
-TEST_F(ClientTest, ABodyThatCannotBeWrittenFailsAsItselfAndSendsNothing) {
-    EXPECT_THROW(tarvo::runUntilDone(loop, client()->post<BrainClient::EmptyResponse>("/v1/thing",
-                                                                                     Json{{"text", "\xff"}})),
-                 Json::type_error);
+TEST_F(ClientTest, ABodyThatCannotBeWrittenFailsAsDecodingNamingItsMemberAndSendsNothing) {
+    const std::string illFormed = "caf\xC3";
+    struct Case {
+        Json body;
+        std::string member;
+    };
+    const Case cases[] = {
+        {Json{{"text", illFormed}}, "\"text\""},
+        {Json{{"thread", {{"ok", "fine"}, {"titles", {"one", illFormed}}}}}, "\"thread.titles[1]\""},
+        {Json{{"ok", 1}, {illFormed, 2}}, "\"caf\uFFFD\""},
+        {Json(illFormed), "it"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.member);
+        EXPECT_EQ(failureOf(client()->post<BrainClient::EmptyResponse>("/v1/thing", c.body)),
+                  "Tarvo sent something unexpected: the request body cannot be written: " + c.member +
+                      " is not UTF-8");
+        EXPECT_EQ(failureOf(client(std::nullopt)->post<BrainClient::EmptyResponse>("/v1/thing", c.body)),
+                  "This Mac is not signed in to Tarvo.");
+    }
+    EXPECT_EQ(failureOf(client()->setPermissionMode("device-9", illFormed)),
+              "Tarvo sent something unexpected: the request body cannot be written: \"mode\" is not UTF-8");
     EXPECT_TRUE(service.requests().empty());
+}
+
+TEST_F(ClientTest, WhateverATransportThrowsReachesCallersAsATransportFailure) {
+    service.answerBy("GET", "/v1/thing", [](const HttpTransport::Request&) -> HttpTransport::Response {
+        throw std::length_error("the answer is too long");
+    });
+    EXPECT_EQ(failureOf(client()->get<BrainClient::EmptyResponse>("/v1/thing")),
+              "Could not reach Tarvo: the answer is too long");
 }
