@@ -103,7 +103,7 @@ Task<ProcessRunner::Result> LinuxProcessRunner::run(std::string executable, std:
     auto work = [executable = std::move(executable), arguments = std::move(arguments), timeout] {
         return runAndWait(executable, arguments, timeout);
     };
-    co_return co_await onWorker(std::move(work));
+    co_return co_await onWorker(work);
 }
 
 void LinuxProcessRunner::launchDetached(std::string executable, std::vector<std::string> arguments) {

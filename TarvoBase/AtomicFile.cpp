@@ -1,70 +1,55 @@
 #include "TarvoBase/AtomicFile.h"
 
-#include <cerrno>
 #include <system_error>
 
 #include <fcntl.h>
-#include <unistd.h>
 
-#include "TarvoBase/FileDescriptor.h"
+#include "TarvoBase/FileCalls.h"
 
 namespace tarvo {
 namespace {
 
-[[noreturn]] void failWith(int error, const std::string& what) {
-    throw std::system_error(error, std::generic_category(), what);
-}
-
-void writeAll(int fd, std::string_view contents, const std::string& path) {
-    while (!contents.empty()) {
-        const ssize_t written = ::write(fd, contents.data(), contents.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            failWith(errno, "writing " + path);
-        }
-        contents.remove_prefix(static_cast<std::size_t>(written));
-    }
+void writeAll(int fd, std::string_view contents) {
+    while (!contents.empty()) contents.remove_prefix(FileCalls::write(fd, contents.data(), contents.size()));
 }
 
 // Makes the rename itself survive a power cut. Some file systems cannot sync a folder; the new
 // file is in place either way, so that is not a failure.
 void syncFolder(const std::filesystem::path& folder) {
-    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.isOpen()) ::fsync(fd.get());
+    try {
+        FileCalls::fsync(FileCalls::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC).get());
+    } catch (const std::system_error&) {
+    }
 }
 
 } // namespace
 
 void AtomicFile::write(const std::filesystem::path& file, std::string_view contents) {
     std::string temporary = file.string() + ".XXXXXX";
-    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (!fd.isOpen()) failWith(errno, "creating " + temporary);
+    FileDescriptor fd = FileCalls::makeTemporary(temporary, O_CLOEXEC);
     try {
-        writeAll(fd.get(), contents, temporary);
-        if (::fsync(fd.get()) != 0) failWith(errno, "flushing " + temporary);
-        if (const int error = fd.close(); error != 0) failWith(error, "closing " + temporary);
-        if (::rename(temporary.c_str(), file.c_str()) != 0) failWith(errno, "renaming " + temporary + " to " + file.string());
+        writeAll(fd.get(), contents);
+        FileCalls::fsync(fd.get());
+        if (const int error = fd.close(); error != 0) {
+            throw std::filesystem::filesystem_error("close", temporary, std::error_code(error, std::generic_category()));
+        }
+        FileCalls::rename(temporary, file);
     } catch (...) {
-        ::unlink(temporary.c_str());
+        try {
+            FileCalls::unlink(temporary);
+        } catch (const std::system_error&) {
+        }
         throw;
     }
     syncFolder(file.has_parent_path() ? file.parent_path() : std::filesystem::path("."));
 }
 
 std::string AtomicFile::read(const std::filesystem::path& file) {
-    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.isOpen()) failWith(errno, "opening " + file.string());
+    const FileDescriptor fd = FileCalls::open(file, O_RDONLY | O_CLOEXEC);
     std::string contents;
     char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            failWith(errno, "reading " + file.string());
-        }
-        if (got == 0) return contents;
-        contents.append(buffer, static_cast<std::size_t>(got));
-    }
+    while (const std::size_t got = FileCalls::read(fd.get(), buffer, sizeof buffer)) contents.append(buffer, got);
+    return contents;
 }
 
 } // namespace tarvo

@@ -6,13 +6,30 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace tarvo {
 namespace {
 
-[[noreturn]] void fail(std::string_view call, std::string_view name) {
-    throw std::system_error(errno, std::generic_category(), std::string(call) + " " + std::string(name));
+namespace fs = std::filesystem;
+
+[[noreturn]] void fail(const char* call, int error) {
+    throw fs::filesystem_error(call, std::error_code(error, std::generic_category()));
+}
+
+[[noreturn]] void fail(const char* call, const fs::path& path, int error) {
+    throw fs::filesystem_error(call, path, std::error_code(error, std::generic_category()));
+}
+
+// Makes the call again for as long as a signal interrupts it.
+template <class Call>
+auto uninterrupted(Call call) {
+    for (;;) {
+        const auto result = call();
+        if (result >= 0 || errno != EINTR) return result;
+    }
 }
 
 struct FolderStreamClose {
@@ -22,37 +39,83 @@ using FolderStream = std::unique_ptr<DIR, FolderStreamClose>;
 
 } // namespace
 
-FileDescriptor FileCalls::open(const std::filesystem::path& path, int flags, mode_t mode) {
-    for (;;) {
-        const int fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
-        if (fd >= 0) return FileDescriptor(fd);
-        if (errno != EINTR) fail("open", path.string());
-    }
+FileDescriptor FileCalls::open(const fs::path& path, int flags, mode_t mode) {
+    const int fd = uninterrupted([&] { return ::open(path.c_str(), flags | O_CLOEXEC, mode); });
+    if (fd < 0) fail("open", path, errno);
+    return FileDescriptor(fd);
 }
 
 FileDescriptor FileCalls::openAt(const FileDescriptor& folder, const std::string& name, int flags, mode_t mode) {
-    for (;;) {
-        const int fd = ::openat(folder.get(), name.c_str(), flags | O_CLOEXEC, mode);
-        if (fd >= 0) return FileDescriptor(fd);
-        if (errno != EINTR) fail("openat", name);
+    const int fd = uninterrupted([&] { return ::openat(folder.get(), name.c_str(), flags | O_CLOEXEC, mode); });
+    if (fd < 0) fail("openat", name, errno);
+    return FileDescriptor(fd);
+}
+
+FileDescriptor FileCalls::makeTemporary(std::string& pattern, int flags) {
+    const int fd = uninterrupted([&] { return ::mkostemp(pattern.data(), flags); });
+    if (fd < 0) fail("mkostemp", pattern, errno);
+    return FileDescriptor(fd);
+}
+
+std::size_t FileCalls::read(int fd, void* into, std::size_t most) {
+    const ssize_t got = uninterrupted([&] { return ::read(fd, into, most); });
+    if (got < 0) fail("read", errno);
+    return static_cast<std::size_t>(got);
+}
+
+std::size_t FileCalls::write(int fd, const void* bytes, std::size_t count) {
+    const ssize_t put = uninterrupted([&] { return ::write(fd, bytes, count); });
+    if (put < 0) fail("write", errno);
+    return static_cast<std::size_t>(put);
+}
+
+void FileCalls::fsync(int fd) {
+    if (uninterrupted([&] { return ::fsync(fd); }) != 0) fail("fsync", errno);
+}
+
+void FileCalls::rename(const fs::path& from, const fs::path& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        throw fs::filesystem_error("rename", from, to, std::error_code(errno, std::generic_category()));
     }
 }
 
-bool FileCalls::makeFolder(const std::filesystem::path& path, mode_t mode) {
+void FileCalls::unlink(const fs::path& path) {
+    if (::unlink(path.c_str()) != 0) fail("unlink", path, errno);
+}
+
+std::optional<struct stat> FileCalls::lstat(const fs::path& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) == 0) return status;
+    if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+    fail("lstat", path, errno);
+}
+
+std::size_t FileCalls::copyFileRange(int source, int target, std::size_t most) {
+    const ssize_t copied =
+        uninterrupted([&] { return ::copy_file_range(source, nullptr, target, nullptr, most, 0); });
+    if (copied < 0) fail("copy_file_range", errno);
+    return static_cast<std::size_t>(copied);
+}
+
+void FileCalls::clone(int target, int source) {
+    if (uninterrupted([&] { return ::ioctl(target, FICLONE, source); }) != 0) fail("FICLONE", errno);
+}
+
+bool FileCalls::makeFolder(const fs::path& path, mode_t mode) {
     if (::mkdir(path.c_str(), mode) == 0) return true;
     if (errno == EEXIST) return false;
-    fail("mkdir", path.string());
+    fail("mkdir", path, errno);
 }
 
 bool FileCalls::makeFolderAt(const FileDescriptor& folder, const std::string& name, mode_t mode) {
     if (::mkdirat(folder.get(), name.c_str(), mode) == 0) return true;
     if (errno == EEXIST) return false;
-    fail("mkdirat", name);
+    fail("mkdirat", name, errno);
 }
 
 FileCalls::Status FileCalls::status(const FileDescriptor& file) {
     Status status{};
-    if (::fstat(file.get(), &status) != 0) fail("fstat", std::to_string(file.get()));
+    if (::fstat(file.get(), &status) != 0) fail("fstat", errno);
     return status;
 }
 
@@ -60,42 +123,35 @@ std::optional<FileCalls::Status> FileCalls::entryStatusAt(const FileDescriptor& 
     Status status{};
     if (::fstatat(folder.get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0) return status;
     if (errno == ENOENT) return std::nullopt;
-    fail("fstatat", name);
+    fail("fstatat", name, errno);
 }
 
 void FileCalls::changeModeAt(const FileDescriptor& folder, const std::string& name, mode_t mode) {
-    if (::fchmodat(folder.get(), name.c_str(), mode, 0) != 0) fail("fchmodat", name);
+    if (::fchmodat(folder.get(), name.c_str(), mode, 0) != 0) fail("fchmodat", name, errno);
 }
 
 void FileCalls::changeMode(const FileDescriptor& file, mode_t mode) {
-    if (::fchmod(file.get(), mode) != 0) fail("fchmod", std::to_string(file.get()));
+    if (::fchmod(file.get(), mode) != 0) fail("fchmod", errno);
 }
 
 void FileCalls::writeAll(const FileDescriptor& file, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(file.get(), bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            fail("write", std::to_string(file.get()));
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
+    while (!bytes.empty()) bytes.remove_prefix(write(file.get(), bytes.data(), bytes.size()));
 }
 
 void FileCalls::renameAt(const FileDescriptor& folder, const std::string& from, const std::string& to) {
-    if (::renameat(folder.get(), from.c_str(), folder.get(), to.c_str()) != 0) fail("renameat", to);
+    if (::renameat(folder.get(), from.c_str(), folder.get(), to.c_str()) != 0) fail("renameat", to, errno);
 }
 
 void FileCalls::removeAt(const FileDescriptor& folder, const std::string& name, bool isFolder) {
-    if (::unlinkat(folder.get(), name.c_str(), isFolder ? AT_REMOVEDIR : 0) != 0) fail("unlinkat", name);
+    if (::unlinkat(folder.get(), name.c_str(), isFolder ? AT_REMOVEDIR : 0) != 0) fail("unlinkat", name, errno);
 }
 
 std::vector<std::string> FileCalls::names(const FileDescriptor& folder) {
     // The stream takes its descriptor over, so it reads through a duplicate of the caller's.
     FileDescriptor own(::fcntl(folder.get(), F_DUPFD_CLOEXEC, 0));
-    if (!own.isOpen()) fail("fcntl", std::to_string(folder.get()));
+    if (!own.isOpen()) fail("fcntl", errno);
     FolderStream stream(::fdopendir(own.get()));
-    if (!stream) fail("fdopendir", std::to_string(folder.get()));
+    if (!stream) fail("fdopendir", errno);
     own.release();
     ::rewinddir(stream.get());
     std::vector<std::string> found;
@@ -103,7 +159,7 @@ std::vector<std::string> FileCalls::names(const FileDescriptor& folder) {
         errno = 0;
         const dirent* entry = ::readdir(stream.get());
         if (!entry) {
-            if (errno != 0) fail("readdir", std::to_string(folder.get()));
+            if (errno != 0) fail("readdir", errno);
             return found;
         }
         const std::string_view name = entry->d_name;

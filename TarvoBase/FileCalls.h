@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -13,16 +14,41 @@
 
 namespace tarvo {
 
-// The operating system's plain file calls, one wrapper each, for code that must name files
-// relative to a folder it holds open (so that a link swapped in between two calls is never
-// followed). A failed call throws std::system_error carrying the call's error number, its text
-// naming the call and the file; an interrupted call is repeated.
+// The operating system's plain file calls, each wrapped once, for the platform-free code that
+// must work on files below the standard library (atomic writes, block clones, bounded reads). A
+// call interrupted by a signal is made again; a failure throws
+// `std::filesystem::filesystem_error` (a `std::system_error`) with the call's errno and the path
+// when the call takes one.
+//
+// The calls that take a folder held open name files relative to it, so that a link swapped in
+// between two calls is never followed.
 class FileCalls {
 public:
     using Status = struct ::stat;
 
+    // Every descriptor is opened close-on-exec, so no child process inherits one.
     static FileDescriptor open(const std::filesystem::path& path, int flags, mode_t mode = 0);
     static FileDescriptor openAt(const FileDescriptor& folder, const std::string& name, int flags, mode_t mode = 0);
+    // A new file named by `pattern`, whose trailing "XXXXXX" is replaced in place; only its owner
+    // may read or write it.
+    static FileDescriptor makeTemporary(std::string& pattern, int flags);
+
+    // The number of bytes read, 0 at the end of the file.
+    static std::size_t read(int fd, void* into, std::size_t most);
+    // The number of bytes written, which may be fewer than `count`.
+    static std::size_t write(int fd, const void* bytes, std::size_t count);
+    static void fsync(int fd);
+
+    static void rename(const std::filesystem::path& from, const std::filesystem::path& to);
+    static void unlink(const std::filesystem::path& path);
+    // What is at `path` itself (a link is not followed); nothing when nothing is there.
+    static std::optional<struct stat> lstat(const std::filesystem::path& path);
+
+    // The number of bytes the kernel copied from the current offset of `source` to that of
+    // `target`, 0 at the end of `source`.
+    static std::size_t copyFileRange(int source, int target, std::size_t most);
+    // Makes `target` share all of `source`'s blocks (a reflink); most file systems refuse.
+    static void clone(int target, int source);
 
     // True when the folder was made, false when something of that name was there already.
     static bool makeFolder(const std::filesystem::path& path, mode_t mode);
@@ -40,7 +66,7 @@ public:
 
     // Replaces `to` (a link itself, never its target) with `from`, both in `folder`.
     static void renameAt(const FileDescriptor& folder, const std::string& from, const std::string& to);
-    // Removes a file or link (or, with `folder` true, an empty folder); a link is never followed.
+    // Removes a file or link (or, with `isFolder` true, an empty folder); a link is never followed.
     static void removeAt(const FileDescriptor& folder, const std::string& name, bool isFolder);
 
     // The names in an open folder, "." and ".." left out, in the order the file system gives.

@@ -6,6 +6,7 @@
 #include <fmt/format.h>
 
 #include "TarvoBase/AtomicFile.h"
+#include "TarvoBase/FileCalls.h"
 #include "TarvoBase/JsonReader.h"
 #include "TarvoBase/PlainLog.h"
 #include "TarvoBase/XdgBaseFolder.h"
@@ -15,13 +16,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Whether anything at all is at `path`. A name that cannot be looked at counts as free: what
+// is then done with it fails and is logged.
+bool isTaken(const fs::path& path) {
+    try {
+        return FileCalls::lstat(path).has_value();
+    } catch (const std::system_error&) {
+        return false;
+    }
+}
+
 // The first "settings.json.corrupt-N" that does not exist yet.
 fs::path asideName(const fs::path& file) {
     for (int n = 1;; ++n) {
         fs::path candidate = file;
         candidate += fmt::format(".corrupt-{}", n);
-        std::error_code error;
-        if (!fs::exists(fs::symlink_status(candidate, error))) return candidate;
+        if (!isTaken(candidate)) return candidate;
     }
 }
 
@@ -39,8 +49,7 @@ std::optional<fs::path> FileSettingsStore::defaultFolder(const char* xdgConfigHo
 }
 
 void FileSettingsStore::load() {
-    std::error_code error;
-    if (!fs::exists(fs::symlink_status(file_, error))) return;
+    if (!isTaken(file_)) return;
     std::string text;
     try {
         text = AtomicFile::read(file_);
@@ -60,13 +69,13 @@ void FileSettingsStore::load() {
 
 bool FileSettingsStore::keepAside(const std::string& reason) {
     const fs::path aside = asideName(file_);
-    std::error_code error;
-    fs::rename(file_, aside, error);
-    if (error) {
+    try {
+        FileCalls::rename(file_, aside);
+    } catch (const std::system_error& failure) {
         PlainLog::write(fmt::format(
             "tarvo: the settings file {} could not be read ({}) nor kept aside ({}); starting with no settings "
             "and leaving the file as it is, so changes will not be saved",
-            file_.string(), reason, error.message()));
+            file_.string(), reason, failure.code().message()));
         return false;
     }
     PlainLog::write(fmt::format("tarvo: the settings file {} could not be read ({}); kept it as {} and started "

@@ -48,10 +48,15 @@ private:
     std::exception_ptr error_;
 };
 
+// Takes named work only (the work is copied): a lambda written inside the `co_await`
+// expression is destroyed twice by GCC 12 (see Task.h), so that form does not compile.
 template <class F>
-auto onWorker(F work) {
+auto onWorker(F& work) {
     using R = std::invoke_result_t<F&>;
-    return OnWorker<R>(std::function<R()>(std::move(work)));
+    return OnWorker<R>(std::function<R()>(work));
 }
+
+template <class F>
+void onWorker(F&& work) = delete;
 
 } // namespace tarvo

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "TarvoBase/UncaughtError.h"
+
 namespace tarvo {
 namespace {
 thread_local RunLoop* currentLoop = nullptr;
@@ -81,7 +83,11 @@ bool RunLoop::runOnePosted() {
         work = std::move(posted_.front());
         posted_.pop_front();
     }
-    work();
+    try {
+        work();
+    } catch (...) {
+        logUncaught("posted work", std::current_exception());
+    }
     return true;
 }
 
@@ -109,7 +115,11 @@ bool RunLoop::runOneDueTimer() {
         }
     }
     if (!timer) return false;
-    timer->fire();
+    try {
+        timer->fire();
+    } catch (...) {
+        logUncaught("a timer", std::current_exception());
+    }
     return true;
 }
 

@@ -19,6 +19,7 @@ namespace tarvo {
 
 // The main loop of the main thread: posted work and timers run here, one at a time, and every
 // coroutine task resumes here. The loop made on a thread becomes that thread's current loop.
+// An exception that escapes posted work or a timer is logged as one line and the loop goes on.
 class RunLoop {
 public:
     static constexpr std::size_t workerThreads = 4;

@@ -3,11 +3,10 @@
 #include <coroutine>
 #include <exception>
 #include <stdexcept>
-#include <string>
 
-#include "TarvoBase/PlainLog.h"
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/Task.h"
+#include "TarvoBase/UncaughtError.h"
 
 namespace tarvo {
 
@@ -25,22 +24,12 @@ struct DetachedTask {
         std::suspend_always initial_suspend() noexcept { return {}; }
         std::suspend_never final_suspend() noexcept { return {}; }
         void return_void() noexcept {}
-        void unhandled_exception() noexcept { logUncaught(std::current_exception()); }
+        void unhandled_exception() noexcept { logUncaught("a background task", std::current_exception()); }
         ~promise_type() {
             if (loop) loop->releaseDetached(std::coroutine_handle<promise_type>::from_promise(*this));
         }
     };
     std::coroutine_handle<promise_type> frame;
-
-    static void logUncaught(std::exception_ptr error) noexcept {
-        try {
-            std::rethrow_exception(error);
-        } catch (const std::exception& failure) {
-            PlainLog::write(std::string("tarvo: a background task ended with an error: ") + failure.what());
-        } catch (...) {
-            PlainLog::write("tarvo: a background task ended with an unknown error");
-        }
-    }
 };
 
 template <class T>

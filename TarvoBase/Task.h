@@ -1,5 +1,38 @@
 #pragma once
 
+// Coroutine rules for this code base under GCC 12. Each was reproduced with g++ 12.2 here; the
+// smallest reproduction follows the rule.
+//
+// 1. Never write a temporary made by aggregate initialisation whose members have destructors
+//    inside a `co_await` expression: GCC destroys it twice (heap corruption, "free(): double
+//    free detected", at -O2 as well as -O0). A lambda that captures is such a temporary, so
+//    name it first: `auto work = [s] { .. }; auto r = co_await onWorker(work);` (`onWorker`
+//    refuses a temporary at compile time).
+//        struct Counted { ~Counted(); };          // counts its destructions
+//        struct Holder { Counted member; };       // an aggregate
+//        Ready take(Holder);                      // any awaitable
+//        Task<> f() { co_await take(Holder{}); }  // ~Counted runs twice for one Counted
+//    A class with a constructor of its own (`Request()` rather than `Request{..}`) is safe,
+//    and so is a named awaiter: `auto nap = sleepFor(1s); co_await nap;` behaves.
+//
+// 2. Never write a braced list that becomes a `std::initializer_list` inside a `co_await`
+//    expression: it does not compile ("array used as initializer"). Build the value first:
+//    `Json body{{"limit", 3}}; co_await post(std::move(body));`.
+//        Task<int> use(std::vector<std::string>);
+//        Task<int> f() { co_return co_await use({"a", "b"}); }  // error
+//
+// 3. Take coroutine parameters by value. A task is lazy: a reference parameter still points at
+//    the caller's temporary when the body first runs, long after it was destroyed.
+//        Task<> f(const std::string& s) { co_await sleepFor(1s); use(s); }
+//        spawn(f("text"));                        // `s` dangles
+//
+// 4. Symmetric transfer (resuming the awaiter straight from `await_suspend`) becomes a tail
+//    call only when optimising. In the -O0 sanitizer build a long run of awaits that finish
+//    without suspending grows the stack until it overflows, so a hot loop calls plain
+//    functions rather than tasks.
+//        Task<int> one() { co_return 1; }
+//        for (int i = 0; i < 1000000; ++i) sum += co_await one();  // stack overflow at -O0
+
 #include <coroutine>
 #include <exception>
 #include <optional>

@@ -54,7 +54,8 @@ Task<HttpTransport::Response> BrainClient::transfer(std::shared_ptr<HttpTranspor
                                                     HttpTransport::Request request) {
     try {
         co_return co_await ServiceRequest::perform(std::move(session), std::move(request));
-    } catch (const HttpTransport::Failure& failure) {
+    } catch (const std::exception& failure) {
+        // A transport's own failure, or anything else it threw: callers only ever see `Failure`.
         throw Failure::transport(failure.what());
     }
 }

@@ -13,11 +13,13 @@
 
 #include "TarvoBase/Json.h"
 #include "TarvoBase/JsonReader.h"
+#include "TarvoBase/OneShotResult.h"
 #include "TarvoBase/Task.h"
 #include "TarvoClient/BrainClientFailure.h"
 #include "TarvoClient/ClientIdentity.h"
 #include "TarvoClient/HttpTransport.h"
 #include "TarvoClient/ProblemBody.h"
+#include "TarvoClient/RequestBody.h"
 
 #include "TarvoClient/AttachmentDecision.h"
 #include "TarvoClient/HeartbeatResponse.h"
@@ -62,7 +64,8 @@ public:
     // The stored access token; none when not signed in. No network.
     std::optional<std::string> currentAccessToken() const;
 
-    // The stored access token while it has more than a minute left, else a renewed one.
+    // The stored access token while it has more than a minute left by the loop's clock, else a
+    // renewed one.
     Task<std::string> usableAccessToken();
 
     // Renews the current pair whatever its expiry and answers the new access token.
@@ -81,7 +84,9 @@ public:
                                       ClientIdentity identity, TokensCallback onTokens);
 
     // `A` is decoded from a 2xx answer with `A::fromJson(const Json&)`, which throws on a missing
-    // or mistyped member. `retrying` is for the pipeline's own retry: callers pass false.
+    // or mistyped member. A body that cannot be written as JSON fails as `decoding` (see
+    // `requestBody`) once the credentials are known to be there. `retrying` is for the
+    // pipeline's own retry: callers pass false.
     template <class A>
     Task<A> post(std::string path, Json body, bool retrying = false) {
         return call<A>(shared_from_this(), "POST", std::move(path), std::move(body), retrying);
@@ -176,7 +181,7 @@ private:
     template <class A>
     static A decode(const std::string& body);
 
-    struct Renewal;
+    using Renewal = OneShotResult<Credentials>;
     static Task<Credentials> refreshAs(std::shared_ptr<BrainClient> self, std::optional<std::string> after);
     static Task<void> runRenewal(std::shared_ptr<BrainClient> self, std::shared_ptr<Renewal> renewal,
                                  Credentials renewing);
@@ -197,9 +202,8 @@ private:
 template <class A>
 Task<A> BrainClient::call(std::shared_ptr<BrainClient> self, std::string method, std::string path,
                           std::optional<Json> body, bool retrying) {
-    std::optional<std::string> serialised;
-    if (body) serialised = body->dump();
-    Formed formed = self->form(method, path, std::move(serialised), "application/json", {});
+    Formed formed = self->form(method, path, std::nullopt, "application/json", {});
+    if (body) formed.request.body = requestBody(*body);
     HttpTransport::Response response = co_await transfer(self->session_, std::move(formed.request));
 
     if (response.status == 401 && !retrying) {

@@ -40,7 +40,7 @@ Task<int> reportStoppedAs(std::shared_ptr<BrainClient> self, std::string runId, 
 
 Task<HttpTransport::Response> setModeAs(std::shared_ptr<BrainClient> self, std::string deviceId, std::string mode) {
     const std::string path = "/v1/mac/devices/" + pathSegment(deviceId, "device id") + "/permissions/mode";
-    std::string body = Json{{"mode", std::move(mode)}}.dump();
+    std::string body = requestBody(Json{{"mode", std::move(mode)}});
     co_return co_await self->send("PUT", path, std::move(body), "application/json", {});
 }
 

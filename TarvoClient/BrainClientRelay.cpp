@@ -14,7 +14,6 @@ namespace {
 constexpr std::size_t longestFailureReason = 300;
 
 Task<std::vector<RelayJob>> claimAs(std::shared_ptr<BrainClient> self, std::int64_t limit) {
-    // A JSON initializer list written inside the co_await expression does not compile with GCC 12.
     Json body{{"limit", limit}};
     ClaimResponse claimed = co_await self->post<ClaimResponse>("/v1/relay/jobs/claim", std::move(body));
     co_return std::move(claimed.jobs);

@@ -1,10 +1,8 @@
 #include "TarvoClient/BrainClient.h"
 
 #include <chrono>
-#include <coroutine>
 #include <exception>
 #include <utility>
-#include <vector>
 
 #include "TarvoBase/JsonReader.h"
 #include "TarvoBase/RunLoop.h"
@@ -42,31 +40,6 @@ BrainClient::Failure refreshRefusal(const HttpTransport::Response& response) {
 
 } // namespace
 
-// The one renewal in flight. Its outcome is stored in the client before any caller resumes,
-// so every caller's retry reads the renewed pair.
-struct BrainClient::Renewal {
-    std::optional<Credentials> renewed;
-    std::exception_ptr failure;
-    bool finished = false;
-    std::vector<std::coroutine_handle<>> waiting;
-
-    void finish() {
-        finished = true;
-        RunLoop& loop = RunLoop::current();
-        for (auto caller : std::exchange(waiting, {})) loop.post([caller] { caller.resume(); });
-    }
-
-    struct Outcome {
-        Renewal* renewal;
-        bool await_ready() const noexcept { return renewal->finished; }
-        void await_suspend(std::coroutine_handle<> caller) { renewal->waiting.push_back(caller); }
-        Credentials await_resume() const {
-            if (renewal->failure) std::rethrow_exception(renewal->failure);
-            return *renewal->renewed;
-        }
-    };
-};
-
 std::optional<std::string> BrainClient::currentAccessToken() const {
     if (!credentials_) return std::nullopt;
     return credentials_->accessToken;
@@ -87,7 +60,7 @@ Task<BrainClient::Credentials> BrainClient::refresh(std::optional<std::string> a
 Task<std::string> BrainClient::usableAccessTokenAs(std::shared_ptr<BrainClient> self) {
     if (!self->credentials_) co_return (co_await refreshAs(self, std::nullopt)).accessToken;
     std::string stored = self->credentials_->accessToken;
-    if (accessTokenIsUsable(stored, expiryMargin, std::chrono::system_clock::now())) co_return stored;
+    if (accessTokenIsUsable(stored, expiryMargin, RunLoop::current().clock().date())) co_return stored;
     co_return (co_await refreshAs(self, std::move(stored))).accessToken;
 }
 
@@ -105,21 +78,22 @@ Task<BrainClient::Credentials> BrainClient::refreshAs(std::shared_ptr<BrainClien
         self->refreshInFlight_ = renewal;
         spawn(runRenewal(self, renewal, *self->credentials_));
     }
-    co_return co_await Renewal::Outcome{renewal.get()};
+    co_return co_await *renewal;
 }
 
+// The outcome is stored in the client before any caller resumes, so every caller's retry reads
+// the renewed pair.
 Task<void> BrainClient::runRenewal(std::shared_ptr<BrainClient> self, std::shared_ptr<Renewal> renewal,
                                    Credentials renewing) {
     try {
         Credentials renewed = co_await exchange(renewing.refreshToken, renewing.deviceId, self->session_,
                                                 self->baseURL_, self->identity_, self->onTokens_);
         self->credentials_ = renewed;
-        renewal->renewed = std::move(renewed);
+        renewal->succeed(std::move(renewed));
     } catch (...) {
-        renewal->failure = std::current_exception();
+        renewal->fail(std::current_exception());
     }
     self->refreshInFlight_.reset();
-    renewal->finish();
 }
 
 Task<BrainClient::Credentials> BrainClient::exchange(std::string refreshToken, std::string deviceId,
@@ -127,8 +101,9 @@ Task<BrainClient::Credentials> BrainClient::exchange(std::string refreshToken, s
                                                      ClientIdentity identity, TokensCallback onTokens) {
     Json body = Json::object();
     body["refreshToken"] = std::move(refreshToken);
-    HttpTransport::Response response = co_await transfer(
-        std::move(session), ServiceRequest::identifiedPost(baseURL, "v1/auth/refresh", identity, body.dump()));
+    HttpTransport::Request request =
+        ServiceRequest::identifiedPost(baseURL, "v1/auth/refresh", identity, requestBody(body));
+    HttpTransport::Response response = co_await transfer(std::move(session), std::move(request));
     if (response.status < 200 || response.status > 299) throw refreshRefusal(response);
 
     auto answer = JsonReader::parse(response.body);

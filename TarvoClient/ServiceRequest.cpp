@@ -80,11 +80,11 @@ HttpTransport::Request ServiceRequest::identifiedPost(const std::string& baseURL
 Task<HttpTransport::Response> ServiceRequest::perform(std::shared_ptr<HttpTransport> session,
                                                       HttpTransport::Request request) {
     // The worker borrows the request from this frame, which outlives the transfer, rather than
-    // copying a body that may be large. (Capturing non-trivial values in a lambda written inside
-    // a co_await expression also miscompiles with GCC 12.)
+    // copying a body that may be large.
     HttpTransport* transport = session.get();
     const HttpTransport::Request* exchanged = &request;
-    co_return co_await onWorker([transport, exchanged] { return transport->perform(*exchanged); });
+    auto exchange = [transport, exchanged] { return transport->perform(*exchanged); };
+    co_return co_await onWorker(exchange);
 }
 
 } // namespace tarvo

@@ -1,12 +1,26 @@
 #include "TarvoCore/AppNapHold.h"
 
+#include <exception>
+#include <string>
 #include <utility>
+
+#include "TarvoBase/PlainLog.h"
 
 namespace tarvo {
 
 AppNapHold::AppNapHold(Begin begin, End end) : begin_(std::move(begin)), end_(std::move(end)) {}
 
-AppNapHold::~AppNapHold() { hold(false); }
+AppNapHold::~AppNapHold() {
+    // The platform's end may throw; a destructor must not, and the activity ends with the
+    // process anyway.
+    try {
+        hold(false);
+    } catch (const std::exception& failure) {
+        PlainLog::write(std::string("tarvo: the activity hold could not be ended: ") + failure.what());
+    } catch (...) {
+        PlainLog::write("tarvo: the activity hold could not be ended");
+    }
+}
 
 void AppNapHold::hold(bool on) {
     if (on && !activity_) {

@@ -12,7 +12,8 @@ namespace tarvo {
 
 // Holds one process activity while the user is signed in, so that the system neither naps
 // nor ends the companion while its timers matter. The platform's begin and end are handed in;
-// where the system has no such activities they default to doing nothing.
+// where the system has no such activities they default to doing nothing. Going away ends a held
+// activity; an end that throws is logged there, never let out.
 class AppNapHold {
 public:
     using Token = std::shared_ptr<const void>;

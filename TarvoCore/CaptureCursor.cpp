@@ -1,18 +1,40 @@
 #include "TarvoCore/CaptureCursor.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "TarvoBase/JsonReader.h"
 
 namespace tarvo {
 namespace {
 
 using Date = CaptureCursor::Date;
-
-Date minus(Date date, CaptureCursor::Seconds seconds) {
-    return date - std::chrono::duration_cast<Date::duration>(seconds);
-}
+using Seconds = CaptureCursor::Seconds;
 
 // 2001-01-01T00:00:00Z, the reference date of the coded form.
 constexpr std::chrono::seconds referenceDate{978307200};
+
+// The clock counts nanoseconds in 64 bits, about 292 years either side of 1970. A date past
+// either end (a stored 1e300, a span of a million days) is held a second inside that end, so
+// that no conversion can round past it.
+const double latestSeconds = Seconds(Date::duration::max()).count() - 1.0;
+
+Date heldInRange(Seconds sinceEpoch) {
+    const double seconds = std::isnan(sinceEpoch.count())
+                               ? -latestSeconds
+                               : std::clamp(sinceEpoch.count(), -latestSeconds, latestSeconds);
+    // A double holds today's dates to well under a microsecond; rounding there gives back the
+    // date that was written.
+    return Date(std::chrono::round<std::chrono::microseconds>(Seconds(seconds)));
+}
+
+bool isInRange(Seconds seconds) { return std::abs(seconds.count()) <= latestSeconds; }
+
+Date minus(Date date, Seconds seconds) {
+    const Seconds result = Seconds(date.time_since_epoch()) - seconds;
+    if (isInRange(seconds) && isInRange(result)) return date - std::chrono::duration_cast<Date::duration>(seconds);
+    return heldInRange(result);
+}
 
 } // namespace
 
@@ -32,15 +54,13 @@ LiveWindow CaptureCursor::liveWindow(Date now, Seconds span) const {
 }
 
 Json CaptureCursor::toJson() const {
-    const Seconds sinceReference = lastMessageDate.time_since_epoch() - referenceDate;
+    const Seconds sinceReference = Seconds(lastMessageDate.time_since_epoch()) - Seconds(referenceDate);
     return Json{{"lastMessageDate", sinceReference.count()}};
 }
 
 CaptureCursor CaptureCursor::fromJson(const Json& json) {
     const double sinceReference = JsonReader(json).number("lastMessageDate");
-    // A double holds today's dates to well under a microsecond; rounding there gives back the
-    // date that was written.
-    return {Date(std::chrono::round<std::chrono::microseconds>(referenceDate + Seconds(sinceReference)))};
+    return {heldInRange(Seconds(referenceDate) + Seconds(sinceReference))};
 }
 
 } // namespace tarvo

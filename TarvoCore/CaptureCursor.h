@@ -7,7 +7,8 @@
 
 namespace tarvo {
 
-// The date after which the Messages capture resumes. It only ever moves forward.
+// The date after which the Messages capture resumes. It only ever moves forward. Dates stored or
+// computed past what the clock can hold are held at its ends.
 struct CaptureCursor {
     using Date = std::chrono::system_clock::time_point;
     using Seconds = std::chrono::duration<double>;

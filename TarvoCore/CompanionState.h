@@ -43,7 +43,7 @@ struct CompanionState {
     std::vector<std::string> advertisableChannels() const;
     std::optional<std::string> heartbeatBlockedReason() const;
     std::optional<std::string> unconnectedChannelWarning() const;
-    std::string summary(Date now = std::chrono::system_clock::now()) const;
+    std::string summary(Date now) const;
 
     bool operator==(const CompanionState&) const = default;
 };

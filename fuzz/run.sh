@@ -7,7 +7,10 @@ seconds="${1:-30}"
 dir="$root/build-fuzz"
 
 bash "$root/tools/setup.sh"
-cmake -S "$root/fuzz" -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+werror=OFF
+if [ "${CI:-}" = "true" ]; then werror=ON; fi
+cmake -S "$root/fuzz" -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTARVO_WERROR="$werror" >/dev/null
 cmake --build "$dir"
 
 # Runs one target from its seed corpus; further arguments go to libFuzzer.

@@ -12,6 +12,13 @@ case "$flavour" in
   *) echo "unknown build flavour: $flavour" >&2; exit 2 ;;
 esac
 
+# CI builds treat warnings as errors; a developer's build only shows them.
+if [ "${CI:-}" = "true" ]; then
+  opts+=(-DTARVO_WERROR=ON)
+else
+  opts+=(-DTARVO_WERROR=OFF)
+fi
+
 bash "$root/tools/setup.sh"
 cmake -S "$root" -B "$dir" -G Ninja "${opts[@]}" >/dev/null
 if [ $# -gt 0 ]; then

@@ -5,71 +5,61 @@
 #include <system_error>
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
-#include "TarvoBase/FileDescriptor.h"
+#include "TarvoBase/FileCalls.h"
 
 namespace tarvo {
 namespace {
 
 namespace fs = std::filesystem;
 
-[[noreturn]] void fail(const char* what, const fs::path& from, const fs::path& to, int error) {
-    throw fs::filesystem_error(what, from, to, std::error_code(error, std::generic_category()));
+bool refusesKernelCopies(const std::error_code& error) {
+    const int code = error.value();
+    return code == EXDEV || code == ENOSYS || code == EOPNOTSUPP || code == EINVAL;
 }
 
-bool copyInKernel(int source, int target, const fs::path& from, const fs::path& to) {
+// False when the kernel cannot copy between these files at all.
+bool copyInKernel(int source, int target) {
     bool copiedAny = false;
     for (;;) {
-        const ssize_t copied = ::copy_file_range(source, nullptr, target, nullptr, 1 << 30, 0);
+        std::size_t copied = 0;
+        try {
+            copied = FileCalls::copyFileRange(source, target, 1 << 30);
+        } catch (const std::system_error& failure) {
+            if (!copiedAny && refusesKernelCopies(failure.code())) return false;
+            throw;
+        }
         if (copied == 0) return true;
-        if (copied > 0) {
-            copiedAny = true;
-            continue;
-        }
-        if (errno == EINTR) continue;
-        const bool unsupported = errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL;
-        if (unsupported && !copiedAny) return false;
-        fail("copy_file_range", from, to, errno);
+        copiedAny = true;
     }
 }
 
-void copyThroughBuffer(int source, int target, const fs::path& from, const fs::path& to) {
+void copyThroughBuffer(int source, int target) {
     std::array<char, 1 << 16> buffer{};
-    for (;;) {
-        const ssize_t got = ::read(source, buffer.data(), buffer.size());
-        if (got == 0) return;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            fail("read", from, to, errno);
-        }
-        for (ssize_t written = 0; written < got;) {
-            const ssize_t put = ::write(target, buffer.data() + written, static_cast<std::size_t>(got - written));
-            if (put < 0) {
-                if (errno == EINTR) continue;
-                fail("write", from, to, errno);
-            }
-            written += put;
+    while (const std::size_t got = FileCalls::read(source, buffer.data(), buffer.size())) {
+        for (std::size_t written = 0; written < got;) {
+            written += FileCalls::write(target, buffer.data() + written, got - written);
         }
     }
 }
 
-void copyContents(int source, int target, const fs::path& from, const fs::path& to) {
-    if (::ioctl(target, FICLONE, source) == 0) return;
-    if (!copyInKernel(source, target, from, to)) copyThroughBuffer(source, target, from, to);
+void copyContents(int source, int target) {
+    try {
+        FileCalls::clone(target, source);
+        return;
+    } catch (const std::system_error&) {
+        // Most file systems share no blocks; the bytes are copied instead.
+    }
+    if (!copyInKernel(source, target)) copyThroughBuffer(source, target);
 }
 
 } // namespace
 
 void cloneFile(const fs::path& from, const fs::path& to) {
-    FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-    if (source.get() < 0) fail("open", from, to, errno);
-    FileDescriptor target(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (target.get() < 0) fail("create", from, to, errno);
+    const FileDescriptor source = FileCalls::open(from, O_RDONLY | O_CLOEXEC);
+    const FileDescriptor target = FileCalls::open(to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     try {
-        copyContents(source.get(), target.get(), from, to);
+        copyContents(source.get(), target.get());
     } catch (...) {
         std::error_code ignored;
         fs::remove(to, ignored);

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "TarvoBase/TarvoLog.h"
+#include "TarvoBase/TarvoLoggers.h"
 #include "TarvoBase/Text.h"
 
 namespace tarvo {

@@ -1,6 +1,6 @@
 #include "TarvoCore/Operator/KeepAwakeReason.h"
 
-#include "TarvoBase/TarvoLog.h"
+#include "TarvoBase/TarvoLoggers.h"
 
 namespace tarvo {
 

@@ -1,6 +1,6 @@
 #include "TarvoCore/Operator/StopReportOutcome.h"
 
-#include "TarvoBase/TarvoLog.h"
+#include "TarvoBase/TarvoLoggers.h"
 
 namespace tarvo {
 

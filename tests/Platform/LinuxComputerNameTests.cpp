@@ -6,12 +6,12 @@
 #include <unistd.h>
 
 #include "Platform/LinuxComputerName.h"
+#include "Support/TemporaryFolder.h"
 
 namespace fs = std::filesystem;
 
 TEST(LinuxComputerName, PrettyNameFromMachineInfoElseTheHostName) {
-    const fs::path folder = fs::temp_directory_path() / ("tarvo-name-" + std::to_string(getpid()));
-    fs::create_directories(folder);
+    const tarvo::testing::TemporaryFolder folder;
     const fs::path info = folder / "machine-info";
     char host[256] = {};
     ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
@@ -32,5 +32,4 @@ TEST(LinuxComputerName, PrettyNameFromMachineInfoElseTheHostName) {
         EXPECT_EQ(tarvo::LinuxComputerName(info).current(), c.expected) << c.contents;
     }
     EXPECT_EQ(tarvo::LinuxComputerName(folder / "missing").current(), std::string(host));
-    fs::remove_all(folder);
 }

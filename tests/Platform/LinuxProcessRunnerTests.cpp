@@ -16,7 +16,7 @@
 #include "Platform/LinuxProcessRunner.h"
 #include "Support/StandInProgram.h"
 #include "Support/TemporaryFolder.h"
-#include "Support/UniqueFd.h"
+#include "TarvoBase/FileDescriptor.h"
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/Spawn.h"
 
@@ -24,7 +24,7 @@ using namespace std::chrono_literals;
 using tarvo::LinuxProcessRunner;
 using tarvo::ProcessRunner;
 using tarvo::testing::TemporaryFolder;
-using tarvo::testing::UniqueFd;
+using tarvo::FileDescriptor;
 using tarvo::testing::writeStandIn;
 
 namespace {
@@ -137,7 +137,7 @@ TEST_F(LinuxProcessRunnerTest, WhatCannotStartIsAnErrorNamingTheExecutable) {
 TEST_F(LinuxProcessRunnerTest, ADetachedChildRunsOnInASessionOfItsOwn) {
     const std::string fifo = (folder / "report").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const UniqueFd report(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const FileDescriptor report(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     ASSERT_GE(report.get(), 0);
     const std::string standIn = writeStandIn(folder / "stand-in",
                                              "printf '%s|%s|%s|%s' \"$1\" $$ \"$(cut -d' ' -f6 /proc/$$/stat)\" "

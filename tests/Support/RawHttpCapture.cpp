@@ -63,7 +63,7 @@ std::vector<RawHttpCapture::Captured> RawHttpCapture::captured() const {
 
 void RawHttpCapture::serve() {
     for (;;) {
-        UniqueFd connection(::accept(listening_.get(), nullptr, nullptr));
+        FileDescriptor connection(::accept(listening_.get(), nullptr, nullptr));
         if (connection.get() < 0) return;
         answer(connection.get());
     }

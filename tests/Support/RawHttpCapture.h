@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "Support/UniqueFd.h"
+#include "TarvoBase/FileDescriptor.h"
 
 namespace tarvo::testing {
 
@@ -34,7 +34,7 @@ private:
     void serve();
     void answer(int connection);
 
-    UniqueFd listening_;
+    FileDescriptor listening_;
     int port_ = 0;
     mutable std::mutex mutex_;
     std::vector<Captured> captured_;

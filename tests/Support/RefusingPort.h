@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "Support/UniqueFd.h"
+#include "TarvoBase/FileDescriptor.h"
 
 namespace tarvo::testing {
 
@@ -16,7 +16,7 @@ public:
     std::string baseURL() const { return "http://127.0.0.1:" + std::to_string(port_); }
 
 private:
-    UniqueFd socket_;
+    FileDescriptor socket_;
     int port_ = 0;
 };
 

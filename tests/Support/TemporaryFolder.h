@@ -9,7 +9,7 @@
 namespace tarvo::testing {
 
 // A fresh folder under the system's temporary folder, removed with everything in it when
-// this goes away.
+// this goes away (even after a test took its permissions away).
 class TemporaryFolder {
 public:
     TemporaryFolder() {
@@ -20,6 +20,7 @@ public:
     }
     ~TemporaryFolder() {
         std::error_code ignored;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
         std::filesystem::remove_all(path_, ignored);
     }
     TemporaryFolder(const TemporaryFolder&) = delete;

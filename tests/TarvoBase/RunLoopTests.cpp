@@ -1,25 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "Support/CapturedPlainLog.h"
+#include "Support/LoopWithFakeClock.h"
 #include "TarvoBase/RunLoop.h"
 
 using namespace std::chrono_literals;
-using tarvo::FakeClock;
 using tarvo::RunLoop;
 using tarvo::Timer;
-
-namespace {
-
-struct LoopWithFakeClock {
-    std::shared_ptr<FakeClock> clock = std::make_shared<FakeClock>();
-    RunLoop loop{clock};
-};
-
-} // namespace
+using tarvo::testing::LoopWithFakeClock;
 
 TEST(RunLoop, PostedWorkRunsInOrderIncludingWorkPostedWhileRunning) {
     LoopWithFakeClock f;
@@ -123,4 +117,26 @@ TEST(RunLoop, WorkPostedAfterShutdownBeganIsDropped) {
         f.loop.schedule(1s, [&] { ++ran; });
     }
     EXPECT_EQ(ran, 0);
+}
+
+TEST(RunLoop, AThrowingTimerOrPostIsLoggedAndTheLoopRunsOn) {
+    tarvo::testing::CapturedPlainLog log;
+    LoopWithFakeClock f;
+    int repeats = 0;
+    f.loop.scheduleRepeating(1s, [&] {
+        if (++repeats == 1) throw std::runtime_error("tick broke");
+    });
+    f.loop.post([] { throw 42; });
+    bool later = false;
+    f.loop.schedule(3s, [&] {
+        later = true;
+        f.loop.stop();
+    });
+
+    f.loop.run();
+
+    EXPECT_TRUE(later);
+    EXPECT_EQ(repeats, 3);
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"tarvo: posted work ended with an unknown error",
+                                                     "tarvo: a timer ended with an error: tick broke"}));
 }

@@ -2,38 +2,21 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 #include <sys/stat.h>
 
 #include "Support/CapturedPlainLog.h"
+#include "Support/TemporaryFolder.h"
 #include "TarvoBase/FileSettingsStore.h"
 #include "TarvoBase/InstallId.h"
 #include "TarvoBase/MemorySettingsStore.h"
 
 using namespace tarvo;
+using tarvo::testing::TemporaryFolder;
 namespace fs = std::filesystem;
 
 namespace {
-
-class TemporaryFolder {
-public:
-    TemporaryFolder() {
-        std::random_device random;
-        path_ = fs::temp_directory_path() / ("tarvo-settings-test-" + std::to_string(random()) + std::to_string(random()));
-        fs::create_directories(path_);
-    }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        fs::permissions(path_, fs::perms::owner_all, ignored);
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 std::string contents(const fs::path& file) {
     std::ifstream in(file);

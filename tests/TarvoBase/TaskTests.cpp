@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "Support/CapturedPlainLog.h"
+#include "Support/LoopWithFakeClock.h"
 #include "TarvoBase/OnWorker.h"
 #include "TarvoBase/Race.h"
 #include "TarvoBase/RunLoop.h"
@@ -15,24 +16,22 @@
 #include "TarvoBase/Task.h"
 
 using namespace std::chrono_literals;
-using tarvo::FakeClock;
 using tarvo::onWorker;
 using tarvo::RunLoop;
 using tarvo::sleepFor;
 using tarvo::spawn;
 using tarvo::Task;
+using tarvo::testing::LoopWithFakeClock;
 
 namespace {
-
-struct LoopWithFakeClock {
-    std::shared_ptr<FakeClock> clock = std::make_shared<FakeClock>();
-    RunLoop loop{clock};
-};
 
 Task<int> answerAfter(std::chrono::seconds delay, int value) {
     co_await sleepFor(delay);
     co_return value;
 }
+
+template <class F>
+concept TakenByOnWorker = requires(F&& work) { onWorker(std::forward<F>(work)); };
 
 Task<int> failing(std::string why) {
     co_await sleepFor(1s);
@@ -87,10 +86,11 @@ TEST(Task, OtherWorkRunsWhileATaskWaitsForAWorker) {
     std::atomic<bool> release{false};
     std::string order;
     auto waiter = [](std::atomic<bool>* release, std::string* order) -> Task<void> {
-        int value = co_await onWorker([release] {
+        auto work = [release] {
             while (!*release) std::this_thread::yield();
             return 7;
-        });
+        };
+        int value = co_await onWorker(work);
         *order += " worker gave " + std::to_string(value);
     };
     spawn(waiter(&release, &order));
@@ -103,16 +103,34 @@ TEST(Task, OtherWorkRunsWhileATaskWaitsForAWorker) {
     EXPECT_EQ(order, "posted worker gave 7");
 }
 
+TEST(Task, NamedWorkIsTheOnlyWorkOnWorkerTakes) {
+    using Work = decltype([text = std::make_shared<std::string>()] { return text->size(); });
+    static_assert(TakenByOnWorker<Work&>);
+    static_assert(TakenByOnWorker<const Work&>);
+    static_assert(!TakenByOnWorker<Work>, "a temporary is refused");
+    static_assert(!TakenByOnWorker<Work&&>, "moved work is refused");
+
+    RunLoop loop;
+    auto shared = std::make_shared<std::string>("12345");
+    auto task = [](std::shared_ptr<std::string> text) -> Task<std::size_t> {
+        auto work = [text] { return text->size(); };
+        co_return co_await onWorker(work);
+    };
+    EXPECT_EQ(tarvo::runUntilDone(loop, task(shared)), 5u);
+    EXPECT_EQ(shared.use_count(), 1) << "every copy of the captured pointer was released once";
+}
+
 TEST(Task, WorkerExceptionsReachTheAwaiterOnTheLoopThread) {
     RunLoop loop;
     const auto loopThread = std::this_thread::get_id();
     auto task = [](std::thread::id loopThread) -> Task<std::string> {
         std::thread::id workerThread;
         try {
-            co_await onWorker([&workerThread] {
+            auto work = [&workerThread] {
                 workerThread = std::this_thread::get_id();
                 throw std::invalid_argument("disk on fire");
-            });
+            };
+            co_await onWorker(work);
         } catch (const std::invalid_argument& error) {
             EXPECT_NE(workerThread, loopThread);
             EXPECT_EQ(std::this_thread::get_id(), loopThread);
@@ -166,10 +184,11 @@ TEST(Task, LoopShutdownDestroysTasksThatNeverFinished) {
         LoopWithFakeClock f;
         spawn(answerAfter(100s, 1));
         auto busy = [](std::atomic<bool>* started) -> Task<void> {
-            co_await onWorker([started] {
+            auto work = [started] {
                 *started = true;
                 std::this_thread::sleep_for(20ms);
-            });
+            };
+            co_await onWorker(work);
             ADD_FAILURE() << "resumed after the loop went away";
         };
         spawn(busy(&workerStarted));

@@ -2,33 +2,32 @@
 
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <variant>
 #include <vector>
 
-#include "Platform/CurlHttpTransport.h"
 #include "Support/CapturedPlainLog.h"
 #include "Support/FakeService.h"
 #include "Support/RawHttpCapture.h"
 #include "Support/RefusingPort.h"
-#include "TarvoBase/RunLoop.h"
-#include "TarvoBase/Spawn.h"
 #include "TarvoClient/BrainClient.h"
+#include "TarvoClient/ClientTest.h"
 
 using tarvo::BrainClient;
-using tarvo::ClientIdentity;
 using tarvo::HttpTransport;
 using tarvo::Json;
-using tarvo::RunLoop;
+using tarvo::MemoryHttpTransport;
 using tarvo::Task;
 using tarvo::testing::CapturedPlainLog;
+using tarvo::testing::ClientTest;
 using tarvo::testing::FakeService;
 using tarvo::testing::Gate;
+using tarvo::testing::jsonAnswer;
 using tarvo::testing::RawHttpCapture;
 using tarvo::testing::RefusingPort;
 using tarvo::testing::ScriptedAnswer;
 using Failure = BrainClient::Failure;
-using Credentials = BrainClient::Credentials;
 
 namespace {
 
@@ -38,49 +37,25 @@ struct Greeting {
     static Greeting fromJson(const Json& json) { return {json.at("text").get<std::string>()}; }
 };
 
-const ClientIdentity identity{"macos", 1234, "1.2.3", "Test Mac", std::nullopt};
-const Credentials signedIn{"access-1", "refresh-1", "device-9"};
-
 // How the service answers this Mac's refresh request.
 enum class Renewing { unasked, succeeds, invalidToken, unavailable };
 
-void scriptRenewal(FakeService& service, Renewing renewal) {
+void scriptRenewal(MemoryHttpTransport& service, Renewing renewal) {
     const std::string path = "/v1/auth/refresh";
     switch (renewal) {
     case Renewing::unasked:
         break;
     case Renewing::succeeds:
-        service.answerJson("POST", path, 200, Json{{"accessToken", "access-2"}, {"refreshToken", "refresh-2"}});
+        service.answer("POST", path, jsonAnswer(200, Json{{"accessToken", "access-2"}, {"refreshToken", "refresh-2"}}));
         break;
     case Renewing::invalidToken:
-        service.answer("POST", path, 401, R"({"code":"invalid_token","message":"Token expired"})");
+        service.answer("POST", path, {401, R"({"code":"invalid_token","message":"Token expired"})"});
         break;
     case Renewing::unavailable:
-        service.answer("POST", path, 503);
+        service.answer("POST", path, {503, ""});
         break;
     }
 }
-
-struct ClientTest : ::testing::Test {
-    RunLoop loop;
-    FakeService service;
-    CapturedPlainLog log;
-
-    std::shared_ptr<BrainClient> client(std::optional<std::string> baseURL = {}) {
-        return std::make_shared<BrainClient>(baseURL.value_or(service.baseURL()), identity, signedIn,
-                                             std::make_shared<tarvo::CurlHttpTransport>());
-    }
-
-    // The value, or the failure's description.
-    template <class A>
-    std::variant<A, std::string> outcome(Task<A> task) {
-        try {
-            return tarvo::runUntilDone(loop, std::move(task));
-        } catch (const Failure& failure) {
-            return failure.description();
-        }
-    }
-};
 
 std::string describe(const std::variant<Greeting, std::string>& outcome) {
     if (auto* greeting = std::get_if<Greeting>(&outcome)) return "greeting " + greeting->text;
@@ -147,30 +122,32 @@ TEST_F(ClientTest, JudgesEveryKindOfAnswer) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        FakeService fresh;
+        auto fresh = std::make_shared<MemoryHttpTransport>();
         CapturedPlainLog lines;
-        for (const auto& [status, body] : c.answers) fresh.queue("GET", "/v1/thing", status, body);
-        scriptRenewal(fresh, c.renewal);
-        auto brain = client(fresh.baseURL());
+        for (const auto& [status, body] : c.answers) fresh->queue("GET", "/v1/thing", {status, body});
+        scriptRenewal(*fresh, c.renewal);
+        auto brain = clientOf(fresh, memoryURL);
         std::string described = c.empty ? describe(outcome(brain->get<BrainClient::EmptyResponse>("/v1/thing")))
                                       : describe(outcome(brain->get<Greeting>("/v1/thing")));
         EXPECT_EQ(described, c.outcome);
-        EXPECT_EQ(fresh.requests("GET", "/v1/thing").size(), c.requests);
-        EXPECT_EQ(fresh.requests("POST", "/v1/auth/refresh").size(), c.renewal == Renewing::unasked ? 0u : 1u);
+        EXPECT_EQ(fresh->requests("GET", "/v1/thing").size(), c.requests);
+        EXPECT_EQ(fresh->requests("POST", "/v1/auth/refresh").size(), c.renewal == Renewing::unasked ? 0u : 1u);
         EXPECT_EQ(lines.lines(), c.log);
     }
 }
 
 TEST_F(ClientTest, RedirectIsARefusalNotFollowed) {
-    service.answer("GET", "/v1/thing", ScriptedAnswer{.status = 302, .headers = {{"Location", "/v1/elsewhere"}}});
-    service.answerJson("GET", "/v1/elsewhere", 200, Json{{"text", "moved"}});
-    EXPECT_EQ(describe(outcome(client()->get<Greeting>("/v1/thing"))), "302 error: The request was refused.");
-    EXPECT_EQ(service.requests().size(), 1u);
+    FakeService wire;
+    wire.answer("GET", "/v1/thing", ScriptedAnswer{.status = 302, .headers = {{"Location", "/v1/elsewhere"}}});
+    wire.answerJson("GET", "/v1/elsewhere", 200, Json{{"text", "moved"}});
+    EXPECT_EQ(describe(outcome(clientAt(wire.baseURL())->get<Greeting>("/v1/thing"))),
+              "302 error: The request was refused.");
+    EXPECT_EQ(wire.requests().size(), 1u);
 }
 
 TEST_F(ClientTest, RenewsOnceAndRetriesWithTheRenewedToken) {
-    service.queue("POST", "/v1/thing", 401, R"({"code":"expired"})");
-    service.queue("POST", "/v1/thing", 200, R"({"text":"ok"})");
+    service.queue("POST", "/v1/thing", {401, R"({"code":"expired"})"});
+    service.queue("POST", "/v1/thing", {200, R"({"text":"ok"})"});
     scriptRenewal(service, Renewing::succeeds);
     auto brain = client();
 
@@ -180,8 +157,8 @@ TEST_F(ClientTest, RenewsOnceAndRetriesWithTheRenewedToken) {
     EXPECT_EQ(brain->currentAccessToken(), "access-2");
     auto requests = service.requests("POST", "/v1/thing");
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].header("authorization"), "Bearer access-1");
-    EXPECT_EQ(requests[1].header("authorization"), "Bearer access-2");
+    EXPECT_EQ(headerOf(requests[0], "authorization"), "Bearer access-1");
+    EXPECT_EQ(headerOf(requests[1], "authorization"), "Bearer access-2");
     EXPECT_EQ(requests[1].body, R"({"n":1})");
     EXPECT_TRUE(log.lines().empty());
 }
@@ -206,20 +183,20 @@ TEST_F(ClientTest, SendHandsBackEveryStatusUnjudged) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        FakeService fresh;
+        auto fresh = std::make_shared<MemoryHttpTransport>();
         CapturedPlainLog lines;
-        for (const auto& [status, body] : c.answers) fresh.queue("PUT", "/v1/mode", status, body);
-        scriptRenewal(fresh, c.renewal);
-        auto brain = client(fresh.baseURL());
+        for (const auto& [status, body] : c.answers) fresh->queue("PUT", "/v1/mode", {status, body});
+        scriptRenewal(*fresh, c.renewal);
+        auto brain = clientOf(fresh, memoryURL);
         EXPECT_EQ(outcome(brain->send("PUT", "/v1/mode", "{}", "application/json", {})), c.outcome);
-        EXPECT_EQ(fresh.requests("PUT", "/v1/mode").size(), c.requests);
+        EXPECT_EQ(fresh->requests("PUT", "/v1/mode").size(), c.requests);
         EXPECT_TRUE(lines.lines().empty());
     }
 }
 
 TEST_F(ClientTest, StampsTheSixHeadersInOrderAndLetsSendsOwnHeadersWin) {
     RawHttpCapture raw;
-    auto brain = client(raw.baseURL());
+    auto brain = clientAt(raw.baseURL());
     const std::string host = "Host: " + raw.baseURL().substr(7);
 
     tarvo::runUntilDone(loop, brain->post<BrainClient::EmptyResponse>("/v1/relay/heartbeat",
@@ -290,7 +267,7 @@ TEST_F(ClientTest, JoinsThePathToTheBaseURLWithOneSlash) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.basePath + " + " + c.path);
         FakeService fresh;
-        auto brain = client(fresh.baseURL() + c.basePath);
+        auto brain = clientAt(fresh.baseURL() + c.basePath);
         tarvo::runUntilDone(loop, brain->send("GET", c.path, std::nullopt, std::nullopt, {}));
         auto requests = fresh.requests();
         ASSERT_EQ(requests.size(), 1u);
@@ -300,9 +277,10 @@ TEST_F(ClientTest, JoinsThePathToTheBaseURLWithOneSlash) {
 
 TEST_F(ClientTest, AHeldRequestDoesNotHoldUpAnother) {
     auto gate = std::make_shared<Gate>();
-    service.answer("GET", "/v1/operator/next", ScriptedAnswer{.body = R"({"text":"step"})", .gate = gate});
-    service.answerJson("POST", "/v1/relay/heartbeat", 200, Json{{"text", "beat"}});
-    auto brain = client();
+    FakeService wire;
+    wire.answer("GET", "/v1/operator/next", ScriptedAnswer{.body = R"({"text":"step"})", .gate = gate});
+    wire.answerJson("POST", "/v1/relay/heartbeat", 200, Json{{"text", "beat"}});
+    auto brain = clientAt(wire.baseURL());
 
     std::optional<std::string> held;
     auto poll = [](std::shared_ptr<BrainClient> brain, std::optional<std::string>* held) -> Task<void> {
@@ -320,7 +298,7 @@ TEST_F(ClientTest, AHeldRequestDoesNotHoldUpAnother) {
 
 TEST_F(ClientTest, ATransportFailureCarriesCurlsOwnText) {
     RefusingPort closed;
-    auto failure = outcome(client(closed.baseURL())->get<Greeting>("/v1/thing"));
+    auto failure = outcome(clientAt(closed.baseURL())->get<Greeting>("/v1/thing"));
     EXPECT_EQ(describe(failure).rfind("Could not reach Tarvo: Couldn't connect to server: Failed to connect to "
                                       "127.0.0.1 port " + std::to_string(closed.port()),
                                       0),
@@ -329,8 +307,7 @@ TEST_F(ClientTest, ATransportFailureCarriesCurlsOwnText) {
 }
 
 TEST_F(ClientTest, WithoutCredentialsNothingIsSent) {
-    auto brain = std::make_shared<BrainClient>(service.baseURL(), identity, std::nullopt,
-                                               std::make_shared<tarvo::CurlHttpTransport>());
+    auto brain = client(std::nullopt);
     const std::string notSignedIn = "This Mac is not signed in to Tarvo.";
     EXPECT_EQ(describe(outcome(brain->get<Greeting>("/v1/thing"))), notSignedIn);
     EXPECT_EQ(describe(outcome(brain->post<BrainClient::EmptyResponse>("/v1/thing", Json::object()))), notSignedIn);
@@ -339,9 +316,35 @@ TEST_F(ClientTest, WithoutCredentialsNothingIsSent) {
     EXPECT_TRUE(service.requests().empty());
 }
 
-TEST_F(ClientTest, ABodyThatCannotBeWrittenFailsAsItselfAndSendsNothing) {
-    EXPECT_THROW(tarvo::runUntilDone(loop, client()->post<BrainClient::EmptyResponse>("/v1/thing",
-                                                                                     Json{{"text", "\xff"}})),
-                 Json::type_error);
+TEST_F(ClientTest, ABodyThatCannotBeWrittenFailsAsDecodingNamingItsMemberAndSendsNothing) {
+    const std::string illFormed = "caf\xC3";
+    struct Case {
+        Json body;
+        std::string member;
+    };
+    const Case cases[] = {
+        {Json{{"text", illFormed}}, "\"text\""},
+        {Json{{"thread", {{"ok", "fine"}, {"titles", {"one", illFormed}}}}}, "\"thread.titles[1]\""},
+        {Json{{"ok", 1}, {illFormed, 2}}, "\"caf\uFFFD\""},
+        {Json(illFormed), "it"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.member);
+        EXPECT_EQ(failureOf(client()->post<BrainClient::EmptyResponse>("/v1/thing", c.body)),
+                  "Tarvo sent something unexpected: the request body cannot be written: " + c.member +
+                      " is not UTF-8");
+        EXPECT_EQ(failureOf(client(std::nullopt)->post<BrainClient::EmptyResponse>("/v1/thing", c.body)),
+                  "This Mac is not signed in to Tarvo.");
+    }
+    EXPECT_EQ(failureOf(client()->setPermissionMode("device-9", illFormed)),
+              "Tarvo sent something unexpected: the request body cannot be written: \"mode\" is not UTF-8");
     EXPECT_TRUE(service.requests().empty());
+}
+
+TEST_F(ClientTest, WhateverATransportThrowsReachesCallersAsATransportFailure) {
+    service.answerBy("GET", "/v1/thing", [](const HttpTransport::Request&) -> HttpTransport::Response {
+        throw std::length_error("the answer is too long");
+    });
+    EXPECT_EQ(failureOf(client()->get<BrainClient::EmptyResponse>("/v1/thing")),
+              "Could not reach Tarvo: the answer is too long");
 }

@@ -2,43 +2,41 @@
 
 #include <chrono>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
 #include <variant>
 #include <vector>
 
-#include "Platform/CurlHttpTransport.h"
 #include "Support/AccessTokens.h"
-#include "Support/CapturedPlainLog.h"
 #include "Support/FakeService.h"
 #include "Support/RawHttpCapture.h"
 #include "Support/RefusingPort.h"
-#include "TarvoBase/RunLoop.h"
-#include "TarvoBase/Spawn.h"
 #include "TarvoClient/BrainClient.h"
+#include "TarvoClient/ClientTest.h"
 
 using tarvo::BrainClient;
-using tarvo::ClientIdentity;
 using tarvo::Json;
-using tarvo::RunLoop;
+using tarvo::MemoryHttpTransport;
 using tarvo::Task;
 using tarvo::testing::accessTokenExpiringAt;
-using tarvo::testing::CapturedPlainLog;
+using tarvo::testing::ClientTest;
 using tarvo::testing::FakeService;
 using tarvo::testing::Gate;
+using tarvo::testing::jsonAnswer;
 using tarvo::testing::RawHttpCapture;
 using tarvo::testing::RecordedRequest;
 using tarvo::testing::RefusingPort;
 using tarvo::testing::ScriptedAnswer;
+using tarvo::testing::testIdentity;
+using tarvo::testing::TokensHeard;
 using Failure = BrainClient::Failure;
 using Credentials = BrainClient::Credentials;
 
 namespace {
 
-const ClientIdentity identity{"macos", 1234, "1.2.3", "Test Mac", std::nullopt};
-const Credentials signedIn{"access-1", "refresh-1", "device-9"};
+using TokensTest = ClientTest;
+
 const std::string refreshPath = "/v1/auth/refresh";
 const Json renewedPair{{"accessToken", "access-2"}, {"refreshToken", "refresh-2"}};
 
@@ -48,47 +46,9 @@ struct Greeting {
     static Greeting fromJson(const Json& json) { return {json.at("text").get<std::string>()}; }
 };
 
-// Every pair the client hands its owner, in order.
-struct TokensHeard {
-    std::mutex mutex;
-    std::vector<std::pair<std::string, std::string>> pairs;
-
-    BrainClient::TokensCallback callback() {
-        return [this](const std::string& access, const std::string& refresh) {
-            std::lock_guard lock(mutex);
-            pairs.emplace_back(access, refresh);
-        };
-    }
-};
-
 std::string bearer(const RecordedRequest& request) {
     return request.header("authorization");
 }
-
-struct TokensTest : ::testing::Test {
-    RunLoop loop;
-    FakeService service;
-    TokensHeard heard;
-    CapturedPlainLog log;
-
-    std::shared_ptr<BrainClient> client(std::optional<Credentials> credentials = signedIn) {
-        return std::make_shared<BrainClient>(service.baseURL(), identity, std::move(credentials),
-                                             std::make_shared<tarvo::CurlHttpTransport>(), heard.callback());
-    }
-
-    // The failure's description; none when the task succeeded.
-    template <class A>
-    std::optional<std::string> failureOf(Task<A> task) {
-        try {
-            tarvo::runUntilDone(loop, std::move(task));
-            return std::nullopt;
-        } catch (const Failure& failure) {
-            return failure.description();
-        }
-    }
-
-    std::size_t refreshes() const { return service.requests("POST", refreshPath).size(); }
-};
 
 // Stores what the task ended with, so that many can run at once on the loop.
 template <class A>
@@ -109,27 +69,28 @@ TEST_F(TokensTest, TenConcurrentRefusalsCauseOneRenewalAndAllRetryWithTheNewToke
     // meet a renewal in flight rather than one already done.
     auto renewalHeld = std::make_shared<Gate>();
     int refusedAttempts = 0;
-    service.answerBy("GET", "/v1/thing", [&](const RecordedRequest& request) {
+    FakeService wire;
+    wire.answerBy("GET", "/v1/thing", [&](const RecordedRequest& request) {
         if (bearer(request) == "Bearer access-2") return ScriptedAnswer{.body = R"({"text":"ok"})"};
         if (++refusedAttempts == callers) renewalHeld->open();
         return ScriptedAnswer{.status = 401};
     });
-    service.answer("POST", refreshPath, ScriptedAnswer{.body = renewedPair.dump(), .gate = renewalHeld});
-    auto brain = client();
+    wire.answer("POST", refreshPath, ScriptedAnswer{.body = renewedPair.dump(), .gate = renewalHeld});
+    auto brain = clientAt(wire.baseURL());
 
     std::vector<std::optional<std::variant<Greeting, std::string>>> outcomes(callers);
     int finished = 0;
     for (auto& slot : outcomes) tarvo::spawn(keep(brain->get<Greeting>("/v1/thing"), &slot, &finished));
     while (finished < callers) loop.runOnce();
 
-    EXPECT_EQ(refreshes(), 1u);
+    EXPECT_EQ(wire.requests("POST", refreshPath).size(), 1u);
     for (const auto& slot : outcomes) {
         ASSERT_TRUE(slot && std::holds_alternative<Greeting>(*slot));
         EXPECT_EQ(std::get<Greeting>(*slot).text, "ok");
     }
     int withOld = 0;
     int withNew = 0;
-    for (const auto& request : service.requests("GET", "/v1/thing")) {
+    for (const auto& request : wire.requests("GET", "/v1/thing")) {
         withOld += bearer(request) == "Bearer access-1";
         withNew += bearer(request) == "Bearer access-2";
     }
@@ -142,32 +103,32 @@ TEST_F(TokensTest, TenConcurrentRefusalsCauseOneRenewalAndAllRetryWithTheNewToke
 
 TEST_F(TokensTest, ARefusalOfAnAlreadyReplacedTokenRenewsNothing) {
     auto refusalHeld = std::make_shared<Gate>();
-    service.answerBy("GET", "/v1/thing", [refusalHeld](const RecordedRequest& request) {
+    FakeService wire;
+    wire.answerBy("GET", "/v1/thing", [refusalHeld](const RecordedRequest& request) {
         if (bearer(request) == "Bearer access-2") return ScriptedAnswer{.body = R"({"text":"ok"})"};
         return ScriptedAnswer{.status = 401, .gate = refusalHeld};
     });
-    service.answerJson("POST", refreshPath, 200, renewedPair);
-    auto brain = client();
+    wire.answerJson("POST", refreshPath, 200, renewedPair);
+    auto brain = clientAt(wire.baseURL());
 
     std::optional<std::variant<Greeting, std::string>> slow;
     int finished = 0;
     tarvo::spawn(keep(brain->get<Greeting>("/v1/thing"), &slow, &finished));
     loop.runReady(); // the slow request is on its way with the old token
-    EXPECT_EQ(tarvo::runUntilDone(loop, brain->renew()), "access-2");
+    EXPECT_EQ(run(brain->renew()), "access-2");
     refusalHeld->open();
     while (finished < 1) loop.runOnce();
 
     ASSERT_TRUE(slow && std::holds_alternative<Greeting>(*slow));
-    EXPECT_EQ(refreshes(), 1u);
-    EXPECT_EQ(tarvo::runUntilDone(loop, brain->refresh("access-1")),
-              (Credentials{"access-2", "refresh-2", "device-9"}));
-    EXPECT_EQ(refreshes(), 1u);
+    EXPECT_EQ(wire.requests("POST", refreshPath).size(), 1u);
+    EXPECT_EQ(run(brain->refresh("access-1")), (Credentials{"access-2", "refresh-2", "device-9"}));
+    EXPECT_EQ(wire.requests("POST", refreshPath).size(), 1u);
 }
 
 TEST_F(TokensTest, AFailedRenewalFailsEveryWaiterAlikeAndKeepsTheOldPair) {
     constexpr int callers = 10;
-    service.queue("POST", refreshPath, 429, R"({"message":"Slow down"})");
-    service.answerJson("POST", refreshPath, 200, renewedPair);
+    service.queue("POST", refreshPath, {429, R"({"message":"Slow down"})"});
+    service.answer("POST", refreshPath, jsonAnswer(200, renewedPair));
     auto brain = client();
 
     std::vector<std::optional<std::variant<Credentials, std::string>>> outcomes(callers);
@@ -175,7 +136,7 @@ TEST_F(TokensTest, AFailedRenewalFailsEveryWaiterAlikeAndKeepsTheOldPair) {
     for (auto& slot : outcomes) tarvo::spawn(keep(brain->refresh("access-1"), &slot, &finished));
     while (finished < callers) loop.runOnce();
 
-    EXPECT_EQ(refreshes(), 1u);
+    EXPECT_EQ(service.requests("POST", refreshPath).size(), 1u);
     for (const auto& slot : outcomes) {
         ASSERT_TRUE(slot.has_value());
         EXPECT_EQ(*slot, (std::variant<Credentials, std::string>("429 unavailable: Slow down")));
@@ -184,14 +145,13 @@ TEST_F(TokensTest, AFailedRenewalFailsEveryWaiterAlikeAndKeepsTheOldPair) {
     EXPECT_TRUE(heard.pairs.empty());
 
     // Nothing of the failed renewal lingers: the next need starts a fresh one.
-    EXPECT_EQ(tarvo::runUntilDone(loop, brain->renew()), "access-2");
-    EXPECT_EQ(refreshes(), 2u);
+    EXPECT_EQ(run(brain->renew()), "access-2");
+    ASSERT_EQ(service.requests("POST", refreshPath).size(), 2u);
     EXPECT_EQ(service.requests("POST", refreshPath)[1].body, R"({"refreshToken":"refresh-1"})");
 }
 
-TEST_F(TokensTest, UsableAccessTokenRenewsOnlyATokenNearOrPastItsExpiry) {
-    const double now = static_cast<double>(
-        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count());
+TEST_F(TokensTest, UsableAccessTokenRenewsOnlyATokenNearOrPastItsExpiryByTheLoopsClock) {
+    const double now = std::chrono::duration<double>(clock->date().time_since_epoch()).count();
     struct Case {
         const char* name;
         std::string stored;
@@ -206,20 +166,24 @@ TEST_F(TokensTest, UsableAccessTokenRenewsOnlyATokenNearOrPastItsExpiry) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        FakeService fresh;
-        fresh.answerJson("POST", refreshPath, 200, renewedPair);
-        auto brain = std::make_shared<BrainClient>(fresh.baseURL(), identity, Credentials{c.stored, "refresh-1", "d"},
-                                                   std::make_shared<tarvo::CurlHttpTransport>());
-        EXPECT_EQ(tarvo::runUntilDone(loop, brain->usableAccessToken()), c.refreshes == 0 ? c.stored : "access-2");
-        EXPECT_EQ(fresh.requests("POST", refreshPath).size(), c.refreshes);
+        auto fresh = std::make_shared<MemoryHttpTransport>();
+        fresh->answer("POST", refreshPath, jsonAnswer(200, renewedPair));
+        auto brain = clientOf(fresh, memoryURL, Credentials{c.stored, "refresh-1", "d"});
+        EXPECT_EQ(run(brain->usableAccessToken()), c.refreshes == 0 ? c.stored : "access-2");
+        EXPECT_EQ(fresh->requests("POST", refreshPath).size(), c.refreshes);
     }
 
+    // The same token is renewed once the clock has moved to within a minute of its expiry.
+    service.answer("POST", refreshPath, jsonAnswer(200, renewedPair));
+    auto brain = client(Credentials{accessTokenExpiringAt(now + 3600), "refresh-1", "d"});
+    loop.advance(std::chrono::minutes(58));
+    EXPECT_NE(run(brain->usableAccessToken()), "access-2");
+    loop.advance(std::chrono::minutes(1));
+    EXPECT_EQ(run(brain->usableAccessToken()), "access-2");
+
     // A renewed token that again carries no expiry is renewed again on every use.
-    service.answerJson("POST", refreshPath, 200, renewedPair);
-    auto brain = client();
-    tarvo::runUntilDone(loop, brain->usableAccessToken());
-    tarvo::runUntilDone(loop, brain->usableAccessToken());
-    EXPECT_EQ(refreshes(), 2u);
+    run(brain->usableAccessToken());
+    EXPECT_EQ(service.requests("POST", refreshPath).size(), 2u);
 }
 
 TEST_F(TokensTest, WithoutAPairNothingIsRenewedOrSent) {
@@ -261,14 +225,14 @@ TEST_F(TokensTest, ExchangeJudgesTheRefreshAnswer) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        FakeService fresh;
-        fresh.answer("POST", refreshPath, c.status, c.body);
+        auto fresh = std::make_shared<MemoryHttpTransport>();
+        fresh->answer("POST", refreshPath, {c.status, c.body});
         TokensHeard told;
-        auto exchange = BrainClient::exchange("refresh-1", "device-9", std::make_shared<tarvo::CurlHttpTransport>(),
-                                              fresh.baseURL(), identity, told.callback());
+        auto exchange =
+            BrainClient::exchange("refresh-1", "device-9", fresh, memoryURL, testIdentity, told.callback());
         std::variant<Credentials, std::string> result;
         try {
-            result = tarvo::runUntilDone(loop, std::move(exchange));
+            result = run(std::move(exchange));
         } catch (const Failure& failure) {
             result = failure.description();
             EXPECT_EQ(failure.isSessionGone(), c.sessionGone);
@@ -287,8 +251,8 @@ TEST_F(TokensTest, ExchangeSendsOnlyTheRefreshTokenAndTheIdentity) {
     RawHttpCapture raw;
     const std::string host = "Host: " + raw.baseURL().substr(7);
     auto exchange = BrainClient::exchange("refresh-1", "device-9", std::make_shared<tarvo::CurlHttpTransport>(),
-                                          raw.baseURL() + "/api", identity, {});
-    EXPECT_THROW(tarvo::runUntilDone(loop, std::move(exchange)), Failure);
+                                          raw.baseURL() + "/api", testIdentity, {});
+    EXPECT_THROW(run(std::move(exchange)), Failure);
 
     auto captured = raw.captured();
     ASSERT_EQ(captured.size(), 1u);
@@ -308,9 +272,9 @@ TEST_F(TokensTest, ExchangeSendsOnlyTheRefreshTokenAndTheIdentity) {
 TEST_F(TokensTest, AnUnreachableRefreshEndpointIsATransportFailure) {
     RefusingPort closed;
     auto exchange = BrainClient::exchange("refresh-1", "device-9", std::make_shared<tarvo::CurlHttpTransport>(),
-                                          closed.baseURL(), identity, heard.callback());
+                                          closed.baseURL(), testIdentity, heard.callback());
     try {
-        tarvo::runUntilDone(loop, std::move(exchange));
+        run(std::move(exchange));
         FAIL() << "the exchange succeeded";
     } catch (const Failure& failure) {
         EXPECT_EQ(failure.kind(), Failure::Kind::transport);

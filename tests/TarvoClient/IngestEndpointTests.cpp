@@ -6,17 +6,18 @@
 #include <vector>
 
 #include "TarvoClient/BrainClient.h"
-#include "TarvoClient/EndpointTest.h"
+#include "TarvoClient/ClientTest.h"
 
 using tarvo::AttachmentDecision;
 using tarvo::BrainClient;
 using tarvo::Json;
 using tarvo::OutgoingAttachment;
-using tarvo::testing::EndpointTest;
+using tarvo::testing::ClientTest;
+using tarvo::testing::jsonAnswer;
 
 namespace {
 
-using IngestTest = EndpointTest;
+using IngestTest = ClientTest;
 
 using namespace std::chrono;
 
@@ -83,14 +84,14 @@ TEST_F(IngestTest, SendsEachConditionalMemberOnlyAsTheArgumentsSay) {
                   {"ephemeral", true},
                   {"durationSeconds", 31}}}}})},
     };
-    service.answer("POST", "/v1/ingest", 200, "{}");
+    service.answer("POST", "/v1/ingest", {200, "{}"});
     auto brain = client();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const Message& m = c.message;
         run(brain->ingest("ch-1", "th-1", "m-1", "inbound", "", m.at, m.senderIdentifier, m.senderIdentifierKind,
                           m.senderDisplayName, "direct", m.threadTitle, m.sentViaTarvo, m.attachments));
-        EXPECT_EQ(Json::parse(service.requests().back().body), c.body);
+        EXPECT_EQ(lastBodySent(), c.body);
     }
 }
 
@@ -118,7 +119,7 @@ TEST_F(IngestTest, AnswersGiveTheDecisionsOrFailWhole) {
     auto brain = client();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer);
-        service.queue("POST", "/v1/ingest", 200, c.answer);
+        service.queue("POST", "/v1/ingest", {200, c.answer});
         auto ingest = brain->ingest("ch-1", "th-1", "m-1", "inbound", "hi", sentAt, std::nullopt, std::nullopt,
                                     std::nullopt, "direct", std::nullopt, false, {});
         if (c.failure.empty()) {
@@ -138,11 +139,11 @@ TEST_F(IngestTest, UploadSendsTheBytesAsStandardBase64) {
         {std::string("\x00\xfb\xff", 3), "APv/"},
         {std::string(100, '\xfe'), longBase64},
     };
-    service.answer("POST", "/v1/ingest/attachments/s-1/bytes", 204);
+    service.answer("POST", "/v1/ingest/attachments/s-1/bytes", {204, ""});
     auto brain = client();
     for (const auto& [bytes, base64] : cases) {
         SCOPED_TRACE(base64);
         run(brain->uploadInboundAttachment("s-1", bytes));
-        EXPECT_EQ(Json::parse(service.requests().back().body), (Json{{"dataBase64", base64}}));
+        EXPECT_EQ(lastBodySent(), (Json{{"dataBase64", base64}}));
     }
 }

@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "Support/FakeService.h"
 #include "Support/RawHttpCapture.h"
 #include "Support/RefusingPort.h"
 #include "TarvoClient/BrainClient.h"
-#include "TarvoClient/EndpointTest.h"
+#include "TarvoClient/ClientTest.h"
 #include "TarvoClient/JSONValue.h"
 
 using tarvo::BrainClient;
@@ -17,7 +18,9 @@ using tarvo::Json;
 using tarvo::JSONValue;
 using tarvo::OperatorNextAnswer;
 using tarvo::Task;
-using tarvo::testing::EndpointTest;
+using tarvo::testing::ClientTest;
+using tarvo::testing::FakeService;
+using tarvo::testing::jsonAnswer;
 using tarvo::testing::Gate;
 using tarvo::testing::RawHttpCapture;
 using tarvo::testing::RefusingPort;
@@ -25,7 +28,7 @@ using tarvo::testing::ScriptedAnswer;
 
 namespace {
 
-using OperatorTest = EndpointTest;
+using OperatorTest = ClientTest;
 
 const std::string decodingPrefix = "Tarvo sent something unexpected: ";
 
@@ -58,13 +61,13 @@ TEST_F(OperatorTest, PollBodiesHoldTheWaitInRangeAndTellAbsentFromEmpty) {
         {25, std::nullopt, std::vector<std::string>{"screen", "keys"},
          Json{{"wait", 25}, {"holding", nullptr}, {"can", {"screen", "keys"}}}},
     };
-    service.answer("POST", "/v1/mac/operator/next", 200, R"({"kind":"none"})");
+    service.answer("POST", "/v1/mac/operator/next", {200, R"({"kind":"none"})"});
     auto brain = client();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.body.dump());
         EXPECT_EQ(BrainClient::nextOperatorStepBody(c.wait, c.holding, c.can), c.body);
         run(brain->nextOperatorStep(c.wait, c.holding, c.can));
-        EXPECT_EQ(Json::parse(service.requests().back().body), c.body);
+        EXPECT_EQ(lastBodySent(), c.body);
     }
 }
 
@@ -102,7 +105,7 @@ TEST_F(OperatorTest, PollAnswersDecodeStrictly) {
     auto brain = client();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        service.queue("POST", "/v1/mac/operator/next", 200, c.answer);
+        service.queue("POST", "/v1/mac/operator/next", {200, c.answer});
         if (c.decoded) {
             EXPECT_EQ(run(brain->nextOperatorStep(25, std::nullopt, std::nullopt)), *c.decoded);
         } else {
@@ -135,7 +138,7 @@ TEST(JSONValueTest, DecodesEachJsonValueAsItsOwnCase) {
 
 TEST_F(OperatorTest, AStepNestedBeyondReasonFailsToDecodeInsteadOfExhaustingTheStack) {
     const std::string deep = std::string(100000, '[') + std::string(100000, ']');
-    service.answer("POST", "/v1/mac/operator/next", 200, R"({"kind":"step","step":{"a":)" + deep + "}}");
+    service.answer("POST", "/v1/mac/operator/next", {200, R"({"kind":"step","step":{"a":)" + deep + "}}"});
     const std::string failure = failureOf(client()->nextOperatorStep(25, std::nullopt, std::nullopt));
     EXPECT_EQ(failure.rfind(decodingPrefix, 0), 0u) << failure;
 }
@@ -156,37 +159,37 @@ TEST_F(OperatorTest, AStepResultCountsAsAcceptedOnlyWhenTheServiceSaysSo) {
     auto brain = client();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer);
-        service.queue("POST", "/v1/mac/operator/steps/step-4/result", 200, c.answer);
+        service.queue("POST", "/v1/mac/operator/steps/step-4/result", {200, c.answer});
         if (c.accepted) {
             EXPECT_EQ(run(brain->postOperatorResult("step-4", result)), *c.accepted);
         } else {
             EXPECT_EQ(failureOf(brain->postOperatorResult("step-4", result)),
                       decodingPrefix + R"("accepted" is not a boolean)");
         }
-        EXPECT_EQ(Json::parse(service.requests().back().body), result);
+        EXPECT_EQ(lastBodySent(), result);
     }
 }
 
 TEST_F(OperatorTest, ReportingAStoppedRunNeverFails) {
-    service.queue("POST", "/v1/mac/operator/runs/run-1/stopped", 204);
-    service.queue("POST", "/v1/mac/operator/runs/run-1/stopped", 404, R"({"code":"not_found"})");
+    service.queue("POST", "/v1/mac/operator/runs/run-1/stopped", {204, ""});
+    service.queue("POST", "/v1/mac/operator/runs/run-1/stopped", {404, R"({"code":"not_found"})"});
     EXPECT_EQ(run(client()->reportRunStopped("run-1", "hotkey")), 200);
     EXPECT_EQ(run(client()->reportRunStopped("run-1", "bar")), 404);
     auto sent = service.requests();
     ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(Json::parse(sent[0].body), (Json{{"by", "hotkey"}}));
+    EXPECT_EQ(bodyOf(sent[0]), (Json{{"by", "hotkey"}}));
 
     RefusingPort closed;
-    EXPECT_EQ(run(client(closed.baseURL())->reportRunStopped("run-1", "menu")), 0);
-    EXPECT_EQ(run(client(std::nullopt, false)->reportRunStopped("run-1", "menu")), 0);
+    EXPECT_EQ(run(clientAt(closed.baseURL())->reportRunStopped("run-1", "menu")), 0);
+    EXPECT_EQ(run(client(std::nullopt)->reportRunStopped("run-1", "menu")), 0);
     EXPECT_EQ(run(client()->reportRunStopped("..", "menu")), 0);
     EXPECT_EQ(service.requests().size(), 2u);
 }
 
 TEST_F(OperatorTest, RawCallsHandBackEveryStatusWithTheirOwnBodyAndHeaders) {
-    service.answer("PUT", "/v1/mac/devices/device-9/permissions/mode", 500, "down");
-    service.answer("GET", "/v1/mac/operator/steps/step-4/file", 200, R"({"received":0})");
-    service.answer("PUT", "/v1/mac/operator/steps/step-4/file", 409, R"({"received":512})");
+    service.answer("PUT", "/v1/mac/devices/device-9/permissions/mode", {500, "down"});
+    service.answer("GET", "/v1/mac/operator/steps/step-4/file", {200, R"({"received":0})"});
+    service.answer("PUT", "/v1/mac/operator/steps/step-4/file", {409, R"({"received":512})"});
     auto brain = client();
     const std::string chunk("\x00\x01\xff chunk", 9);
 
@@ -198,19 +201,19 @@ TEST_F(OperatorTest, RawCallsHandBackEveryStatusWithTheirOwnBodyAndHeaders) {
     auto sent = service.requests();
     ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(sent[0].body, R"({"mode":"auto"})");
-    EXPECT_EQ(sent[0].header("content-type"), "application/json");
-    EXPECT_EQ(sent[1].body, "");
-    EXPECT_FALSE(sent[1].hasHeader("content-type"));
+    EXPECT_EQ(headerOf(sent[0], "content-type"), "application/json");
+    EXPECT_EQ(sent[1].body, std::nullopt);
+    EXPECT_EQ(headerOf(sent[1], "content-type"), std::nullopt);
     EXPECT_EQ(sent[2].body, chunk);
-    EXPECT_EQ(sent[2].header("content-type"), "application/octet-stream");
-    EXPECT_EQ(sent[2].header("x-tarvo-offset"), "0");
-    EXPECT_EQ(sent[2].header("x-tarvo-total"), "1048576");
-    EXPECT_EQ(sent[2].header("x-tarvo-sha256"), "ab12");
+    EXPECT_EQ(headerOf(sent[2], "content-type"), "application/octet-stream");
+    EXPECT_EQ(headerOf(sent[2], "x-tarvo-offset"), "0");
+    EXPECT_EQ(headerOf(sent[2], "x-tarvo-total"), "1048576");
+    EXPECT_EQ(headerOf(sent[2], "x-tarvo-sha256"), "ab12");
 }
 
 TEST_F(OperatorTest, AFileChunkGoesOutWithTheStandardHeadersThenItsOwn) {
     RawHttpCapture raw;
-    run(client(raw.baseURL())->operatorFileChunk("step-4", 512, 2048, "ab12", "xyz"));
+    run(clientAt(raw.baseURL())->operatorFileChunk("step-4", 512, 2048, "ab12", "xyz"));
     auto captured = raw.captured();
     ASSERT_EQ(captured.size(), 1u);
     EXPECT_EQ(captured[0].lines, (std::vector<std::string>{
@@ -233,9 +236,10 @@ TEST_F(OperatorTest, AFileChunkGoesOutWithTheStandardHeadersThenItsOwn) {
 
 TEST_F(OperatorTest, AHeldPollDoesNotHoldUpAHeartbeat) {
     auto gate = std::make_shared<Gate>();
-    service.answer("POST", "/v1/mac/operator/next", ScriptedAnswer{.body = R"({"kind":"stop"})", .gate = gate});
-    service.answerJson("POST", "/v1/relay/heartbeat", 200, Json{{"channels", Json::array()}, {"waitingJobs", 5}});
-    auto brain = client();
+    FakeService wire;
+    wire.answer("POST", "/v1/mac/operator/next", ScriptedAnswer{.body = R"({"kind":"stop"})", .gate = gate});
+    wire.answerJson("POST", "/v1/relay/heartbeat", 200, Json{{"channels", Json::array()}, {"waitingJobs", 5}});
+    auto brain = clientAt(wire.baseURL());
 
     std::optional<OperatorNextAnswer> polled;
     auto poll = [](std::shared_ptr<BrainClient> brain, std::optional<OperatorNextAnswer>* polled) -> Task<void> {

@@ -7,22 +7,21 @@
 #include <vector>
 
 #include "Platform/CurlHttpTransport.h"
-#include "Support/FakeService.h"
 #include "Support/RawHttpCapture.h"
 #include "Support/RefusingPort.h"
-#include "TarvoBase/RunLoop.h"
-#include "TarvoBase/Spawn.h"
+#include "TarvoClient/ClientTest.h"
+#include "TarvoClient/MemoryHttpTransport.h"
 #include "TarvoClient/PairingClient.h"
 
 using tarvo::ClientIdentity;
 using tarvo::Json;
+using tarvo::MemoryHttpTransport;
 using tarvo::PairingClient;
-using tarvo::RunLoop;
 using tarvo::Task;
-using tarvo::testing::FakeService;
+using tarvo::testing::ClientTest;
+using tarvo::testing::jsonAnswer;
 using tarvo::testing::RawHttpCapture;
 using tarvo::testing::RefusingPort;
-using tarvo::testing::ScriptedAnswer;
 using Started = PairingClient::Started;
 using Poll = PairingClient::Poll;
 
@@ -36,17 +35,14 @@ PairingClient pairing(const std::string& baseURL) {
     return PairingClient(baseURL, identity, std::make_shared<tarvo::CurlHttpTransport>());
 }
 
-struct PairingTest : ::testing::Test {
-    RunLoop loop;
+PairingClient pairingWith(std::shared_ptr<MemoryHttpTransport> service) {
+    return PairingClient(ClientTest::memoryURL, identity, std::move(service));
+}
 
-    // The value, or the failure's description.
+struct PairingTest : ClientTest {
     template <class A>
     std::variant<A, std::string> outcome(Task<A> task) {
-        try {
-            return tarvo::runUntilDone(loop, std::move(task));
-        } catch (const PairingClient::Failure& failure) {
-            return failure.description();
-        }
+        return ClientTest::outcome<A, PairingClient::Failure>(std::move(task));
     }
 };
 
@@ -139,9 +135,9 @@ TEST_F(PairingTest, StartReadsThePairingWithDefaultsAndBounds) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        FakeService service;
-        service.answerJson("POST", startPath, 200, c.answer);
-        EXPECT_EQ(outcome(pairing(service.baseURL()).start(Json::object())), c.outcome);
+        auto fresh = std::make_shared<MemoryHttpTransport>();
+        fresh->answer("POST", startPath, jsonAnswer(200, c.answer));
+        EXPECT_EQ(outcome(pairingWith(fresh).start(Json::object())), c.outcome);
     }
 }
 
@@ -177,9 +173,9 @@ TEST_F(PairingTest, PollReadsTheStateOfTheCode) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        FakeService service;
-        service.answer("POST", pollPath, 200, c.body);
-        EXPECT_EQ(outcome(pairing(service.baseURL()).poll("device-code-1")), c.outcome);
+        auto fresh = std::make_shared<MemoryHttpTransport>();
+        fresh->answer("POST", pollPath, {200, c.body});
+        EXPECT_EQ(outcome(pairingWith(fresh).poll("device-code-1")), c.outcome);
     }
 }
 
@@ -198,10 +194,10 @@ TEST_F(PairingTest, ARefusalCarriesTheServicesMessageOrTheStatus) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.status);
-        FakeService service;
-        service.answer("POST", startPath, c.status, c.body);
-        service.answer("POST", pollPath, c.status, c.body);
-        auto client = pairing(service.baseURL());
+        auto fresh = std::make_shared<MemoryHttpTransport>();
+        fresh->answer("POST", startPath, {c.status, c.body});
+        fresh->answer("POST", pollPath, {c.status, c.body});
+        auto client = pairingWith(fresh);
         EXPECT_EQ(std::get<std::string>(outcome(client.start(Json::object()))), c.description);
         EXPECT_EQ(std::get<std::string>(outcome(client.poll("device-code-1"))), c.description);
     }
@@ -220,7 +216,7 @@ TEST_F(PairingTest, AnUnreachableServiceIsNamedByItsHost) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.baseURL);
         try {
-            tarvo::runUntilDone(loop, pairing(c.baseURL).poll("device-code-1"));
+            run(pairing(c.baseURL).poll("device-code-1"));
             FAIL() << "the poll succeeded";
         } catch (const PairingClient::Failure& failure) {
             EXPECT_EQ(failure.kind(), PairingClient::Failure::Kind::transport);
@@ -231,20 +227,19 @@ TEST_F(PairingTest, AnUnreachableServiceIsNamedByItsHost) {
 }
 
 TEST_F(PairingTest, CallsRunConcurrentlyOnCopiesOfTheClient) {
-    FakeService service;
-    service.answer("POST", pollPath, 200, R"({"status":"denied"})");
+    service.answer("POST", pollPath, {200, R"({"status":"denied"})"});
     std::optional<std::variant<Poll, std::string>> first;
     std::optional<std::variant<Poll, std::string>> second;
     int finished = 0;
-    auto run = [](Task<Poll> task, std::optional<std::variant<Poll, std::string>>* into, int* finished) -> Task<void> {
+    auto keep = [](Task<Poll> task, std::optional<std::variant<Poll, std::string>>* into, int* finished) -> Task<void> {
         into->emplace(co_await std::move(task));
         ++*finished;
     };
     {
         // The calls outlive the client they were made on.
-        auto client = pairing(service.baseURL());
-        tarvo::spawn(run(client.poll("a"), &first, &finished));
-        tarvo::spawn(run(client.poll("b"), &second, &finished));
+        auto client = pairingWith(memory);
+        tarvo::spawn(keep(client.poll("a"), &first, &finished));
+        tarvo::spawn(keep(client.poll("b"), &second, &finished));
     }
     while (finished < 2) loop.runOnce();
     EXPECT_EQ(*first, (std::variant<Poll, std::string>(Poll{PairingClient::Denied{}})));

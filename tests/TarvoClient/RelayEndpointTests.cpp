@@ -5,7 +5,7 @@
 
 #include "TarvoBase/Text.h"
 #include "TarvoClient/BrainClient.h"
-#include "TarvoClient/EndpointTest.h"
+#include "TarvoClient/ClientTest.h"
 
 using tarvo::BrainClient;
 using tarvo::HeartbeatNudge;
@@ -13,11 +13,12 @@ using tarvo::HeartbeatResponse;
 using tarvo::Json;
 using tarvo::RelayAttachment;
 using tarvo::RelayJob;
-using tarvo::testing::EndpointTest;
+using tarvo::testing::ClientTest;
+using tarvo::testing::jsonAnswer;
 
 namespace {
 
-using RelayTest = EndpointTest;
+using RelayTest = ClientTest;
 
 const std::string decodingPrefix = "Tarvo sent something unexpected: ";
 
@@ -54,7 +55,8 @@ TEST_F(RelayTest, HeartbeatSendsOnlyTheMembersGivenAndMatchesItsPureBody) {
               {"device", device},
               {"nudgeNotices", true}}},
     };
-    service.answerJson("POST", "/v1/relay/heartbeat", 200, Json{{"channels", Json::array()}, {"waitingJobs", 0}});
+    service.answer("POST", "/v1/relay/heartbeat",
+                   jsonAnswer(200, Json{{"channels", Json::array()}, {"waitingJobs", 0}}));
     auto brain = client();
     const std::vector<std::string> channels{"imessage", "sms"};
     for (const auto& c : cases) {
@@ -64,7 +66,7 @@ TEST_F(RelayTest, HeartbeatSendsOnlyTheMembersGivenAndMatchesItsPureBody) {
                   c.body);
         run(brain->heartbeat(channels, c.blockedReason, c.capture, c.operatorCaps, c.device, c.nudgeNotices,
                              c.chatDb));
-        EXPECT_EQ(Json::parse(service.requests().back().body), c.body);
+        EXPECT_EQ(lastBodySent(), c.body);
     }
 }
 
@@ -105,7 +107,7 @@ TEST_F(RelayTest, HeartbeatAnswersDecodeStrictly) {
     auto brain = client();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        service.queue("POST", "/v1/relay/heartbeat", 200, c.answer);
+        service.queue("POST", "/v1/relay/heartbeat", {200, c.answer});
         auto beat = brain->heartbeat({"imessage"}, std::nullopt, std::nullopt, std::nullopt, std::nullopt, true,
                                      std::nullopt);
         if (c.decoded) {
@@ -124,7 +126,8 @@ TEST_F(RelayTest, ClaimSendsTheLimitAndReturnsTheJobsInOrder) {
     nullFiles["attachments"] = nullptr;
     Json noFiles = job("j-4");
     noFiles["attachments"] = Json::array();
-    service.answerJson("POST", "/v1/relay/jobs/claim", 200, Json{{"jobs", {job("j-1"), withFiles, nullFiles, noFiles}}});
+    service.answer("POST", "/v1/relay/jobs/claim",
+                   jsonAnswer(200, Json{{"jobs", {job("j-1"), withFiles, nullFiles, noFiles}}}));
 
     auto jobs = run(client()->claimJobs(0));
 
@@ -151,7 +154,7 @@ TEST_F(RelayTest, AClaimAnswerWithOneBadMemberFailsWhole) {
     auto brain = client();
     for (const auto& [answer, failure] : cases) {
         SCOPED_TRACE(failure);
-        service.queue("POST", "/v1/relay/jobs/claim", 200, answer.dump());
+        service.queue("POST", "/v1/relay/jobs/claim", {200, answer.dump()});
         EXPECT_EQ(failureOf(brain->claimJobs(3)), decodingPrefix + failure);
     }
 }
@@ -176,18 +179,20 @@ TEST_F(RelayTest, AttachmentBytesMustBeExactlyWhatWasPromised) {
     auto brain = client();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        service.queue("GET", "/v1/relay/jobs/j-1/attachments/a-1", 200,
-                      Json{{"id", "a-1"}, {"filename", "p.bin"}, {"mimeType", "application/octet-stream"},
-                           {"sizeBytes", c.sizeBytes}, {"dataBase64", c.dataBase64}}
-                          .dump());
+        service.queue("GET", "/v1/relay/jobs/j-1/attachments/a-1",
+                      jsonAnswer(200, Json{{"id", "a-1"},
+                                           {"filename", "p.bin"},
+                                           {"mimeType", "application/octet-stream"},
+                                           {"sizeBytes", c.sizeBytes},
+                                           {"dataBase64", c.dataBase64}}));
         if (c.failure.empty()) {
             EXPECT_EQ(run(brain->relayAttachmentBytes("j-1", "a-1")), (BrainClient::AttachmentBytes{"p.bin", tenBytes}));
         } else {
             EXPECT_EQ(failureOf(brain->relayAttachmentBytes("j-1", "a-1")), decodingPrefix + c.failure);
         }
     }
-    service.queue("GET", "/v1/relay/jobs/j-1/attachments/a-1", 200,
-                  R"({"id":"a-1","filename":"p.bin","sizeBytes":10,"dataBase64":"AAECAwQFBgcI/w=="})");
+    service.queue("GET", "/v1/relay/jobs/j-1/attachments/a-1",
+                  {200, R"({"id":"a-1","filename":"p.bin","sizeBytes":10,"dataBase64":"AAECAwQFBgcI/w=="})"});
     EXPECT_EQ(failureOf(brain->relayAttachmentBytes("j-1", "a-1")), decodingPrefix + R"("mimeType" is missing)");
 }
 
@@ -207,12 +212,12 @@ TEST_F(RelayTest, AJobReportSendsOnlyTheMembersGiven) {
         {"failed, long reason", false, longReason, std::nullopt,
          Json{{"ok", false}, {"failureReason", std::string(297, 'x') + "..."}}},
     };
-    service.answer("POST", "/v1/relay/jobs/j-1/result", 204);
+    service.answer("POST", "/v1/relay/jobs/j-1/result", {204, ""});
     auto brain = client();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         run(brain->reportJob("j-1", c.ok, c.failureReason, c.providerMessageId));
-        EXPECT_EQ(Json::parse(service.requests().back().body), c.body);
+        EXPECT_EQ(lastBodySent(), c.body);
     }
 }
 

@@ -14,12 +14,12 @@
 #include <unistd.h>
 
 #include "Support/TemporaryFolder.h"
-#include "Support/UniqueFd.h"
+#include "TarvoBase/FileDescriptor.h"
 
 extern char** environ;
 
 using tarvo::testing::TemporaryFolder;
-using tarvo::testing::UniqueFd;
+using tarvo::FileDescriptor;
 
 namespace {
 
@@ -39,8 +39,8 @@ public:
 
         int ends[2];
         if (::pipe2(ends, O_CLOEXEC) != 0) throw std::system_error(errno, std::generic_category(), "pipe2");
-        errors_ = UniqueFd(ends[0]);
-        UniqueFd writeEnd(ends[1]);
+        errors_ = FileDescriptor(ends[0]);
+        FileDescriptor writeEnd(ends[1]);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), STDERR_FILENO);
@@ -92,7 +92,7 @@ private:
     }
 
     pid_t pid_ = -1;
-    UniqueFd errors_;
+    FileDescriptor errors_;
     std::string output_;
 };
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
+#include "Support/CapturedPlainLog.h"
 #include "TarvoCore/AppNapHold.h"
 
 using tarvo::AppNapHold;
@@ -50,6 +52,18 @@ TEST(AppNapHold, EveryTokenBegunIsEndedExactlyOnce) {
 
     { AppNapHold released = calls.makeHold(); }
     EXPECT_EQ(calls.ended.size(), 2u);
+}
+
+TEST(AppNapHold, AnEndThatThrowsIsLoggedWhenTheHoldGoesAway) {
+    tarvo::testing::CapturedPlainLog log;
+    auto refuse = [](const AppNapHold::Token&) { throw std::runtime_error("no such activity"); };
+    {
+        AppNapHold hold(AppNapHold::Begin([](std::uint64_t, const std::string&) { return std::make_shared<int>(0); }),
+                        refuse);
+        hold.hold(true);
+    }
+    EXPECT_EQ(log.lines(),
+              std::vector<std::string>{"tarvo: the activity hold could not be ended: no such activity"});
 }
 
 TEST(AppNapHold, WantedOnlyWhileSignedIn) {

@@ -57,6 +57,24 @@ TEST(CaptureCursor, CodedFormRoundTripsAndNeedsItsMember) {
     EXPECT_ANY_THROW(CaptureCursor::fromJson(tarvo::Json{{"lastMessageDate", "yesterday"}}));
 }
 
+TEST(CaptureCursor, DatesPastWhatTheClockHoldsAreHeldAtItsEnds) {
+    const CaptureCursor::Date latest = CaptureCursor::Date::max() - 1s;
+    const CaptureCursor::Date earliest = CaptureCursor::Date::min() + 1s;
+    for (const double stored : {1e300, -1e300, 1e12, -1e12}) {
+        SCOPED_TRACE(stored);
+        const auto cursor = CaptureCursor::fromJson(tarvo::Json{{"lastMessageDate", stored}});
+        const auto end = stored > 0 ? latest : earliest;
+        EXPECT_LE(std::chrono::abs(cursor.lastMessageDate - end), 1s);
+        EXPECT_LE(std::chrono::abs(CaptureCursor::fromJson(cursor.toJson()).lastMessageDate - end), 1s);
+    }
+    EXPECT_LE(CaptureCursor::initial(noon, 1 << 30).lastMessageDate, earliest + 1s);
+
+    CaptureCursor cursor{noon};
+    cursor.advance(noon, Seconds(-1e300));
+    EXPECT_GE(cursor.lastMessageDate, latest - 1s);
+    EXPECT_EQ(CaptureCursor{noon}.liveWindow(noon, Seconds(1e300)), (LiveWindow{noon, true}));
+}
+
 TEST(IngestedRecently, ForgetDropsOnlyStrictlyEarlierEntries) {
     IngestedRecently recent;
     recent.record("a", noon - 1s);

@@ -83,7 +83,7 @@ TEST(CompanionState, UnconnectedChannelWarningNamesEveryKind) {
 }
 
 TEST(CompanionState, SummaryTakesTheFirstRuleThatApplies) {
-    const auto now = std::chrono::system_clock::now();
+    const CompanionState::Date now = std::chrono::sys_days{std::chrono::year{2024} / 3 / 5};
     const std::string longReason = std::string(250, 'r');
 
     auto signedOut = signedInReading();

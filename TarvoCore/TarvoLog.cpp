@@ -1,35 +1,11 @@
-#include "TarvoBase/TarvoLog.h"
-
-#include "TarvoBase/BundleIdentifier.h"
+#include "TarvoCore/TarvoLog.h"
 
 namespace tarvo::TarvoLog {
 namespace {
 
 using Arguments = std::vector<LogArgument>;
 
-Logger made(std::string_view category) { return Logger(std::string(bundleIdentifier), std::string(category)); }
-
 } // namespace
-
-const Logger& capture() {
-    static const Logger logger = made("capture");
-    return logger;
-}
-
-const Logger& relay() {
-    static const Logger logger = made("relay");
-    return logger;
-}
-
-const Logger& updates() {
-    static const Logger logger = made("updates");
-    return logger;
-}
-
-const Logger& operating() {
-    static const Logger logger = made("operator");
-    return logger;
-}
 
 void captureLine(std::string_view line) {
     capture().log(LogLevel::standard, "whatsapp read — %{public}s",

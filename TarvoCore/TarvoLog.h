@@ -4,19 +4,13 @@
 #include <string>
 #include <string_view>
 
-#include "TarvoBase/Logger.h"
 #include "TarvoBase/OperatorEndCode.h"
+#include "TarvoBase/TarvoLoggers.h"
 
 // The named log lines of every subsystem: the wording, level, category and privacy of each line
 // is fixed here, and callers hand in plain values. Lines that read types of higher libraries are
-// declared beside those types, in this same namespace, and write through these four loggers.
+// declared beside those types, in this same namespace, and write through the same four loggers.
 namespace tarvo::TarvoLog {
-
-const Logger& capture();
-const Logger& relay();
-const Logger& updates();
-// The category text is "operator".
-const Logger& operating();
 
 void captureLine(std::string_view line);
 void relayJobFailed(std::string_view jobId, std::string_view diagnostic);

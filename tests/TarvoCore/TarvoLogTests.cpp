@@ -3,7 +3,7 @@
 #include "Support/CapturedTarvoLog.h"
 #include "TarvoBase/BundleIdentifier.h"
 #include "TarvoBase/StandardErrorLogSink.h"
-#include "TarvoBase/TarvoLog.h"
+#include "TarvoCore/TarvoLog.h"
 
 using namespace tarvo;
 using tarvo::testing::CapturedTarvoLog;
