@@ -40,7 +40,7 @@ bool RecordedRequest::hasHeader(const std::string& name) const {
     return false;
 }
 
-FakeService::FakeService() : server_(std::make_unique<httplib::Server>()) {
+FakeService::FakeService(int port) : server_(std::make_unique<httplib::Server>()) {
     auto handle = [this](const httplib::Request& request, httplib::Response& response) {
         RecordedRequest recorded{request.method, request.target, {}, request.body};
         for (const auto& header : request.headers) recorded.headers.push_back(header);
@@ -61,8 +61,15 @@ FakeService::FakeService() : server_(std::make_unique<httplib::Server>()) {
     server_->Put(".*", handle);
     server_->Delete(".*", handle);
     server_->Patch(".*", handle);
-    port_ = server_->bind_to_any_port("127.0.0.1");
-    if (port_ <= 0) throw std::runtime_error("the fake service found no free port");
+    if (port == 0) {
+        port_ = server_->bind_to_any_port("127.0.0.1");
+        if (port_ <= 0) throw std::runtime_error("the fake service found no free port");
+    } else {
+        if (!server_->bind_to_port("127.0.0.1", port)) {
+            throw std::runtime_error("the fake service cannot listen at port " + std::to_string(port));
+        }
+        port_ = port;
+    }
     listener_ = std::thread([this] { server_->listen_after_bind(); });
     // Stopping works only once the accept loop runs; connections made before then wait in the
     // listen queue.
@@ -102,6 +109,11 @@ void FakeService::answerBy(const std::string& method, const std::string& path, R
     scripts_[{method, path}].responder = std::move(responder);
 }
 
+void FakeService::answerRest(Responder responder) {
+    std::lock_guard lock(mutex_);
+    rest_ = std::move(responder);
+}
+
 void FakeService::queue(const std::string& method, const std::string& path, ScriptedAnswer answer) {
     std::lock_guard lock(mutex_);
     if (answer.gate) gates_.push_back(answer.gate);
@@ -127,7 +139,12 @@ std::vector<RecordedRequest> FakeService::requests(const std::string& method, co
 
 ScriptedAnswer FakeService::take(const RecordedRequest& request) {
     auto script = scripts_.find({request.method, request.path});
-    if (script == scripts_.end()) return ScriptedAnswer{.status = 404};
+    if (script == scripts_.end()) {
+        if (!rest_) return ScriptedAnswer{.status = 404};
+        ScriptedAnswer chosen = rest_(request);
+        if (chosen.gate) gates_.push_back(chosen.gate);
+        return chosen;
+    }
     if (!script->second.queued.empty()) {
         ScriptedAnswer next = std::move(script->second.queued.front());
         script->second.queued.pop_front();

@@ -57,12 +57,13 @@ struct RecordedRequest {
     bool hasHeader(const std::string& name) const;
 };
 
-// The service on 127.0.0.1 at a free port, inside the test process. It answers each method and
-// path from a script (queued answers first, in order, then the standing one; 404 when there is
-// none) and records every request.
+// The service on 127.0.0.1, inside the test process. It answers each method and path from a
+// script (queued answers first, in order, then the standing one), a request no script names from
+// the answer for the rest (404 when there is none), and records every request.
 class FakeService {
 public:
-    FakeService();
+    // At `port`, or at a free one when it is 0.
+    explicit FakeService(int port = 0);
     ~FakeService();
 
     FakeService(const FakeService&) = delete;
@@ -81,6 +82,8 @@ public:
     // service's threads, one request at a time.
     using Responder = std::function<ScriptedAnswer(const RecordedRequest&)>;
     void answerBy(const std::string& method, const std::string& path, Responder responder);
+    // The answer to every request that no script names.
+    void answerRest(Responder responder);
 
     // Answered once each, in the order queued, before the standing answer.
     void queue(const std::string& method, const std::string& path, ScriptedAnswer answer);
@@ -101,6 +104,7 @@ private:
 
     mutable std::mutex mutex_;
     std::map<Key, Script> scripts_;
+    Responder rest_;
     std::vector<std::shared_ptr<Gate>> gates_;
     std::vector<RecordedRequest> requests_;
 

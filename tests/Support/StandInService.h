@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <utility>
+
+#include "Support/FakeService.h"
+#include "TarvoBase/Json.h"
+
+namespace tarvo::testing {
+
+// The service as a whole, on 127.0.0.1, for running the companion program against: every
+// endpoint the companion calls answers as a willing service would, and every request goes into
+// a record file as one JSON line, written before the answer leaves:
+//   {"method", "path", "headers" (authorization, content-type and the x-tarvo- ones, names in
+//    lower case), "body" (the JSON body) or "bodyBase64" (any other body), "status", "answer"}.
+//
+// The script, a JSON object, may hold:
+//   "relayJobs": jobs handed out in order, each once, by the claim; an attachment of a job may
+//                carry its file's text in "data", which the claim leaves out and the fetch of
+//                that attachment serves;
+//   "answers":   [{"method", "path", "status", "body"}]: the answer to that exact request,
+//                every time, in place of the usual one.
+class StandInService {
+public:
+    // At `port`, or at a free one when it is 0. Throws when the record cannot be written or the
+    // script is not of the shape above.
+    StandInService(const Json& script, const std::filesystem::path& record, int port = 0);
+
+    StandInService(const StandInService&) = delete;
+    StandInService& operator=(const StandInService&) = delete;
+
+    int port() const { return service_.port(); }
+
+private:
+    ScriptedAnswer answer(const RecordedRequest& request);
+    ScriptedAnswer usualAnswer(const RecordedRequest& request, const Json& body);
+    Json heartbeat(const Json& body) const;
+    Json claim(const Json& body);
+    ScriptedAnswer jobFile(const std::string& jobId, const std::string& attachmentId) const;
+    Json ingest(const Json& body);
+    Json tokens();
+    void write(const RecordedRequest& request, const Json& body, const ScriptedAnswer& answer);
+
+    // Only touched by `answer`, which the service calls one request at a time.
+    std::ofstream record_;
+    std::map<std::pair<std::string, std::string>, ScriptedAnswer> answers_;
+    std::deque<Json> waitingJobs_;
+    // The files of the jobs handed out, by job id and attachment id.
+    std::map<std::pair<std::string, std::string>, Json> files_;
+    // Numbers the tokens and upload ids handed out.
+    std::int64_t serial_ = 0;
+    // Declared last: requests may arrive as soon as it listens, and stop before the rest goes.
+    FakeService service_;
+};
+
+} // namespace tarvo::testing
