@@ -74,10 +74,13 @@ StandInService::StandInService(const Json& script, const std::filesystem::path& 
     if (const Json* answers = reader.optionalArray("answers")) {
         for (std::size_t i = 0; i < answers->size(); ++i) {
             const JsonReader entry((*answers)[i], JsonReader::elementPath("script.answers", i));
-            const Json body = entry.json().value("body", Json(nullptr));
-            answers_[{entry.string("method"), entry.string("path")}] =
-                body.is_null() ? ScriptedAnswer{.status = static_cast<int>(entry.int64("status"))}
-                               : json(static_cast<int>(entry.int64("status")), body);
+            Scripted& scripted = scripted_[{entry.string("method"), entry.string("path")}];
+            if (const auto status = entry.optionalInt64("status")) {
+                const Json body = entry.json().value("body", Json(nullptr));
+                scripted.answer = body.is_null() ? ScriptedAnswer{.status = static_cast<int>(*status)}
+                                                 : json(static_cast<int>(*status), body);
+            }
+            scripted.delay = std::chrono::milliseconds(entry.optionalInt64("delayMs").value_or(0));
         }
     }
     service_.answerRest([this](const RecordedRequest& request) { return answer(request); });
@@ -85,8 +88,10 @@ StandInService::StandInService(const Json& script, const std::filesystem::path& 
 
 ScriptedAnswer StandInService::answer(const RecordedRequest& request) {
     const Json body = JsonReader::parse(request.body).value_or(Json(nullptr));
-    const auto scripted = answers_.find({request.method, request.path});
-    ScriptedAnswer chosen = scripted != answers_.end() ? scripted->second : usualAnswer(request, body);
+    const auto scripted = scripted_.find({request.method, request.path});
+    const bool replaced = scripted != scripted_.end() && scripted->second.answer;
+    ScriptedAnswer chosen = replaced ? *scripted->second.answer : usualAnswer(request, body);
+    if (scripted != scripted_.end()) chosen.delay = scripted->second.delay;
     write(request, body, chosen);
     return chosen;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -23,8 +25,9 @@ namespace tarvo::testing {
 //   "relayJobs": jobs handed out in order, each once, by the claim; an attachment of a job may
 //                carry its file's text in "data", which the claim leaves out and the fetch of
 //                that attachment serves;
-//   "answers":   [{"method", "path", "status", "body"}]: the answer to that exact request,
-//                every time, in place of the usual one.
+//   "answers":   [{"method", "path", "status", "body", "delayMs"}]: for that exact request,
+//                every time, the answer of that status and body in place of the usual one
+//                (when "status" is given) held back by "delayMs" (when that is given).
 class StandInService {
 public:
     // At `port`, or at a free one when it is 0. Throws when the record cannot be written or the
@@ -48,7 +51,11 @@ private:
 
     // Only touched by `answer`, which the service calls one request at a time.
     std::ofstream record_;
-    std::map<std::pair<std::string, std::string>, ScriptedAnswer> answers_;
+    struct Scripted {
+        std::optional<ScriptedAnswer> answer;
+        std::chrono::milliseconds delay{0};
+    };
+    std::map<std::pair<std::string, std::string>, Scripted> scripted_;
     std::deque<Json> waitingJobs_;
     // The files of the jobs handed out, by job id and attachment id.
     std::map<std::pair<std::string, std::string>, Json> files_;

@@ -1,0 +1,361 @@
+// The companion program as a user runs it, against the stand-in service, judged only by what the
+// service received.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Support/AccessTokens.h"
+#include "Support/MessagesDatabaseFixture.h"
+#include "Support/RunningProgram.h"
+#include "Support/ServiceRecord.h"
+#include "Support/TemporaryFolder.h"
+#include "TarvoBase/Base64.h"
+#include "TarvoBase/Clock.h"
+#include "TarvoBase/Json.h"
+#include "TarvoBase/TarvoDate.h"
+#include "TarvoCore/ChatDatabase/ChatDatabase.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using tarvo::ChatDatabase;
+using tarvo::Json;
+using tarvo::testing::MessagesDatabaseFixture;
+using tarvo::testing::RunningProgram;
+using tarvo::testing::ServiceRecord;
+using tarvo::testing::TemporaryFolder;
+
+const std::string deviceId = "device-end-to-end";
+const std::string accessToken = tarvo::testing::accessTokenExpiringAt(4'000'000'000.0);
+const std::string refreshToken = "refresh-end-to-end";
+
+std::string fileText(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+fs::path withFolderMade(const fs::path& file) {
+    fs::create_directories(file.parent_path());
+    return file;
+}
+
+void writeFile(const fs::path& file, const std::string& text) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+}
+
+std::set<std::string> ingestedIds(const ServiceRecord& record) {
+    std::set<std::string> ids;
+    for (const Json& request : record.requests("POST", "/v1/ingest")) ids.insert(request["body"]["externalMessageId"]);
+    return ids;
+}
+
+bool allIngested(const ServiceRecord& record, const std::vector<std::string>& guids) {
+    const std::set<std::string> ids = ingestedIds(record);
+    return std::all_of(guids.begin(), guids.end(), [&](const std::string& guid) { return ids.contains(guid); });
+}
+
+// What an ingest must say of a message, from the reader's own reading of it.
+Json expectedIngest(const ChatDatabase::Message& message) {
+    Json expected{{"channelId", message.isSMS ? "channel-sms" : "channel-imessage"},
+                  {"externalThreadId", message.chatIdentifier},
+                  {"externalMessageId", message.guid},
+                  {"direction", message.isFromMe ? "outbound" : "inbound"},
+                  {"body", message.text},
+                  {"sentAt", tarvo::TarvoDate::format(message.date)},
+                  {"threadKind", message.isGroup ? "group" : "direct"},
+                  {"senderIdentifier", message.handle ? Json(*message.handle) : Json(nullptr)},
+                  {"attachments", Json::array()}};
+    for (const auto& file : message.attachments) {
+        expected["attachments"].push_back(Json{{"externalId", file.guid},
+                                               {"filename", file.filename},
+                                               {"mimeType", file.mimeType},
+                                               {"sizeBytes", file.sizeBytes}});
+    }
+    return expected;
+}
+
+// The same members of an ingest as it arrived.
+Json ingested(const Json& body) {
+    Json seen = Json::object();
+    for (const char* key : {"channelId", "externalThreadId", "externalMessageId", "direction", "body", "sentAt",
+                            "threadKind", "senderIdentifier"}) {
+        seen[key] = body.value(key, Json(nullptr));
+    }
+    seen["attachments"] = Json::array();
+    for (const Json& file : body.value("attachments", Json::array())) {
+        seen["attachments"].push_back(Json{{"externalId", file["externalId"]},
+                                           {"filename", file["filename"]},
+                                           {"mimeType", file["mimeType"]},
+                                           {"sizeBytes", file["sizeBytes"]}});
+    }
+    return seen;
+}
+
+// A computer of its own for the companion: a home with the settings that point it at the
+// stand-in service, a token pair in its secret store, and a Messages database where the
+// companion looks for it.
+class CompanionEndToEnd : public ::testing::Test {
+protected:
+    CompanionEndToEnd() : record(home / "service-record.jsonl"), messages(withFolderMade(home / "Library/Messages/chat.db")) {
+        for (const char* folder : {"tmp", "run", "cache", "state"}) fs::create_directories(home / folder);
+        fs::permissions(home / "run", fs::perms::owner_all);
+    }
+
+    ~CompanionEndToEnd() override {
+        if (service) {
+            service->signal(SIGTERM);
+            service->exitStatus();
+        }
+    }
+
+    fs::path settingsFile() const { return home / "config/tarvo/settings.json"; }
+    fs::path secretsFile() const { return home / "data/com.tarvo.companion/secrets.json"; }
+
+    void startService(const Json& script) {
+        writeFile(home / "service-script.json", script.dump());
+        service.emplace(TARVO_STAND_IN_SERVICE_EXECUTABLE,
+                        std::vector<std::string>{"--record", record.path().string(), "--script",
+                                                 (home / "service-script.json").string()},
+                        std::map<std::string, std::string>{});
+        ASSERT_TRUE(service->waitFor("\n")) << service->output();
+        const std::string url = "http://127.0.0.1:" + service->output().substr(0, service->output().find('\n'));
+        writeFile(settingsFile(), Json{{"TarvoBaseURL", url}, {"TarvoApiURL", url}, {"TarvoDeviceId", deviceId}}.dump());
+        writeFile(secretsFile(), Json{{"accessToken", accessToken}, {"refreshToken", refreshToken}}.dump());
+        fs::permissions(secretsFile(), fs::perms::owner_read | fs::perms::owner_write);
+        fs::permissions(secretsFile().parent_path(), fs::perms::owner_all);
+    }
+
+    std::unique_ptr<RunningProgram> startCompanion() const {
+        return std::make_unique<RunningProgram>(
+            TARVO_COMPANION_EXECUTABLE, std::vector<std::string>{},
+            std::map<std::string, std::string>{{"HOME", home.path().string()},
+                                               {"XDG_CONFIG_HOME", (home / "config").string()},
+                                               {"XDG_DATA_HOME", (home / "data").string()},
+                                               {"XDG_CACHE_HOME", (home / "cache").string()},
+                                               {"XDG_STATE_HOME", (home / "state").string()},
+                                               {"XDG_RUNTIME_DIR", (home / "run").string()},
+                                               {"TMPDIR", (home / "tmp").string()}});
+    }
+
+    // A message dated `age` before the wall clock's now: the companion reads back from the real
+    // time of its start. Answers its row.
+    std::int64_t addMessage(std::int64_t chat, const std::string& guid, const std::string& text, std::int64_t handle,
+                            std::chrono::seconds age, bool fromMe = false) {
+        const auto date = tarvo::SystemClock().date() - age;
+        return messages.addMessage({.guid = guid,
+                                    .chat = chat,
+                                    .date = MessagesDatabaseFixture::nanoseconds(date),
+                                    .text = text,
+                                    .isFromMe = fromMe,
+                                    .handle = fromMe ? 0 : handle,
+                                    .isSent = fromMe});
+    }
+
+    // A file of a message, with its bytes where the Messages app keeps them.
+    void addFile(std::int64_t messageRow, const std::string& guid, const std::string& name, const std::string& mime,
+                 const std::string& bytes) {
+        const std::string relative = "Library/Messages/Attachments/" + guid + "/" + name;
+        writeFile(home / relative, bytes);
+        messages.addAttachment(messageRow, {.guid = guid,
+                                            .filename = "~/" + relative,
+                                            .transferName = name,
+                                            .mimeType = mime,
+                                            .totalBytes = static_cast<std::int64_t>(bytes.size())});
+    }
+
+    // The messages as the reader reads them now.
+    std::vector<ChatDatabase::Message> readMessages() const {
+        return ChatDatabase(messages.path().string())
+            .messages(tarvo::SystemClock().date() - std::chrono::hours(24 * 6), 1000)
+            .messages;
+    }
+
+    TemporaryFolder home;
+    ServiceRecord record;
+    MessagesDatabaseFixture messages;
+    std::optional<RunningProgram> service;
+};
+
+} // namespace
+
+TEST_F(CompanionEndToEnd, HandsOverEveryMessageWithItsFilesAndEventsReportsTheRelayJobAndStopsCleanly) {
+    const auto him = messages.addHandle("+15550100");
+    const auto her = messages.addHandle("ana@example.com");
+    const auto third = messages.addHandle("+15550300");
+    const auto direct = messages.addChat({.chatIdentifier = "+15550100"});
+    messages.addChatHandle(direct, him);
+    const auto group = messages.addChat({.chatIdentifier = "chat4455667788",
+                                         .displayName = "Climbing",
+                                         .guid = "iMessage;+;chat4455667788"});
+    messages.addChatHandle(group, her);
+    messages.addChatHandle(group, third);
+    const auto sms = messages.addChat({.chatIdentifier = "+15550300", .serviceName = "SMS"});
+    messages.addChatHandle(sms, third);
+
+    addMessage(direct, "E2E-1", "Are you coming tonight?", him, 3h);
+    const auto answered = addMessage(direct, "E2E-2", "Yes, at eight", him, 170min, true);
+    const auto map = addMessage(direct, "E2E-3", "Here is the map — café at the corner ☕", him, 2h);
+    addFile(map, "E2E-F1", "map.jpeg", "image/jpeg", std::string("\xff\xd8\xff\xe0 map \x00\x01 bytes", 17));
+    addMessage(group, "E2E-4", "Who brings the rope?", her, 90min);
+    addMessage(group, "E2E-5", "I do", third, 80min);
+    messages.addMessage({.guid = "E2E-6",
+                         .chat = sms,
+                         .date = MessagesDatabaseFixture::nanoseconds(tarvo::SystemClock().date() - 1h),
+                         .text = "Your code is 123456",
+                         .handle = third,
+                         .service = "SMS"});
+    messages.addMessage({.guid = "E2E-T1",
+                         .chat = direct,
+                         .date = MessagesDatabaseFixture::nanoseconds(tarvo::SystemClock().date() - 160min),
+                         .text = "Loved “Yes, at eight”",
+                         .handle = him,
+                         .associatedMessageType = 2000,
+                         .associatedMessageGuid = "p:0/E2E-2"});
+    messages.execute("update message set service = 'iMessage', is_delivered = 1, date_delivered = " +
+                     std::to_string(MessagesDatabaseFixture::nanoseconds(tarvo::SystemClock().date() - 169min)) +
+                     ", date_read = " +
+                     std::to_string(MessagesDatabaseFixture::nanoseconds(tarvo::SystemClock().date() - 168min)) +
+                     " where ROWID = " + std::to_string(answered));
+
+    startService(Json{{"relayJobs", Json::array({Json{{"id", "job-1"},
+                                                       {"channelKind", "imessage"},
+                                                       {"threadId", "thread-1"},
+                                                       {"conversationRef", "+15550100"},
+                                                       {"body", "Running ten minutes late"},
+                                                       {"waitingSeconds", 4},
+                                                       {"attempts", 0}}})}});
+    auto companion = startCompanion();
+
+    EXPECT_TRUE(record.waitUntil([](const ServiceRecord& seen) {
+        return allIngested(seen, {"E2E-1", "E2E-2", "E2E-3", "E2E-4", "E2E-5", "E2E-6"});
+    })) << companion->output();
+
+    // Rows written while it runs, on both sides of the writer starting its log over.
+    addMessage(direct, "E2E-7", "Leaving now", him, 0s);
+    const auto ticket = addMessage(group, "E2E-8", "Tickets attached", her, 0s);
+    addFile(ticket, "E2E-F2", "tickets.pdf", "application/pdf", "%PDF-1.4 two tickets");
+    EXPECT_TRUE(record.waitUntil([](const ServiceRecord& seen) { return allIngested(seen, {"E2E-7", "E2E-8"}); }))
+        << companion->output();
+    messages.execute("pragma wal_checkpoint(truncate)");
+    addMessage(group, "E2E-9", "See you there", 0, 0s, true);
+    EXPECT_TRUE(record.waitUntil([](const ServiceRecord& seen) { return allIngested(seen, {"E2E-9"}); }))
+        << companion->output();
+
+    EXPECT_TRUE(record.waitUntil([](const ServiceRecord& seen) {
+        return !seen.requests("POST", "/v1/relay/jobs/job-1/result").empty() &&
+               !seen.requests("POST", "/v1/ingest/message-events").empty();
+    })) << companion->output();
+
+    companion->signal(SIGTERM);
+    EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
+    for (const auto& left : fs::directory_iterator(home / "tmp")) {
+        EXPECT_FALSE(left.path().filename().string().starts_with("tarvo-chatdb-")) << left.path();
+    }
+
+    // Every request came as this computer, signed in.
+    const std::vector<Json> requests = record.requests();
+    EXPECT_FALSE(record.requests("POST", "/v1/relay/heartbeat").empty());
+    for (const Json& request : requests) {
+        EXPECT_EQ(request["headers"].value("authorization", ""), "Bearer " + accessToken) << request.dump();
+        EXPECT_EQ(request["headers"].value("x-tarvo-device", ""), deviceId) << request.dump();
+    }
+
+    // Each message exactly as the reader reads it, and each of its files' bytes where the
+    // service asked for them.
+    std::map<std::string, std::string> uploads;
+    for (const Json& upload : record.requests("POST", "/v1/ingest/attachments/")) {
+        uploads[upload["path"]] = upload["body"]["dataBase64"];
+    }
+    const std::vector<ChatDatabase::Message> read = readMessages();
+    ASSERT_EQ(read.size(), 9u);
+    for (const ChatDatabase::Message& message : read) {
+        SCOPED_TRACE(message.guid);
+        std::vector<Json> ingests;
+        for (const Json& ingest : record.requests("POST", "/v1/ingest")) {
+            if (ingest["body"]["externalMessageId"] == message.guid) ingests.push_back(ingest);
+        }
+        ASSERT_FALSE(ingests.empty());
+        for (const Json& ingest : ingests) {
+            EXPECT_EQ(ingested(ingest["body"]), expectedIngest(message));
+            for (std::size_t i = 0; i < message.attachments.size(); ++i) {
+                const std::string wanted = ingest["answer"]["attachments"][i]["id"];
+                ASSERT_TRUE(message.attachments[i].localPath);
+                EXPECT_EQ(uploads["/v1/ingest/attachments/" + wanted + "/bytes"],
+                          tarvo::Base64::encode(fileText(*message.attachments[i].localPath)));
+            }
+        }
+    }
+
+    // The reaction and the receipts of the answered message.
+    std::set<std::pair<std::string, std::string>> events;
+    for (const Json& batch : record.requests("POST", "/v1/ingest/message-events")) {
+        EXPECT_EQ(batch["body"]["channelId"], "channel-imessage");
+        for (const Json& event : batch["body"]["events"]) events.emplace(event["kind"], event["messageExternalId"]);
+    }
+    EXPECT_TRUE(events.contains({"reaction", "E2E-2"}));
+    EXPECT_TRUE(events.contains({"status", "E2E-2"}));
+
+    // No Messages app runs here, so the job failed at its start, and the report says why.
+    const std::vector<Json> reports = record.requests("POST", "/v1/relay/jobs/job-1/result");
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0]["body"]["ok"], false);
+    EXPECT_NE(reports[0]["body"].value("failureReason", "").find("/usr/bin/osascript"), std::string::npos)
+        << reports[0].dump();
+}
+
+TEST_F(CompanionEndToEnd, AfterAKillMidCaptureARestartHandsOverEveryMessageAndTheStoresStayWhole) {
+    const auto chat = messages.addChat({.chatIdentifier = "+15550100"});
+    const auto him = messages.addHandle("+15550100");
+    messages.addChatHandle(chat, him);
+    std::vector<std::string> guids;
+    for (int i = 0; i < 40; ++i) {
+        guids.push_back("CRASH-" + std::to_string(i));
+        addMessage(chat, guids.back(), "message number " + std::to_string(i), him, std::chrono::minutes(200 - 4 * i),
+                   i % 3 == 0);
+    }
+    // A slow service keeps the capture under way long enough to be cut short.
+    startService(Json{{"answers", Json::array({Json{{"method", "POST"}, {"path", "/v1/ingest"}, {"delayMs", 150}}})}});
+    const std::string settingsBefore = fileText(settingsFile());
+    const Json secretsBefore = Json::parse(fileText(secretsFile()));
+
+    auto companion = startCompanion();
+    ASSERT_TRUE(record.waitUntil([](const ServiceRecord& seen) { return ingestedIds(seen).size() >= 5; }))
+        << companion->output();
+    companion->signal(SIGKILL);
+    EXPECT_EQ(companion->exitStatus(), -1);
+    ASSERT_LT(ingestedIds(record).size(), guids.size()) << "the capture ended before the kill";
+
+    const auto stillWhole = [&] {
+        EXPECT_EQ(Json::parse(fileText(secretsFile())), secretsBefore);
+        const Json settings = Json::parse(fileText(settingsFile()));
+        for (const auto& [key, value] : Json::parse(settingsBefore).items()) EXPECT_EQ(settings[key], value) << key;
+        for (const fs::path& folder : {settingsFile().parent_path(), secretsFile().parent_path()}) {
+            for (const auto& file : fs::directory_iterator(folder)) {
+                EXPECT_EQ(file.path().filename().string().find(".corrupt-"), std::string::npos) << file.path();
+            }
+        }
+    };
+    stillWhole();
+
+    companion = startCompanion();
+    EXPECT_TRUE(record.waitUntil([&](const ServiceRecord& seen) { return allIngested(seen, guids); }))
+        << companion->output();
+    companion->signal(SIGTERM);
+    EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
+    stillWhole();
+}
