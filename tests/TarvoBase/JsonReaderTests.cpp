@@ -54,7 +54,7 @@ TEST(JsonReader, ReadsEachTypeAndIgnoresUnknownMembers) {
 
 TEST(JsonReader, FailuresNameTheMemberAndTheProblem) {
     Json json = Json::parse(R"({
-        "text": 5, "flag": "true", "fraction": 2.5, "huge": 9223372036854775808, "numeric": "12",
+        "text": 5, "flag": "true", "fraction": 2.5, "huge": 9223372036854775808, "hugeFloat": 9223372036854775808.0, "numeric": "12",
         "empty": null, "nested": {"inner": {}}, "items": [1, "two"]
     })");
     json["infinite"] = HUGE_VAL;
@@ -71,6 +71,7 @@ TEST(JsonReader, FailuresNameTheMemberAndTheProblem) {
              {[&] { reader.boolean("flag"); }, "\"flag\" is not a boolean"},
              {[&] { reader.int64("fraction"); }, "\"fraction\" is not a whole number"},
              {[&] { reader.int64("huge"); }, "\"huge\" does not fit a 64-bit integer"},
+             {[&] { reader.int64("hugeFloat"); }, "\"hugeFloat\" does not fit a 64-bit integer"},
              {[&] { reader.int64("numeric"); }, "\"numeric\" is not a number"},
              {[&] { reader.number("infinite"); }, "\"infinite\" is out of range"},
              {[&] { reader.object("nested").object("inner").string("id"); }, "\"nested.inner.id\" is missing"},

@@ -140,3 +140,18 @@ TEST(RunLoop, AThrowingTimerOrPostIsLoggedAndTheLoopRunsOn) {
     EXPECT_EQ(log.lines(), (std::vector<std::string>{"tarvo: posted work ended with an unknown error",
                                                      "tarvo: a timer ended with an error: tick broke"}));
 }
+
+TEST(RunLoop, ARepeatingTimerThatFellBehindFiresOnceNotOncePerMissedInterval) {
+    LoopWithFakeClock f;
+    int fired = 0;
+    Timer every = f.loop.scheduleRepeating(1s, [&] { ++fired; });
+
+    // The clock jumps without the loop visiting the times in between, as after a sleep.
+    f.clock->advance(10s);
+    f.loop.runReady();
+    EXPECT_EQ(fired, 1);
+
+    f.clock->advance(1s);
+    f.loop.runReady();
+    EXPECT_EQ(fired, 2);
+}

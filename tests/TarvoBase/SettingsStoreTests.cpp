@@ -4,7 +4,12 @@
 #include <fstream>
 #include <sstream>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "Support/CapturedPlainLog.h"
 #include "Support/TemporaryFolder.h"
@@ -171,4 +176,36 @@ TEST(InstallId, MadeOnceThenKept) {
     const std::string made = InstallId::current(*std::make_unique<MemorySettingsStore>());
     EXPECT_TRUE(Uuid::isWellFormed(made));
     EXPECT_EQ(made[14], '4');
+}
+
+// A save goes to a new file that then takes the old one's name, so a save cut short leaves the
+// previous settings whole, and another name for the old file still reads the old settings.
+TEST(FileSettingsStore, ASaveNeverRewritesTheFileInPlace) {
+    TemporaryFolder folder;
+    FileSettingsStore store(folder.path());
+    store.set(Json("device-1"), "TarvoDeviceId");
+    const std::string before = contents(store.file());
+    fs::create_hard_link(store.file(), folder.path() / "earlier.json");
+
+    // A child whose files may not grow past 64 bytes: its save of a long value fails half-way.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 64;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        FileSettingsStore(folder.path()).set(Json(std::string(4096, 'x')), "TarvoDeviceId");
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(contents(store.file()), before);
+    EXPECT_EQ(FileSettingsStore(folder.path()).object("TarvoDeviceId"), Json("device-1"));
+
+    store.set(Json("device-2"), "TarvoDeviceId");
+    EXPECT_EQ(contents(folder.path() / "earlier.json"), before);
+    EXPECT_EQ(FileSettingsStore(folder.path()).object("TarvoDeviceId"), Json("device-2"));
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <memory>
+#include <span>
 
 #include "ChatDatabaseTest.h"
 #include "Support/TypedStream.h"
@@ -18,6 +21,14 @@ Bytes joined(std::initializer_list<Bytes> parts) {
     Bytes out;
     for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());
     return out;
+}
+
+// The body in a buffer of exactly its size, so that a read one byte past its end is an
+// overflow the address sanitizer reports rather than a read of a vector's spare capacity.
+std::optional<std::string> plainTextOfExactly(const Bytes& body) {
+    const auto exact = std::make_unique<std::uint8_t[]>(body.size());
+    std::copy(body.begin(), body.end(), exact.get());
+    return ChatDatabase::plainText(std::span<const std::uint8_t>(exact.get(), body.size()));
 }
 
 } // namespace
@@ -48,8 +59,10 @@ TEST(ChatDatabasePlainText, GivesNothingForMalformedOrTruncatedBodies) {
         {"no marker", bytesOf("NSStrin+\x05hello")},
         {"zero count", joined({bytesOf("NSString+"), {0x00}, bytesOf("hello")})},
         {"count past the end", joined({bytesOf("NSString+"), {0x06}, bytesOf("hello")})},
+        {"16-bit count with no bytes", joined({bytesOf("NSString+"), {0x81}})},
         {"16-bit count cut short", joined({bytesOf("NSString+"), {0x81, 0x2C}})},
         {"16-bit count past the end", joined({bytesOf("NSString+"), {0x81, 0x2C, 0x01}, bytesOf("abc")})},
+        {"32-bit count with one byte", joined({bytesOf("NSString+"), {0x82, 0x40}})},
         {"32-bit count cut short", joined({bytesOf("NSString+"), {0x82, 0x40, 0x9C, 0x00}})},
         {"32-bit count past the end", Bytes(whole.begin(), whole.begin() + static_cast<long>(countAt) + 5 + 39999)},
         {"32-bit count of four gigabytes", joined({bytesOf("NSString+"), {0x82, 0xFF, 0xFF, 0xFF, 0xFF}, bytesOf("x")})},
@@ -58,7 +71,7 @@ TEST(ChatDatabasePlainText, GivesNothingForMalformedOrTruncatedBodies) {
         {"ill-formed UTF-8", joined({bytesOf("NSString+"), {0x02, 0xC3, 0x28}})},
         {"encoded surrogate", joined({bytesOf("NSString+"), {0x03, 0xED, 0xA0, 0x80}})},
     };
-    for (const Case& c : cases) EXPECT_EQ(ChatDatabase::plainText(c.blob), std::nullopt) << c.name;
+    for (const Case& c : cases) EXPECT_EQ(plainTextOfExactly(c.blob), std::nullopt) << c.name;
 }
 
 TEST(ChatDatabaseResolveType, RulesAndExtensions) {
