@@ -18,6 +18,7 @@
 #include "Support/AccessTokens.h"
 #include "Support/MessagesDatabaseFixture.h"
 #include "Support/RunningProgram.h"
+#include "Support/SampleMessages.h"
 #include "Support/ServiceRecord.h"
 #include "Support/TemporaryFolder.h"
 #include "TarvoBase/Base64.h"
@@ -34,6 +35,7 @@ using tarvo::ChatDatabase;
 using tarvo::Json;
 using tarvo::testing::MessagesDatabaseFixture;
 using tarvo::testing::RunningProgram;
+using tarvo::testing::SampleMessages;
 using tarvo::testing::ServiceRecord;
 using tarvo::testing::TemporaryFolder;
 
@@ -166,18 +168,6 @@ protected:
                                     .isSent = fromMe});
     }
 
-    // A file of a message, with its bytes where the Messages app keeps them.
-    void addFile(std::int64_t messageRow, const std::string& guid, const std::string& name, const std::string& mime,
-                 const std::string& bytes) {
-        const std::string relative = "Library/Messages/Attachments/" + guid + "/" + name;
-        writeFile(home / relative, bytes);
-        messages.addAttachment(messageRow, {.guid = guid,
-                                            .filename = "~/" + relative,
-                                            .transferName = name,
-                                            .mimeType = mime,
-                                            .totalBytes = static_cast<std::int64_t>(bytes.size())});
-    }
-
     // The messages as the reader reads them now.
     std::vector<ChatDatabase::Message> readMessages() const {
         return ChatDatabase(messages.path().string())
@@ -194,44 +184,7 @@ protected:
 } // namespace
 
 TEST_F(CompanionEndToEnd, HandsOverEveryMessageWithItsFilesAndEventsReportsTheRelayJobAndStopsCleanly) {
-    const auto him = messages.addHandle("+15550100");
-    const auto her = messages.addHandle("ana@example.com");
-    const auto third = messages.addHandle("+15550300");
-    const auto direct = messages.addChat({.chatIdentifier = "+15550100"});
-    messages.addChatHandle(direct, him);
-    const auto group = messages.addChat({.chatIdentifier = "chat4455667788",
-                                         .displayName = "Climbing",
-                                         .guid = "iMessage;+;chat4455667788"});
-    messages.addChatHandle(group, her);
-    messages.addChatHandle(group, third);
-    const auto sms = messages.addChat({.chatIdentifier = "+15550300", .serviceName = "SMS"});
-    messages.addChatHandle(sms, third);
-
-    addMessage(direct, "E2E-1", "Are you coming tonight?", him, 3h);
-    const auto answered = addMessage(direct, "E2E-2", "Yes, at eight", him, 170min, true);
-    const auto map = addMessage(direct, "E2E-3", "Here is the map — café at the corner ☕", him, 2h);
-    addFile(map, "E2E-F1", "map.jpeg", "image/jpeg", std::string("\xff\xd8\xff\xe0 map \x00\x01 bytes", 17));
-    addMessage(group, "E2E-4", "Who brings the rope?", her, 90min);
-    addMessage(group, "E2E-5", "I do", third, 80min);
-    messages.addMessage({.guid = "E2E-6",
-                         .chat = sms,
-                         .date = MessagesDatabaseFixture::nanoseconds(tarvo::SystemClock().date() - 1h),
-                         .text = "Your code is 123456",
-                         .handle = third,
-                         .service = "SMS"});
-    messages.addMessage({.guid = "E2E-T1",
-                         .chat = direct,
-                         .date = MessagesDatabaseFixture::nanoseconds(tarvo::SystemClock().date() - 160min),
-                         .text = "Loved “Yes, at eight”",
-                         .handle = him,
-                         .associatedMessageType = 2000,
-                         .associatedMessageGuid = "p:0/E2E-2"});
-    messages.execute("update message set service = 'iMessage', is_delivered = 1, date_delivered = " +
-                     std::to_string(MessagesDatabaseFixture::nanoseconds(tarvo::SystemClock().date() - 169min)) +
-                     ", date_read = " +
-                     std::to_string(MessagesDatabaseFixture::nanoseconds(tarvo::SystemClock().date() - 168min)) +
-                     " where ROWID = " + std::to_string(answered));
-
+    const SampleMessages sample = SampleMessages::write(messages, home.path(), tarvo::SystemClock().date());
     startService(Json{{"relayJobs", Json::array({Json{{"id", "job-1"},
                                                        {"channelKind", "imessage"},
                                                        {"threadId", "thread-1"},
@@ -241,19 +194,19 @@ TEST_F(CompanionEndToEnd, HandsOverEveryMessageWithItsFilesAndEventsReportsTheRe
                                                        {"attempts", 0}}})}});
     auto companion = startCompanion();
 
-    EXPECT_TRUE(record.waitUntil([](const ServiceRecord& seen) {
-        return allIngested(seen, {"E2E-1", "E2E-2", "E2E-3", "E2E-4", "E2E-5", "E2E-6"});
-    })) << companion->output();
+    EXPECT_TRUE(record.waitUntil([&](const ServiceRecord& seen) { return allIngested(seen, sample.guids); }))
+        << companion->output();
 
     // Rows written while it runs, on both sides of the writer starting its log over.
-    addMessage(direct, "E2E-7", "Leaving now", him, 0s);
-    const auto ticket = addMessage(group, "E2E-8", "Tickets attached", her, 0s);
-    addFile(ticket, "E2E-F2", "tickets.pdf", "application/pdf", "%PDF-1.4 two tickets");
-    EXPECT_TRUE(record.waitUntil([](const ServiceRecord& seen) { return allIngested(seen, {"E2E-7", "E2E-8"}); }))
+    addMessage(sample.direct, "LIVE-1", "Leaving now", sample.him, 0s);
+    const auto tickets = addMessage(sample.group, "LIVE-2", "Tickets attached", sample.her, 0s);
+    SampleMessages::addFile(messages, home.path(), tickets, "LIVE-FILE-1", "tickets.pdf", "application/pdf",
+                            "%PDF-1.4 two tickets");
+    EXPECT_TRUE(record.waitUntil([](const ServiceRecord& seen) { return allIngested(seen, {"LIVE-1", "LIVE-2"}); }))
         << companion->output();
     messages.execute("pragma wal_checkpoint(truncate)");
-    addMessage(group, "E2E-9", "See you there", 0, 0s, true);
-    EXPECT_TRUE(record.waitUntil([](const ServiceRecord& seen) { return allIngested(seen, {"E2E-9"}); }))
+    addMessage(sample.group, "LIVE-3", "See you there", 0, 0s, true);
+    EXPECT_TRUE(record.waitUntil([](const ServiceRecord& seen) { return allIngested(seen, {"LIVE-3"}); }))
         << companion->output();
 
     EXPECT_TRUE(record.waitUntil([](const ServiceRecord& seen) {
@@ -307,8 +260,8 @@ TEST_F(CompanionEndToEnd, HandsOverEveryMessageWithItsFilesAndEventsReportsTheRe
         EXPECT_EQ(batch["body"]["channelId"], "channel-imessage");
         for (const Json& event : batch["body"]["events"]) events.emplace(event["kind"], event["messageExternalId"]);
     }
-    EXPECT_TRUE(events.contains({"reaction", "E2E-2"}));
-    EXPECT_TRUE(events.contains({"status", "E2E-2"}));
+    EXPECT_TRUE(events.contains({"reaction", sample.answered}));
+    EXPECT_TRUE(events.contains({"status", sample.answered}));
 
     // No Messages app runs here, so the job failed at its start, and the report says why.
     const std::vector<Json> reports = record.requests("POST", "/v1/relay/jobs/job-1/result");
