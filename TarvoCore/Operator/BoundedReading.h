@@ -142,8 +142,12 @@ private:
                 std::lock_guard guard(state_->lock);
                 ticket = ++state_->nextWaiter;
             }
-            // The time-out runs on this loop's thread, so it cannot fire before this returns.
-            Timer limit = loop.schedule(limit_, [state = state_, ticket] { state->timeOut(ticket); });
+            // The time-out runs on this loop's thread, so it cannot fire before this returns. It
+            // holds the state weakly: the state holds it while the caller waits.
+            auto timeOut = [weakState = std::weak_ptr<State>(state_), ticket] {
+                if (auto state = weakState.lock()) state->timeOut(ticket);
+            };
+            Timer limit = loop.schedule(limit_, timeOut);
             bool starts = false;
             {
                 std::lock_guard guard(state_->lock);

@@ -162,6 +162,21 @@ TEST(BoundedReading, AReadingOutlivesItsOwnerAndStillAnswers) {
     EXPECT_EQ(f.gate.use_count(), 1) << "the reading's shared state should be gone once nothing waits";
 }
 
+TEST(BoundedReading, ALoopGoneWithItsWaitingCallerMidReadingLeavesNothingBehind) {
+    const auto gate = std::make_shared<Gate>();
+    {
+        const auto clock = std::make_shared<FakeClock>();
+        RunLoop loop{clock};
+        BoundedReading<int> reading(clock, [gate] { return gate->read(); });
+        std::optional<bool> answer;
+        spawn(ask(&reading, 2s, &answer));
+        loop.runReady();
+        gate->waitForReadings(1);
+        gate->setOpen(true);
+    }
+    EXPECT_EQ(gate.use_count(), 1) << "the reading's shared state should be gone with the loop";
+}
+
 TEST(BoundedReading, AFailedReadingAnswersFalseIsLoggedAndTheNextRefreshReadsAgain) {
     tarvo::testing::CapturedPlainLog log;
     Fixture f;
