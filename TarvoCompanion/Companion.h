@@ -107,7 +107,9 @@ public:
     // while signed out, also after the service said the session is gone.
     virtual std::shared_ptr<BrainClient> client();
 
-    // ---- Sign-in ----
+    // Tells the service what this computer can do now; never throws.
+    virtual Task<void> heartbeat();
+
     // The code of a pairing waiting for approval, to be shown to the user.
     const std::optional<std::string>& pairingCode() const { return pairingCode_; }
     bool panelShowingSignIn() const { return panelShowingSignIn_; }
@@ -126,8 +128,6 @@ public:
     // The service said this computer's session is gone: signed out until somebody signs in again
     // or the program starts again, the stored credentials kept. Once per lost session.
     void endSession(const std::string& reason);
-    // Tells the service what this computer can do now; never throws.
-    virtual Task<void> heartbeat();
 
     // The panel at `path` of the web application.
     void openPanelWindow(const std::string& path);

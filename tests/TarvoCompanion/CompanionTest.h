@@ -15,9 +15,9 @@
 
 #include <fmt/format.h>
 
-#include "Support/MessagesDatabaseFixture.h"
 #include "RecordingOpener.h"
 #include "RecordingWebView.h"
+#include "Support/MessagesDatabaseFixture.h"
 #include "Support/TemporaryFolder.h"
 #include "TarvoBase/MemorySettingsStore.h"
 #include "TarvoBase/RunLoop.h"
