@@ -14,7 +14,11 @@ Companion::Companion(Services services)
       database_(std::move(services.chatDatabasePath)),
       whatsapp_(std::move(services.whatsapp)),
       cursor_(CaptureCursor::initial(loop_.clock().date(), captureCursorDays)),
-      settings_(CompanionSettings::load(*defaults_)) {}
+      settings_(CompanionSettings::load(*defaults_)),
+      session_(std::move(services.session)),
+      secrets_(std::move(services.secrets)),
+      opener_(std::move(services.opener)),
+      panelWebView_(std::move(services.panelWebView)) {}
 
 // Timers hold the companion weakly, so a fire after this would do nothing; stopping them spares
 // the loop those empty turns.
@@ -23,6 +27,7 @@ Companion::~Companion() { stopTimers(); }
 void Companion::launch() {
     refreshPermissions();
     start();
+    readStoredCredentials();
 }
 
 void Companion::start() {

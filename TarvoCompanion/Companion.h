@@ -1,24 +1,32 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/SettingsStore.h"
 #include "TarvoBase/Task.h"
 #include "TarvoBase/Timer.h"
 #include "TarvoClient/BrainClient.h"
+#include "TarvoClient/HttpTransport.h"
+#include "TarvoClient/PairingClient.h"
 #include "TarvoCompanion/CaptureAndRelay.h"
 #include "TarvoCompanion/CompanionSettings.h"
 #include "TarvoCompanion/Operator/OperatorLink.h"
 #include "TarvoCompanion/Operator/OperatorPermissions.h"
+#include "TarvoCompanion/WebView.h"
 #include "TarvoCompanion/WhatsApp/WhatsAppSession.h"
 #include "TarvoCore/AppNapHold.h"
 #include "TarvoCore/CaptureCursor.h"
 #include "TarvoCore/ChatDatabase/ChatDatabase.h"
 #include "TarvoCore/CompanionState.h"
 #include "TarvoCore/IngestedRecently.h"
+#include "TarvoCore/Opener.h"
+#include "TarvoCore/SecretStore.h"
 
 namespace tarvo {
 
@@ -41,7 +49,21 @@ public:
         std::shared_ptr<WhatsAppSession> whatsapp;
         std::shared_ptr<OperatorPermissions> operatorPermissions;
         std::shared_ptr<OperatorLink> operatorLink;
+        // The road to the service, for its client and for pairing.
+        std::shared_ptr<HttpTransport> session;
+        // Where the token pair is kept.
+        std::shared_ptr<SecretStore> secrets;
+        // Shows the service's approval page in the browser.
+        std::shared_ptr<Opener> opener;
+        // The panel's web view; none while this build has no panel.
+        std::shared_ptr<WebView> panelWebView;
     };
+
+    // The accounts of the token pair in the secret store, and the setting holding this
+    // computer's device id once it is paired.
+    static constexpr std::string_view accessTokenAccount = "accessToken";
+    static constexpr std::string_view refreshTokenAccount = "refreshToken";
+    static constexpr std::string_view deviceIdKey = "TarvoDeviceId";
 
     static constexpr std::chrono::seconds tickInterval{30};
     static constexpr std::chrono::seconds relayInterval{3};
@@ -57,7 +79,7 @@ public:
     Companion& operator=(const Companion&) = delete;
 
     // The rest of start-up, once a shared_ptr owns the companion: a Messages permission refresh,
-    // then `start`.
+    // `start`, and reading the stored credentials (a sign-in begins when there are none).
     void launch();
 
     // Creates (or re-creates) the three timers, starts the WhatsApp page settling, wires the
@@ -81,10 +103,34 @@ public:
     // Whether WhatsApp Web was ever seen linked on this computer.
     bool whatsappLinked() const { return whatsappLinked_; }
 
-    // The service client while signed in, nothing otherwise.
+    // The one service client while signed in, built on first use from the credentials; nothing
+    // while signed out, also after the service said the session is gone.
     virtual std::shared_ptr<BrainClient> client();
+
     // Tells the service what this computer can do now; never throws.
     virtual Task<void> heartbeat();
+
+    // The code of a pairing waiting for approval, to be shown to the user.
+    const std::optional<std::string>& pairingCode() const { return pairingCode_; }
+    bool panelShowingSignIn() const { return panelShowingSignIn_; }
+
+    // Starts a pairing and returns at once; the outcome lands in `state` and `pairingCode`.
+    virtual void beginSignIn();
+    // The panel's sign-in link: a pairing, unless one started from the panel still runs.
+    void signInFromPanel();
+    // Puts the sign-in page, with the code of a waiting pairing, into the panel's web view.
+    void showPanelSignIn();
+    // The panel's sign-in page, with the code to check when a pairing waits for approval.
+    static std::string signInPage(const std::optional<std::string>& code);
+
+    // Forgets the credentials, the device id and the channel ids; tells the service nothing.
+    void signOut();
+    // The service said this computer's session is gone: signed out until somebody signs in again
+    // or the program starts again, the stored credentials kept. Once per lost session.
+    void endSession(const std::string& reason);
+
+    // The panel at `path` of the web application.
+    void openPanelWindow(const std::string& path);
 
     Task<void> runRelayJobs() override;
     Task<void> capture() override;
@@ -115,6 +161,21 @@ private:
     // The relay runner unless a run is in progress.
     Task<void> runRelayJobsUnlessRunning();
 
+    void readStoredCredentials();
+    static Task<void> credentialsFromStore(std::weak_ptr<Companion> companion, std::shared_ptr<SecretStore> secrets,
+                                           std::string deviceId);
+    // One whole pairing attempt; never throws.
+    Task<void> pair();
+    Task<void> pairOrThrow();
+    Task<void> pairFromPanel();
+    Task<void> approve(PairingClient::Approved approved);
+    void endPairing(std::string blockedReason);
+    void storeTokens(const std::string& accessToken, const std::string& refreshToken);
+    // A renewal's new pair, stored only while the client that renewed it is the current one.
+    void keepRenewedTokens(std::uint64_t generation, const std::string& accessToken, const std::string& refreshToken);
+    // Every change of sign-in drops the client; the tokens it renews later are no longer ours.
+    void dropClient();
+
     RunLoop& loop_;
     std::shared_ptr<SettingsStore> defaults_;
     std::shared_ptr<OperatorPermissions> operatorPermissions_;
@@ -130,6 +191,16 @@ private:
     Timer relayTimer_;
     Timer liveTimer_;
     CompanionSettings settings_;
+    std::shared_ptr<HttpTransport> session_;
+    std::shared_ptr<SecretStore> secrets_;
+    std::shared_ptr<Opener> opener_;
+    std::shared_ptr<WebView> panelWebView_;
+    std::shared_ptr<BrainClient> brain_;
+    std::uint64_t clientGeneration_ = 0;
+    std::optional<std::string> pairingCode_;
+    bool pairingInProgress_ = false;
+    bool panelShowingSignIn_ = false;
+    bool panelSignedIn_ = false;
     bool ticking_ = false;
     bool tickRequested_ = false;
     bool relayRunning_ = false;

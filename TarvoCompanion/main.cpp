@@ -1,9 +1,14 @@
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "Platform/CurlHttpTransport.h"
+#include "Platform/FileSecretStore.h"
 #include "Platform/LinuxComputerName.h"
+#include "Platform/LinuxProcessRunner.h"
 #include "Platform/LinuxStopSignals.h"
+#include "Platform/XdgOpener.h"
 #include "TarvoBase/FileSettingsStore.h"
 #include "TarvoBase/MemorySettingsStore.h"
 #include "TarvoBase/PlainLog.h"
@@ -13,6 +18,7 @@
 #include "TarvoCompanion/Operator/SimulatedOperatorPermissions.h"
 #include "TarvoCompanion/WhatsApp/SimulatedWhatsAppSession.h"
 #include "TarvoCore/CompanionVersion.h"
+#include "TarvoCore/MemorySecretStore.h"
 
 namespace {
 
@@ -23,6 +29,18 @@ std::shared_ptr<SettingsStore> settingsStore() {
     PlainLog::write("tarvo: neither XDG_CONFIG_HOME nor HOME names an absolute folder — settings are kept in memory "
                     "and forgotten when the companion ends");
     return std::make_shared<MemorySettingsStore>();
+}
+
+std::shared_ptr<SecretStore> secretStore() {
+    if (const auto folder = FileSecretStore::defaultFolder()) return std::make_shared<FileSecretStore>(*folder);
+    PlainLog::write("tarvo: neither XDG_DATA_HOME nor HOME names an absolute folder — this Mac's session tokens are "
+                    "kept in memory and forgotten when the companion ends");
+    return std::make_shared<MemorySecretStore>();
+}
+
+std::shared_ptr<Opener> opener() {
+    const char* searchPath = std::getenv("PATH");
+    return std::make_shared<XdgOpener>(std::make_shared<LinuxProcessRunner>(), searchPath ? searchPath : "");
 }
 
 } // namespace
@@ -42,6 +60,10 @@ int main() {
         .whatsapp = std::make_shared<SimulatedWhatsAppSession>(),
         .operatorPermissions = std::make_shared<SimulatedOperatorPermissions>(),
         .operatorLink = std::make_shared<SimulatedOperatorLink>(),
+        .session = std::make_shared<CurlHttpTransport>(),
+        .secrets = secretStore(),
+        .opener = opener(),
+        .panelWebView = nullptr,
     });
     stopSignals.onStop([&loop, &companion](std::string_view name) {
         PlainLog::write("tarvo: " + std::string(name) + " received — stopping");

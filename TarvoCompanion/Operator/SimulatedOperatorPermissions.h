@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include "TarvoCompanion/Operator/OperatorPermissions.h"
 
 namespace tarvo {
@@ -8,13 +10,17 @@ namespace tarvo {
 // platform side: sleep and wake happen when `sleep()` and `wake()` say so.
 class SimulatedOperatorPermissions final : public OperatorPermissions {
 public:
+    explicit SimulatedOperatorPermissions(MacHardware hardware = {}) : hardware_(std::move(hardware)) {}
+
     void startReading() override { reading_ = true; }
     bool isReading() const { return reading_; }
+    const MacHardware& hardware() const override { return hardware_; }
 
     void sleep() const;
     void wake() const;
 
 private:
+    MacHardware hardware_;
     bool reading_ = false;
 };
 

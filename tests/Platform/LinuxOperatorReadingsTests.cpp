@@ -17,14 +17,14 @@
 #include "Support/FakeSystemCalls.h"
 #include "Support/StandInProgram.h"
 #include "Support/TemporaryFolder.h"
-#include "Support/UniqueFd.h"
+#include "TarvoBase/FileDescriptor.h"
 
 using namespace std::chrono_literals;
 using tarvo::FakeClock;
 using tarvo::Json;
 using tarvo::LinuxOperatorReadings;
 using tarvo::testing::TemporaryFolder;
-using tarvo::testing::UniqueFd;
+using tarvo::FileDescriptor;
 using tarvo::testing::writeStandIn;
 
 namespace {
@@ -38,8 +38,8 @@ void writeFile(const std::filesystem::path& file, const std::string& text) {
 }
 
 // A local socket that takes connections into its queue; an abstract name starts with a NUL.
-UniqueFd listenOn(const std::string& name) {
-    UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+FileDescriptor listenOn(const std::string& name) {
+    FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, name.data(), name.size());
@@ -179,8 +179,8 @@ TEST_F(LinuxOperatorReadingsTest, AccessibilityIsWhetherTheAccessibilityBusListe
     const std::string bus = (folder / "a11y-bus").string();
     const std::string gone = (folder / "gone").string();
     const std::string abstractName = "tarvo-a11y-" + folder.path().filename().string();
-    const UniqueFd pathListener = listenOn(bus);
-    const UniqueFd abstractListener = listenOn(std::string(1, '\0') + abstractName);
+    const FileDescriptor pathListener = listenOn(bus);
+    const FileDescriptor abstractListener = listenOn(std::string(1, '\0') + abstractName);
     std::string escaped = bus;
     escaped.replace(escaped.rfind('/'), 1, "%2f");
 
