@@ -1,15 +1,23 @@
 #pragma once
 
 #include <chrono>
+#include <exception>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/SettingsStore.h"
 #include "TarvoBase/Task.h"
 #include "TarvoBase/Timer.h"
 #include "TarvoClient/BrainClient.h"
+#include "TarvoCompanion/Arrivals/ArrivalNotifier.h"
+#include "TarvoCompanion/Arrivals/NotificationCenter.h"
+#include "TarvoCompanion/BadgeIndicator.h"
 #include "TarvoCompanion/CaptureAndRelay.h"
+#include "TarvoCompanion/CompanionCaptureReport.h"
 #include "TarvoCompanion/CompanionSettings.h"
 #include "TarvoCompanion/Operator/OperatorLink.h"
 #include "TarvoCompanion/Operator/OperatorPermissions.h"
@@ -17,6 +25,7 @@
 #include "TarvoCore/AppNapHold.h"
 #include "TarvoCore/CaptureCursor.h"
 #include "TarvoCore/ChatDatabase/ChatDatabase.h"
+#include "TarvoCore/ChatDatabaseCaptureReport.h"
 #include "TarvoCore/CompanionState.h"
 #include "TarvoCore/IngestedRecently.h"
 
@@ -41,7 +50,11 @@ public:
         std::shared_ptr<WhatsAppSession> whatsapp;
         std::shared_ptr<OperatorPermissions> operatorPermissions;
         std::shared_ptr<OperatorLink> operatorLink;
+        std::shared_ptr<NotificationCenter> notificationCenter;
+        std::shared_ptr<BadgeIndicator> badge;
     };
+
+    using CaptureReport = CompanionCaptureReport;
 
     static constexpr std::chrono::seconds tickInterval{30};
     static constexpr std::chrono::seconds relayInterval{3};
@@ -80,6 +93,7 @@ public:
     const CompanionSettings& settings() const { return settings_; }
     // Whether WhatsApp Web was ever seen linked on this computer.
     bool whatsappLinked() const { return whatsappLinked_; }
+    ArrivalNotifier& arrivals() { return *arrivals_; }
 
     // The service client while signed in, nothing otherwise.
     virtual std::shared_ptr<BrainClient> client();
@@ -90,6 +104,18 @@ public:
     Task<void> capture() override;
     Task<void> captureWhatsApp() override;
     Task<void> captureRecentFirst(std::shared_ptr<BrainClient> client, std::string channelId) override;
+
+protected:
+    // The one line for a failed call to the service, ending the session when the failure says
+    // it is gone. `doing` names the activity: "heartbeat", "capture", ...
+    void note(std::exception_ptr error, std::string_view doing);
+    // Stops using a sign-in that the service no longer accepts.
+    virtual void endSession(std::string reason);
+
+    CompanionState state_;
+    // Written by the capture passes; every heartbeat carries them.
+    std::optional<CaptureReport> lastCapture_;
+    ChatDatabaseCaptureReport chatDbReport_;
 
 private:
     using Body = Task<void> (Companion::*)();
@@ -115,12 +141,16 @@ private:
     // The relay runner unless a run is in progress.
     Task<void> runRelayJobsUnlessRunning();
 
+    // Applies a heartbeat's answer, in order; `advertised` are the kinds that heartbeat sent.
+    void applyHeartbeat(const HeartbeatResponse& answer, const std::vector<std::string>& advertised);
+
     RunLoop& loop_;
     std::shared_ptr<SettingsStore> defaults_;
     std::shared_ptr<OperatorPermissions> operatorPermissions_;
     std::shared_ptr<OperatorLink> operatorLink_;
+    std::shared_ptr<ArrivalNotifier> arrivals_;
+    std::shared_ptr<BadgeIndicator> badge_;
 
-    CompanionState state_;
     ChatDatabase database_;
     std::shared_ptr<WhatsAppSession> whatsapp_;
     CaptureCursor cursor_;

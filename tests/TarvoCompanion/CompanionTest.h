@@ -15,12 +15,14 @@
 
 #include <fmt/format.h>
 
+#include "RecordingNotificationCenter.h"
 #include "Support/MessagesDatabaseFixture.h"
 #include "Support/TemporaryFolder.h"
 #include "TarvoBase/MemorySettingsStore.h"
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/SleepFor.h"
 #include "TarvoCompanion/Companion.h"
+#include "TarvoCompanion/MemoryBadgeIndicator.h"
 #include "TarvoCompanion/Operator/SimulatedOperatorLink.h"
 #include "TarvoCompanion/Operator/SimulatedOperatorPermissions.h"
 #include "TarvoCompanion/WhatsApp/SimulatedWhatsAppSession.h"
@@ -97,6 +99,8 @@ protected:
                 .whatsapp = whatsapp,
                 .operatorPermissions = permissions,
                 .operatorLink = link,
+                .notificationCenter = centre,
+                .badge = badge,
             },
             script);
     }
@@ -153,6 +157,8 @@ protected:
     std::shared_ptr<SimulatedWhatsAppSession> whatsapp = std::make_shared<SimulatedWhatsAppSession>();
     std::shared_ptr<SimulatedOperatorPermissions> permissions = std::make_shared<SimulatedOperatorPermissions>();
     std::shared_ptr<SimulatedOperatorLink> link = std::make_shared<SimulatedOperatorLink>();
+    std::shared_ptr<RecordingNotificationCenter> centre = std::make_shared<RecordingNotificationCenter>();
+    std::shared_ptr<MemoryBadgeIndicator> badge = std::make_shared<MemoryBadgeIndicator>();
     std::shared_ptr<CompanionScript> script = std::make_shared<CompanionScript>(*clock);
 };
 
