@@ -9,6 +9,7 @@
 #include "Support/CapturedPlainLog.h"
 #include "Support/CapturedTarvoLog.h"
 #include "TarvoCompanion/Arrivals/ArrivalNotifier.h"
+#include "TarvoCompanion/Arrivals/LoggingNotificationCenter.h"
 
 using tarvo::ArrivalNotifier;
 using tarvo::HeartbeatNudge;
@@ -173,4 +174,15 @@ TEST_F(ArrivalNotifierTest, AnswersArrivingAfterTheNotifierIsGoneChangeNothing) 
 
     // The centre never kept the router alive.
     EXPECT_EQ(centre->delegate(), nullptr);
+}
+
+TEST_F(ArrivalNotifierTest, TheStandInCentreLogsEachNoticeOnALineOfItsOwn) {
+    CapturedPlainLog log;
+    auto notifier = ArrivalNotifier::create(std::make_shared<tarvo::LoggingNotificationCenter>());
+    settle();
+    notifier->post(HeartbeatNudge{turn, "Reply?\nnow", "Ana \"wrote\""});
+    hear(*notifier, {1, 2});
+
+    EXPECT_EQ(log.lines(), (Lines{R"(tarvo: notice com.tarvo.nudge "Reply?\nnow" "Ana \"wrote\"")",
+                                  R"(tarvo: notice com.tarvo.waiting "Tarvo" "2 things are waiting for you")"}));
 }
