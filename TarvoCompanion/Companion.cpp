@@ -11,6 +11,8 @@ Companion::Companion(Services services)
       defaults_(std::move(services.defaults)),
       operatorPermissions_(std::move(services.operatorPermissions)),
       operatorLink_(std::move(services.operatorLink)),
+      arrivals_(ArrivalNotifier::create(std::move(services.notificationCenter))),
+      badge_(std::move(services.badge)),
       database_(std::move(services.chatDatabasePath)),
       whatsapp_(std::move(services.whatsapp)),
       cursor_(CaptureCursor::initial(loop_.clock().date(), captureCursorDays)),

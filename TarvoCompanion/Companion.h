@@ -2,10 +2,12 @@
 
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/SettingsStore.h"
@@ -14,7 +16,11 @@
 #include "TarvoClient/BrainClient.h"
 #include "TarvoClient/HttpTransport.h"
 #include "TarvoClient/PairingClient.h"
+#include "TarvoCompanion/Arrivals/ArrivalNotifier.h"
+#include "TarvoCompanion/Arrivals/NotificationCenter.h"
+#include "TarvoCompanion/BadgeIndicator.h"
 #include "TarvoCompanion/CaptureAndRelay.h"
+#include "TarvoCompanion/CompanionCaptureReport.h"
 #include "TarvoCompanion/CompanionSettings.h"
 #include "TarvoCompanion/Operator/OperatorLink.h"
 #include "TarvoCompanion/Operator/OperatorPermissions.h"
@@ -23,6 +29,7 @@
 #include "TarvoCore/AppNapHold.h"
 #include "TarvoCore/CaptureCursor.h"
 #include "TarvoCore/ChatDatabase/ChatDatabase.h"
+#include "TarvoCore/ChatDatabaseCaptureReport.h"
 #include "TarvoCore/CompanionState.h"
 #include "TarvoCore/IngestedRecently.h"
 #include "TarvoCore/Opener.h"
@@ -57,6 +64,8 @@ public:
         std::shared_ptr<Opener> opener;
         // The panel's web view; none while this build has no panel.
         std::shared_ptr<WebView> panelWebView;
+        std::shared_ptr<NotificationCenter> notificationCenter;
+        std::shared_ptr<BadgeIndicator> badge;
     };
 
     // The accounts of the token pair in the secret store, and the setting holding this
@@ -64,6 +73,8 @@ public:
     static constexpr std::string_view accessTokenAccount = "accessToken";
     static constexpr std::string_view refreshTokenAccount = "refreshToken";
     static constexpr std::string_view deviceIdKey = "TarvoDeviceId";
+
+    using CaptureReport = CompanionCaptureReport;
 
     static constexpr std::chrono::seconds tickInterval{30};
     static constexpr std::chrono::seconds relayInterval{3};
@@ -102,6 +113,7 @@ public:
     const CompanionSettings& settings() const { return settings_; }
     // Whether WhatsApp Web was ever seen linked on this computer.
     bool whatsappLinked() const { return whatsappLinked_; }
+    ArrivalNotifier& arrivals() { return *arrivals_; }
 
     // The one service client while signed in, built on first use from the credentials; nothing
     // while signed out, also after the service said the session is gone.
@@ -136,6 +148,18 @@ public:
     Task<void> capture() override;
     Task<void> captureWhatsApp() override;
     Task<void> captureRecentFirst(std::shared_ptr<BrainClient> client, std::string channelId) override;
+
+protected:
+    // The one line for a failed call to the service, ending the session when the failure says
+    // it is gone. `doing` names the activity: "heartbeat", "capture", ...
+    void note(std::exception_ptr error, std::string_view doing);
+    // Stops using a sign-in that the service no longer accepts.
+    virtual void endSession(std::string reason);
+
+    CompanionState state_;
+    // Written by the capture passes; every heartbeat carries them.
+    std::optional<CaptureReport> lastCapture_;
+    ChatDatabaseCaptureReport chatDbReport_;
 
 private:
     using Body = Task<void> (Companion::*)();
@@ -175,13 +199,16 @@ private:
     void keepRenewedTokens(std::uint64_t generation, const std::string& accessToken, const std::string& refreshToken);
     // Every change of sign-in drops the client; the tokens it renews later are no longer ours.
     void dropClient();
+    // Applies a heartbeat's answer, in order; `advertised` are the kinds that heartbeat sent.
+    void applyHeartbeat(const HeartbeatResponse& answer, const std::vector<std::string>& advertised);
 
     RunLoop& loop_;
     std::shared_ptr<SettingsStore> defaults_;
     std::shared_ptr<OperatorPermissions> operatorPermissions_;
     std::shared_ptr<OperatorLink> operatorLink_;
+    std::shared_ptr<ArrivalNotifier> arrivals_;
+    std::shared_ptr<BadgeIndicator> badge_;
 
-    CompanionState state_;
     ChatDatabase database_;
     std::shared_ptr<WhatsAppSession> whatsapp_;
     CaptureCursor cursor_;

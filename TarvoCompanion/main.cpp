@@ -9,11 +9,14 @@
 #include "Platform/LinuxProcessRunner.h"
 #include "Platform/LinuxStopSignals.h"
 #include "Platform/XdgOpener.h"
+#include "Platform/LinuxSystemCalls.h"
 #include "TarvoBase/FileSettingsStore.h"
 #include "TarvoBase/MemorySettingsStore.h"
 #include "TarvoBase/PlainLog.h"
 #include "TarvoBase/RunLoop.h"
+#include "TarvoCompanion/Arrivals/LoggingNotificationCenter.h"
 #include "TarvoCompanion/Companion.h"
+#include "TarvoCompanion/MemoryBadgeIndicator.h"
 #include "TarvoCompanion/Operator/SimulatedOperatorLink.h"
 #include "TarvoCompanion/Operator/SimulatedOperatorPermissions.h"
 #include "TarvoCompanion/WhatsApp/SimulatedWhatsAppSession.h"
@@ -53,17 +56,20 @@ int main() {
 
     PlainLog::write(std::string("tarvo: companion ") + CompanionVersion::version + " (" +
                     std::to_string(CompanionVersion::build) + ") started on " + CompanionVersion::deviceName());
-    PlainLog::write("tarvo: simulated on this computer: WhatsApp Web, the operator's permissions and its link");
+    PlainLog::write("tarvo: simulated on this computer: WhatsApp Web, the operator's permissions and its link, "
+                    "the notification centre (each notice is logged) and the badge (kept for the menu)");
 
     auto companion = std::make_shared<Companion>(Companion::Services{
         .defaults = settingsStore(),
         .whatsapp = std::make_shared<SimulatedWhatsAppSession>(),
-        .operatorPermissions = std::make_shared<SimulatedOperatorPermissions>(),
+        .operatorPermissions = std::make_shared<SimulatedOperatorPermissions>(MacHardware::read(LinuxSystemCalls())),
         .operatorLink = std::make_shared<SimulatedOperatorLink>(),
         .session = std::make_shared<CurlHttpTransport>(),
         .secrets = secretStore(),
         .opener = opener(),
         .panelWebView = nullptr,
+        .notificationCenter = std::make_shared<LoggingNotificationCenter>(),
+        .badge = std::make_shared<MemoryBadgeIndicator>(),
     });
     stopSignals.onStop([&loop, &companion](std::string_view name) {
         PlainLog::write("tarvo: " + std::string(name) + " received — stopping");

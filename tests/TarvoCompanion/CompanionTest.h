@@ -17,12 +17,14 @@
 
 #include "RecordingOpener.h"
 #include "RecordingWebView.h"
+#include "RecordingNotificationCenter.h"
 #include "Support/MessagesDatabaseFixture.h"
 #include "Support/TemporaryFolder.h"
 #include "TarvoBase/MemorySettingsStore.h"
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/SleepFor.h"
 #include "TarvoCompanion/Companion.h"
+#include "TarvoCompanion/MemoryBadgeIndicator.h"
 #include "TarvoCompanion/Operator/SimulatedOperatorLink.h"
 #include "TarvoCompanion/Operator/SimulatedOperatorPermissions.h"
 #include "TarvoCompanion/WhatsApp/SimulatedWhatsAppSession.h"
@@ -115,6 +117,8 @@ protected:
                 .secrets = secrets,
                 .opener = opener,
                 .panelWebView = panelWebView,
+                .notificationCenter = centre,
+                .badge = badge,
             },
             script);
     }
@@ -175,6 +179,8 @@ protected:
     std::shared_ptr<MemorySecretStore> secrets = std::make_shared<MemorySecretStore>();
     std::shared_ptr<RecordingOpener> opener = std::make_shared<RecordingOpener>();
     std::shared_ptr<RecordingWebView> panelWebView = std::make_shared<RecordingWebView>();
+    std::shared_ptr<RecordingNotificationCenter> centre = std::make_shared<RecordingNotificationCenter>();
+    std::shared_ptr<MemoryBadgeIndicator> badge = std::make_shared<MemoryBadgeIndicator>();
     std::shared_ptr<CompanionScript> script = std::make_shared<CompanionScript>(*clock);
 };
 
