@@ -14,7 +14,11 @@ Companion::Companion(Services services)
       database_(std::move(services.chatDatabasePath)),
       whatsapp_(std::move(services.whatsapp)),
       cursor_(CaptureCursor::initial(loop_.clock().date(), captureCursorDays)),
-      settings_(CompanionSettings::load(*defaults_)) {}
+      settings_(CompanionSettings::load(*defaults_)),
+      sender_(std::move(services.processRunner)),
+      outgoing_(std::move(services.outgoingFolder)),
+      relaySends_(relaySendWindow, loop_.sharedClock()),
+      relayOutbox_(defaults_) {}
 
 // Timers hold the companion weakly, so a fire after this would do nothing; stopping them spares
 // the loop those empty turns.

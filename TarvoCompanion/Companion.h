@@ -1,9 +1,13 @@
 #pragma once
 
 #include <chrono>
+#include <exception>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
+#include "TarvoBase/ProcessRunner.h"
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/SettingsStore.h"
 #include "TarvoBase/Task.h"
@@ -19,6 +23,13 @@
 #include "TarvoCore/ChatDatabase/ChatDatabase.h"
 #include "TarvoCore/CompanionState.h"
 #include "TarvoCore/IngestedRecently.h"
+#include "TarvoCore/MessagesSender/MessagesSender.h"
+#include "TarvoCore/OutgoingFiles.h"
+#include "TarvoCore/RelayJobReport.h"
+#include "TarvoCore/RelayJobReporting.h"
+#include "TarvoCore/RelayReportOutbox.h"
+#include "TarvoCore/RelaySendLedger.h"
+#include "TarvoCore/RelaySendVerdict.h"
 
 namespace tarvo {
 
@@ -41,6 +52,10 @@ public:
         std::shared_ptr<WhatsAppSession> whatsapp;
         std::shared_ptr<OperatorPermissions> operatorPermissions;
         std::shared_ptr<OperatorLink> operatorLink;
+        // Starts the programs that hand replies to Messages.
+        std::shared_ptr<ProcessRunner> processRunner = nullptr;
+        // The user's own folder that outgoing files are staged under; an empty path stages none.
+        std::filesystem::path outgoingFolder = {};
     };
 
     static constexpr std::chrono::seconds tickInterval{30};
@@ -48,6 +63,8 @@ public:
     static constexpr std::chrono::seconds liveInterval{5};
     // How far back the capture cursor of a new companion starts.
     static constexpr int captureCursorDays = 7;
+    // How long what the relay runner handed over is remembered for the capture passes.
+    static constexpr std::chrono::seconds relaySendWindow{600};
 
     // Builds the parts in order, on the current thread's run loop; nothing runs until `launch`.
     explicit Companion(Services services);
@@ -91,6 +108,11 @@ public:
     Task<void> captureWhatsApp() override;
     Task<void> captureRecentFirst(std::shared_ptr<BrainClient> client, std::string channelId) override;
 
+protected:
+    // For tests that stand in for sign-in and the tick.
+    CompanionState& mutableState() { return state_; }
+    RelaySendLedger& relaySends() { return relaySends_; }
+
 private:
     using Body = Task<void> (Companion::*)();
 
@@ -115,6 +137,21 @@ private:
     // The relay runner unless a run is in progress.
     Task<void> runRelayJobsUnlessRunning();
 
+    // Logs a failed service call, and ends the session when the failure says it is gone.
+    void note(const std::exception_ptr& error, std::string_view doing);
+    void endSession(std::string reason);
+
+    Task<void> retryKeptReports(std::shared_ptr<BrainClient> client);
+    Task<void> relayJob(RelayJob job, std::shared_ptr<BrainClient> client);
+    Task<RelayJobReport> relayThroughWhatsApp(RelayJob job, std::shared_ptr<BrainClient> client);
+    Task<RelayJobReport> relayThroughMessages(RelayJob job, std::shared_ptr<BrainClient> client);
+    // The report of a job just relayed, kept in the outbox until the service has it.
+    Task<void> reportKeeping(RelayJobReport report, std::string jobId, std::shared_ptr<BrainClient> client);
+    Task<RelayJobReporting::Delivery> report(RelayJobReport report, std::string jobId,
+                                             std::shared_ptr<BrainClient> client);
+    Task<RelaySendVerdict> confirmRelayedSend(std::string conversationRef, std::chrono::system_clock::time_point handedOverAt,
+                                              int expected);
+
     RunLoop& loop_;
     std::shared_ptr<SettingsStore> defaults_;
     std::shared_ptr<OperatorPermissions> operatorPermissions_;
@@ -134,6 +171,10 @@ private:
     bool tickRequested_ = false;
     bool relayRunning_ = false;
     bool whatsappLinked_ = false;
+    MessagesSender sender_;
+    OutgoingFiles outgoing_;
+    RelaySendLedger relaySends_;
+    RelayReportOutbox relayOutbox_;
 };
 
 } // namespace tarvo

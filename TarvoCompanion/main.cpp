@@ -1,9 +1,12 @@
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "Platform/LinuxComputerName.h"
+#include "Platform/LinuxProcessRunner.h"
 #include "Platform/LinuxStopSignals.h"
+#include "Platform/OutgoingFilesFolder.h"
 #include "TarvoBase/FileSettingsStore.h"
 #include "TarvoBase/MemorySettingsStore.h"
 #include "TarvoBase/PlainLog.h"
@@ -42,6 +45,8 @@ int main() {
         .whatsapp = std::make_shared<SimulatedWhatsAppSession>(),
         .operatorPermissions = std::make_shared<SimulatedOperatorPermissions>(),
         .operatorLink = std::make_shared<SimulatedOperatorLink>(),
+        .processRunner = std::make_shared<LinuxProcessRunner>(),
+        .outgoingFolder = OutgoingFilesFolder::current().value_or(std::filesystem::path()),
     });
     stopSignals.onStop([&loop, &companion](std::string_view name) {
         PlainLog::write("tarvo: " + std::string(name) + " received — stopping");
