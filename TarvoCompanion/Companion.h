@@ -149,8 +149,8 @@ private:
     Task<void> reportKeeping(RelayJobReport report, std::string jobId, std::shared_ptr<BrainClient> client);
     Task<RelayJobReporting::Delivery> report(RelayJobReport report, std::string jobId,
                                              std::shared_ptr<BrainClient> client);
-    Task<RelaySendVerdict> confirmRelayedSend(std::string conversationRef, std::chrono::system_clock::time_point handedOverAt,
-                                              int expected);
+    Task<RelaySendVerdict> confirmRelayedSend(std::string conversationRef,
+                                              std::chrono::system_clock::time_point handedOverAt, int expected);
 
     RunLoop& loop_;
     std::shared_ptr<SettingsStore> defaults_;

@@ -171,7 +171,8 @@ Task<void> Companion::retryKeptReports(std::shared_ptr<BrainClient> client) {
         } else if (refusedForGood(failure)) {
             PlainLog::write(fmt::format("tarvo: relay: job {} result ({}) refused by the brain — {}. Kept only to "
                                         "answer for the job if it is handed out again.",
-                                        entry.jobId, outcomeWord(entry.report), RelayFailureSentence::diagnostic(failure)));
+                                        entry.jobId, outcomeWord(entry.report),
+                                        RelayFailureSentence::diagnostic(failure)));
             relayOutbox_.setRetrying(entry.jobId, false);
         }
     }
@@ -209,7 +210,8 @@ Task<void> Companion::relayJob(RelayJob job, std::shared_ptr<BrainClient> client
 Task<RelayJobReport> Companion::relayThroughWhatsApp(RelayJob job, std::shared_ptr<BrainClient> client) {
     const std::vector<RelayAttachment> attachments = job.files();
     for (const RelayAttachment& attachment : attachments) {
-        std::optional<std::string> refusal = WhatsAppWeb::outgoingMediaRefusal(attachment.sizeBytes, attachment.mimeType);
+        std::optional<std::string> refusal =
+            WhatsAppWeb::outgoingMediaRefusal(attachment.sizeBytes, attachment.mimeType);
         if (refusal) co_return RelayJobReport::failed(std::move(*refusal));
     }
 
