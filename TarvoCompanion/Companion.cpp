@@ -20,7 +20,11 @@ Companion::Companion(Services services)
       session_(std::move(services.session)),
       secrets_(std::move(services.secrets)),
       opener_(std::move(services.opener)),
-      panelWebView_(std::move(services.panelWebView)) {}
+      panelWebView_(std::move(services.panelWebView),
+      sender_(std::move(services.processRunner)),
+      outgoing_(std::move(services.outgoingFolder)),
+      relaySends_(relaySendWindow, loop_.sharedClock()),
+      relayOutbox_(defaults_) {}
 
 // Timers hold the companion weakly, so a fire after this would do nothing; stopping them spares
 // the loop those empty turns.

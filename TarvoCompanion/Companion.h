@@ -3,12 +3,14 @@
 #include <chrono>
 #include <cstdint>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "TarvoBase/ProcessRunner.h"
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/SettingsStore.h"
 #include "TarvoBase/Task.h"
@@ -34,6 +36,13 @@
 #include "TarvoCore/IngestedRecently.h"
 #include "TarvoCore/Opener.h"
 #include "TarvoCore/SecretStore.h"
+#include "TarvoCore/MessagesSender/MessagesSender.h"
+#include "TarvoCore/OutgoingFiles.h"
+#include "TarvoCore/RelayJobReport.h"
+#include "TarvoCore/RelayJobReporting.h"
+#include "TarvoCore/RelayReportOutbox.h"
+#include "TarvoCore/RelaySendLedger.h"
+#include "TarvoCore/RelaySendVerdict.h"
 
 namespace tarvo {
 
@@ -66,6 +75,10 @@ public:
         std::shared_ptr<WebView> panelWebView;
         std::shared_ptr<NotificationCenter> notificationCenter;
         std::shared_ptr<BadgeIndicator> badge;
+        // Starts the programs that hand replies to Messages.
+        std::shared_ptr<ProcessRunner> processRunner = nullptr;
+        // The user's own folder that outgoing files are staged under; an empty path stages none.
+        std::filesystem::path outgoingFolder = {};
     };
 
     // The accounts of the token pair in the secret store, and the setting holding this
@@ -81,6 +94,8 @@ public:
     static constexpr std::chrono::seconds liveInterval{5};
     // How far back the capture cursor of a new companion starts.
     static constexpr int captureCursorDays = 7;
+    // How long what the relay runner handed over is remembered for the capture passes.
+    static constexpr std::chrono::seconds relaySendWindow{600};
 
     // Builds the parts in order, on the current thread's run loop; nothing runs until `launch`.
     explicit Companion(Services services);
@@ -139,7 +154,7 @@ public:
     void signOut();
     // The service said this computer's session is gone: signed out until somebody signs in again
     // or the program starts again, the stored credentials kept. Once per lost session.
-    void endSession(const std::string& reason);
+    virtual void endSession(const std::string& reason);
 
     // The panel at `path` of the web application.
     void openPanelWindow(const std::string& path);
@@ -153,13 +168,14 @@ protected:
     // The one line for a failed call to the service, ending the session when the failure says
     // it is gone. `doing` names the activity: "heartbeat", "capture", ...
     void note(std::exception_ptr error, std::string_view doing);
-    // Stops using a sign-in that the service no longer accepts.
-    virtual void endSession(std::string reason);
 
     CompanionState state_;
     // Written by the capture passes; every heartbeat carries them.
     std::optional<CaptureReport> lastCapture_;
     ChatDatabaseCaptureReport chatDbReport_;
+    // For tests that stand in for sign-in and the tick.
+    CompanionState& mutableState() { return state_; }
+    RelaySendLedger& relaySends() { return relaySends_; }
 
 private:
     using Body = Task<void> (Companion::*)();
@@ -201,6 +217,16 @@ private:
     void dropClient();
     // Applies a heartbeat's answer, in order; `advertised` are the kinds that heartbeat sent.
     void applyHeartbeat(const HeartbeatResponse& answer, const std::vector<std::string>& advertised);
+    Task<void> retryKeptReports(std::shared_ptr<BrainClient> client);
+    Task<void> relayJob(RelayJob job, std::shared_ptr<BrainClient> client);
+    Task<RelayJobReport> relayThroughWhatsApp(RelayJob job, std::shared_ptr<BrainClient> client);
+    Task<RelayJobReport> relayThroughMessages(RelayJob job, std::shared_ptr<BrainClient> client);
+    // The report of a job just relayed, kept in the outbox until the service has it.
+    Task<void> reportKeeping(RelayJobReport report, std::string jobId, std::shared_ptr<BrainClient> client);
+    Task<RelayJobReporting::Delivery> report(RelayJobReport report, std::string jobId,
+                                             std::shared_ptr<BrainClient> client);
+    Task<RelaySendVerdict> confirmRelayedSend(std::string conversationRef,
+                                              std::chrono::system_clock::time_point handedOverAt, int expected);
 
     RunLoop& loop_;
     std::shared_ptr<SettingsStore> defaults_;
@@ -232,6 +258,10 @@ private:
     bool tickRequested_ = false;
     bool relayRunning_ = false;
     bool whatsappLinked_ = false;
+    MessagesSender sender_;
+    OutgoingFiles outgoing_;
+    RelaySendLedger relaySends_;
+    RelayReportOutbox relayOutbox_;
 };
 
 } // namespace tarvo

@@ -281,7 +281,4 @@ void Companion::endSession(const std::string& reason) {
     panelSignedIn_ = false;
 }
 
-// Never signed in, there is no session to end.
-void Companion::endSession(std::string) {}
-
 } // namespace tarvo

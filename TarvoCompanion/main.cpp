@@ -1,4 +1,5 @@
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include "Platform/LinuxStopSignals.h"
 #include "Platform/XdgOpener.h"
 #include "Platform/LinuxSystemCalls.h"
+#include "Platform/OutgoingFilesFolder.h"
 #include "TarvoBase/FileSettingsStore.h"
 #include "TarvoBase/MemorySettingsStore.h"
 #include "TarvoBase/PlainLog.h"
@@ -70,6 +72,8 @@ int main() {
         .panelWebView = nullptr,
         .notificationCenter = std::make_shared<LoggingNotificationCenter>(),
         .badge = std::make_shared<MemoryBadgeIndicator>(),
+        .processRunner = std::make_shared<LinuxProcessRunner>(),
+        .outgoingFolder = OutgoingFilesFolder::current().value_or(std::filesystem::path()),
     });
     stopSignals.onStop([&loop, &companion](std::string_view name) {
         PlainLog::write("tarvo: " + std::string(name) + " received — stopping");

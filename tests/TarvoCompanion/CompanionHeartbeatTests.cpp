@@ -85,7 +85,7 @@ public:
     Lines endedSessions;
 
 protected:
-    void endSession(std::string reason) override { endedSessions.push_back(std::move(reason)); }
+    void endSession(const std::string& reason) override { endedSessions.push_back(reason); }
 
 private:
     std::shared_ptr<BrainClient> brain_;
