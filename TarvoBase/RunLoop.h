@@ -33,6 +33,7 @@ public:
     static RunLoop& current();
 
     Clock& clock() { return *clock_; }
+    std::shared_ptr<Clock> sharedClock() const { return clock_; }
     WorkerPool& workers() { return workers_; }
 
     // Safe from any thread. Work posted after the loop began shutting down is dropped.

@@ -13,7 +13,10 @@ Companion::Companion(Services services)
       operatorLink_(std::move(services.operatorLink)),
       database_(std::move(services.chatDatabasePath)),
       whatsapp_(std::move(services.whatsapp)),
-      cursor_(CaptureCursor::initial(loop_.clock().date(), captureCursorDays)),
+      cursor_(restoredCursor(*defaults_, loop_.clock().date())),
+      contacts_(std::move(services.contactStore)),
+      relaySends_(relaySendWindow, loop_.sharedClock()),
+      messageEvents_(messageEventsWindow),
       settings_(CompanionSettings::load(*defaults_)) {}
 
 // Timers hold the companion weakly, so a fire after this would do nothing; stopping them spares

@@ -1,14 +1,20 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <exception>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/SettingsStore.h"
 #include "TarvoBase/Task.h"
 #include "TarvoBase/Timer.h"
 #include "TarvoClient/BrainClient.h"
+#include "TarvoCompanion/AttachmentOutcome.h"
 #include "TarvoCompanion/CaptureAndRelay.h"
 #include "TarvoCompanion/CompanionSettings.h"
 #include "TarvoCompanion/Operator/OperatorLink.h"
@@ -17,8 +23,13 @@
 #include "TarvoCore/AppNapHold.h"
 #include "TarvoCore/CaptureCursor.h"
 #include "TarvoCore/ChatDatabase/ChatDatabase.h"
+#include "TarvoCore/ChatDatabaseCaptureReport.h"
 #include "TarvoCore/CompanionState.h"
+#include "TarvoCore/ContactDirectory.h"
+#include "TarvoCore/ContactStore.h"
 #include "TarvoCore/IngestedRecently.h"
+#include "TarvoCore/MessageEvents/MessageEventsPass.h"
+#include "TarvoCore/RelaySendLedger.h"
 
 namespace tarvo {
 
@@ -41,6 +52,7 @@ public:
         std::shared_ptr<WhatsAppSession> whatsapp;
         std::shared_ptr<OperatorPermissions> operatorPermissions;
         std::shared_ptr<OperatorLink> operatorLink;
+        std::shared_ptr<ContactStore> contactStore;
     };
 
     static constexpr std::chrono::seconds tickInterval{30};
@@ -48,6 +60,20 @@ public:
     static constexpr std::chrono::seconds liveInterval{5};
     // How far back the capture cursor of a new companion starts.
     static constexpr int captureCursorDays = 7;
+    // Where the capture cursor is kept between runs.
+    static constexpr std::string_view captureCursorKey = "TarvoCaptureCursor";
+    // The live pass reads no further back than this.
+    static constexpr std::chrono::seconds liveSpan{3600};
+    // The most rows one reading of either Messages pass returns.
+    static constexpr int captureReadLimit = 500;
+    // After a message is handed over, the cursor moves to its date less this.
+    static constexpr std::chrono::seconds cursorOverlap{5};
+    // The largest Messages file uploaded: 25 MiB.
+    static constexpr std::int64_t attachmentByteLimit = 26214400;
+    // How long a relayed send waits in the ledger for the capture to read it back.
+    static constexpr std::chrono::seconds relaySendWindow{600};
+    // How far back the message-events pass looks for receipts.
+    static constexpr std::chrono::seconds messageEventsWindow{604800};
 
     // Builds the parts in order, on the current thread's run loop; nothing runs until `launch`.
     explicit Companion(Services services);
@@ -78,6 +104,10 @@ public:
 
     const CompanionState& state() const { return state_; }
     const CompanionSettings& settings() const { return settings_; }
+    const CaptureCursor& cursor() const { return cursor_; }
+    const ChatDatabaseCaptureReport& chatDbReport() const { return chatDbReport_; }
+    // The relay runner records its sends here; the capture passes claim them back.
+    RelaySendLedger& relaySends() { return relaySends_; }
     // Whether WhatsApp Web was ever seen linked on this computer.
     bool whatsappLinked() const { return whatsappLinked_; }
 
@@ -90,6 +120,19 @@ public:
     Task<void> capture() override;
     Task<void> captureWhatsApp() override;
     Task<void> captureRecentFirst(std::shared_ptr<BrainClient> client, std::string channelId) override;
+
+    // The reactions and receipts of Messages, after the full pass; never throws.
+    Task<void> captureMessageEvents(std::shared_ptr<BrainClient> client, std::string channelId);
+    // Posts one batch of message events; throws `MessageEventsRefused` when the service does
+    // not take it.
+    static MessageEventsPass::Post messageEventsPost(std::shared_ptr<BrainClient> client);
+
+    // "files: <sent> sent, <notWanted> not wanted, <failed> failed, ", or "" when all are 0.
+    static std::string attachmentLine(const AttachmentOutcome& outcome);
+
+protected:
+    // The one line for a failed call to the service. `doing` names the activity: "capture", ...
+    void note(std::exception_ptr error, std::string_view doing);
 
 private:
     using Body = Task<void> (Companion::*)();
@@ -115,6 +158,23 @@ private:
     // The relay runner unless a run is in progress.
     Task<void> runRelayJobsUnlessRunning();
 
+    static CaptureCursor restoredCursor(const SettingsStore& defaults, CaptureCursor::Date now);
+    void storeCursor();
+    // The full pass's own reading after the cursor, once the live pass has run.
+    Task<void> captureBacklog(std::shared_ptr<BrainClient> client, std::string channelId);
+    void backlogFailed(std::exception_ptr error);
+    void stopCapture(std::string_view why);
+    // How far the backlog has been read once its page is done.
+    void passBacklogPage(const ChatDatabase::MessageBatch& page);
+    void publishBlockedReason();
+    std::optional<std::string> smsChannelId() const;
+    // The ingest of one row, made after its sender is named and its own send claimed; only the
+    // backlog pass says that it recognised an own send.
+    Task<std::vector<AttachmentDecision>> handOver(std::shared_ptr<BrainClient> client, std::string channelId,
+                                                   ChatDatabase::Message row, ChatDatabaseCaptureReport::Loop loop);
+    Task<AttachmentOutcome> deliverAttachments(std::shared_ptr<BrainClient> client, ChatDatabase::Message message,
+                                               std::vector<AttachmentDecision> decisions);
+
     RunLoop& loop_;
     std::shared_ptr<SettingsStore> defaults_;
     std::shared_ptr<OperatorPermissions> operatorPermissions_;
@@ -124,7 +184,14 @@ private:
     ChatDatabase database_;
     std::shared_ptr<WhatsAppSession> whatsapp_;
     CaptureCursor cursor_;
+    // The last row the full pass looked at; it reads on past it. Kept in memory only: after a
+    // restart the pass reads from the cursor, a few seconds before that row.
+    std::optional<ChatDatabase::ScanPosition> backlogPastRow_;
     IngestedRecently liveSent_;
+    ContactDirectory contacts_;
+    RelaySendLedger relaySends_;
+    MessageEventsPass messageEvents_;
+    ChatDatabaseCaptureReport chatDbReport_;
     AppNapHold napHold_;
     Timer timer_;
     Timer relayTimer_;

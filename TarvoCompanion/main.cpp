@@ -1,8 +1,11 @@
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "Platform/LinuxComputerName.h"
+#include "Platform/LinuxContactStore.h"
 #include "Platform/LinuxStopSignals.h"
 #include "TarvoBase/FileSettingsStore.h"
 #include "TarvoBase/MemorySettingsStore.h"
@@ -25,6 +28,12 @@ std::shared_ptr<SettingsStore> settingsStore() {
     return std::make_shared<MemorySettingsStore>();
 }
 
+// Without a folder for it there is no contacts file, and senders go unnamed.
+std::shared_ptr<ContactStore> contactStore() {
+    const auto file = LinuxContactStore::defaultFile(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    return std::make_shared<LinuxContactStore>(file.value_or(std::filesystem::path()));
+}
+
 } // namespace
 
 int main() {
@@ -42,6 +51,7 @@ int main() {
         .whatsapp = std::make_shared<SimulatedWhatsAppSession>(),
         .operatorPermissions = std::make_shared<SimulatedOperatorPermissions>(),
         .operatorLink = std::make_shared<SimulatedOperatorLink>(),
+        .contactStore = contactStore(),
     });
     stopSignals.onStop([&loop, &companion](std::string_view name) {
         PlainLog::write("tarvo: " + std::string(name) + " received — stopping");

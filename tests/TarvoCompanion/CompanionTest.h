@@ -15,6 +15,7 @@
 
 #include <fmt/format.h>
 
+#include "Support/MemoryContactStore.h"
 #include "Support/MessagesDatabaseFixture.h"
 #include "Support/TemporaryFolder.h"
 #include "TarvoBase/MemorySettingsStore.h"
@@ -97,6 +98,7 @@ protected:
                 .whatsapp = whatsapp,
                 .operatorPermissions = permissions,
                 .operatorLink = link,
+                .contactStore = std::make_shared<MemoryContactStore>(),
             },
             script);
     }
