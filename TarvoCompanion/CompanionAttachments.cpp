@@ -38,46 +38,49 @@ Task<AttachmentOutcome> Companion::deliverAttachments(std::shared_ptr<BrainClien
     for (const ChatDatabase::Attachment& file : message.attachments) files.emplace(file.guid, &file);
 
     AttachmentOutcome outcome;
+    auto failed = [&outcome](const std::string& line) {
+        ++outcome.failed;
+        PlainLog::write(line);
+    };
     for (const AttachmentDecision& decision : decisions) {
         const std::string& kind = decision.mediaClass;
         if (!decision.id || !decision.wantBytes) {
             ++outcome.notWanted;
-            if (decision.reason) PlainLog::write(fmt::format("tarvo: attachment ({}) bytes not sent — {}", kind, *decision.reason));
+            if (decision.reason) {
+                PlainLog::write(fmt::format("tarvo: attachment ({}) bytes not sent — {}", kind, *decision.reason));
+            }
             continue;
         }
         const auto file = files.find(decision.externalId);
         if (file == files.end()) {
-            ++outcome.failed;
-            PlainLog::write("tarvo: attachment upload skipped — the brain named a file this scan did not send");
+            failed("tarvo: attachment upload skipped — the brain named a file this scan did not send");
             continue;
         }
         if (!file->second->localPath) {
-            ++outcome.failed;
-            PlainLog::write(fmt::format("tarvo: attachment ({}) has no file on this Mac to read", kind));
+            failed(fmt::format("tarvo: attachment ({}) has no file on this Mac to read", kind));
             continue;
         }
         // Read off the main loop: a file may be 25 MiB on a slow disk.
-        auto read = [path = *file->second->localPath] { return ChatDatabase::attachmentBytes(path, attachmentByteLimit); };
+        auto read = [path = *file->second->localPath] {
+            return ChatDatabase::attachmentBytes(path, attachmentByteLimit);
+        };
         std::optional<ChatDatabase::Bytes> bytes;
         try {
             bytes = co_await onWorker(read);
         } catch (...) {
-            ++outcome.failed;
-            PlainLog::write(fmt::format("tarvo: attachment ({}) upload failed: {}", kind, describe(std::current_exception())));
+            failed(fmt::format("tarvo: attachment ({}) upload failed: {}", kind, describe(std::current_exception())));
             continue;
         }
         if (!bytes) {
-            ++outcome.failed;
-            PlainLog::write(fmt::format(
-                "tarvo: attachment ({}) not readable — absent from this Mac, or over the 25 MB limit", kind));
+            failed(fmt::format("tarvo: attachment ({}) not readable — absent from this Mac, or over the 25 MB limit",
+                               kind));
             continue;
         }
         try {
             co_await client->uploadInboundAttachment(*decision.id, std::string(bytes->begin(), bytes->end()));
             ++outcome.sent;
         } catch (...) {
-            ++outcome.failed;
-            PlainLog::write(fmt::format("tarvo: attachment ({}) upload failed: {}", kind, describe(std::current_exception())));
+            failed(fmt::format("tarvo: attachment ({}) upload failed: {}", kind, describe(std::current_exception())));
         }
     }
     co_return outcome;

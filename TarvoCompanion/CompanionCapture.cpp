@@ -68,7 +68,11 @@ CaptureCursor Companion::restoredCursor(const SettingsStore& defaults, CaptureCu
     return CaptureCursor::initial(now, captureCursorDays);
 }
 
-void Companion::storeCursor() { defaults_->set(cursor_.toJson(), captureCursorKey); }
+// Written only when it moved: every write rewrites the settings file.
+void Companion::storeCursor() {
+    Json coded = cursor_.toJson();
+    if (defaults_->object(captureCursorKey) != coded) defaults_->set(std::move(coded), captureCursorKey);
+}
 
 std::optional<std::string> Companion::smsChannelId() const {
     if (!settings_.smsChannelId || settings_.smsChannelId->empty()) return std::nullopt;
@@ -123,7 +127,6 @@ Task<void> Companion::captureRecentFirst(std::shared_ptr<BrainClient> client, st
     }
 
     co_await contacts_.requestAccessIfNeeded();
-    const CaptureCursor before = cursor_;
     std::int64_t sent = 0;
     std::int64_t alreadySent = 0;
     std::exception_ptr lastError;
@@ -149,7 +152,7 @@ Task<void> Companion::captureRecentFirst(std::shared_ptr<BrainClient> client, st
         // After a failure the cursor stays, so that the full pass reads the failed row again.
         if (window.mayAdvanceCursor && !lastError) cursor_.advance(row.date, cursorOverlap);
     }
-    if (cursor_ != before) storeCursor();
+    storeCursor();
 
     if (lastError) {
         chatDbReport_.failed(Loop::live, lastError);
@@ -229,8 +232,8 @@ Task<void> Companion::captureBacklog(std::shared_ptr<BrainClient> client, std::s
     storeCursor();
 
     const auto count = static_cast<std::int64_t>(batch.messages.size());
-    std::string line = fmt::format("tarvo: capture read {} message(s) since {}, skipped {} without text or files", count,
-                                   dateText(since), batch.skippedWithoutText);
+    std::string line = fmt::format("tarvo: capture read {} message(s) since {}, skipped {} without text or files",
+                                   count, dateText(since), batch.skippedWithoutText);
     if (dropped > 0) line += fmt::format(", DROPPED {} SMS because the SMS channel is not connected", dropped);
     PlainLog::write(line + ", " + attachmentLine(files) + contacts_.drainCoverage());
     if (batch.attachmentsUnavailable) {

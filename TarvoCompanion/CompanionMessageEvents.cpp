@@ -25,7 +25,8 @@ Task<void> Companion::captureMessageEvents(std::shared_ptr<BrainClient> client, 
     const CaptureCursor::Date now = loop_.clock().date();
     const CaptureCursor::Date ceiling = MessageEvents::ceiling(cursor_, now);
     MessageEventsPass::Post post = messageEventsPost(std::move(client));
-    Task<MessageEventsPass::Summary> run = messageEvents_.run(database_, std::move(channels), ceiling, now, std::move(post));
+    Task<MessageEventsPass::Summary> run =
+        messageEvents_.run(database_, std::move(channels), ceiling, now, std::move(post));
     const MessageEventsPass::Summary summary = co_await std::move(run);
     if (!summary.quiet()) TarvoLog::messageEvents(summary);
 }

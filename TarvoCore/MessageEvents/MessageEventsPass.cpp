@@ -170,7 +170,8 @@ void eachLine(LogLevel level, std::string_view format, const std::vector<std::st
 
 void messageEvents(const MessageEventsPass::Summary& summary) {
     const LogLevel level = summary.batchesFailed > 0 ? LogLevel::error : LogLevel::standard;
-    capture().log(level, "%{public}s", [&] { return std::vector<LogArgument>{LogArgument::publicText(summary.line())}; });
+    capture().log(level, "%{public}s",
+                  [&] { return std::vector<LogArgument>{LogArgument::publicText(summary.line())}; });
     eachLine(LogLevel::standard, "message events unobservable — %{public}s", summary.unobservable, true);
     eachLine(LogLevel::error, "message events read failed — %{private}s", summary.readFailures, false);
     eachLine(LogLevel::error, "message events batch refused — %{private}s", summary.batchFailures, false);

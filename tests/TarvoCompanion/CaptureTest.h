@@ -106,7 +106,8 @@ protected:
 
     long linesStartingWith(const std::string& opening) const {
         const auto lines = log.lines();
-        return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.starts_with(opening); });
+        return std::count_if(lines.begin(), lines.end(),
+                             [&](const std::string& line) { return line.starts_with(opening); });
     }
 
     bool logged(const std::string& line) const {

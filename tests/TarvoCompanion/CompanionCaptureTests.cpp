@@ -34,9 +34,8 @@ TEST_F(CaptureTest, ABulkImportWhoseRowsShareOneSecondReachesTheServiceOnceEach)
     messages.execute("begin");
     for (int i = 0; i < 1200; ++i) {
         const std::string guid = "m" + std::to_string(i);
-        const std::int64_t date = i < 300    ? MessagesDatabaseFixture::nanoseconds(base + std::chrono::seconds(i))
-                                  : i < 900 ? shared
-                                            : MessagesDatabaseFixture::nanoseconds(base + std::chrono::seconds(i - 599));
+        const auto second = std::chrono::seconds(i < 300 ? i : i - 599);
+        const std::int64_t date = i >= 300 && i < 900 ? shared : MessagesDatabaseFixture::nanoseconds(base + second);
         messages.addMessage({.guid = guid, .chat = friendChat, .date = date, .text = "hi", .handle = friendHandle});
         all.push_back(guid);
     }

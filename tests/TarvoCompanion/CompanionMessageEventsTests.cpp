@@ -37,7 +37,8 @@ TEST(MessageEventsRefused, NamesTheStatusAndOnlyATextCode) {
 }
 
 TEST_F(CaptureTest, ABatchIsTakenOnlyWithAStatusFrom200To299) {
-    service.answerJson("POST", "/v1/auth/refresh", 200, Json{{"accessToken", "access-2"}, {"refreshToken", "refresh-2"}});
+    service.answerJson("POST", "/v1/auth/refresh", 200,
+                       Json{{"accessToken", "access-2"}, {"refreshToken", "refresh-2"}});
     const std::vector<std::pair<int, std::string>> cases{{200, ""},         {202, ""},         {299, ""},
                                                          {300, "HTTP 300"}, {404, "HTTP 404"}, {500, "HTTP 500"},
                                                          {401, "HTTP 401"}};
