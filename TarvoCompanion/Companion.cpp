@@ -15,15 +15,17 @@ Companion::Companion(Services services)
       badge_(std::move(services.badge)),
       database_(std::move(services.chatDatabasePath)),
       whatsapp_(std::move(services.whatsapp)),
-      cursor_(CaptureCursor::initial(loop_.clock().date(), captureCursorDays)),
+      cursor_(restoredCursor(*defaults_, loop_.clock().date())),
+      contacts_(std::move(services.contactStore)),
+      relaySends_(relaySendWindow, loop_.sharedClock()),
+      messageEvents_(messageEventsWindow),
       settings_(CompanionSettings::load(*defaults_)),
       session_(std::move(services.session)),
       secrets_(std::move(services.secrets)),
       opener_(std::move(services.opener)),
-      panelWebView_(std::move(services.panelWebView),
+      panelWebView_(std::move(services.panelWebView)),
       sender_(std::move(services.processRunner)),
       outgoing_(std::move(services.outgoingFolder)),
-      relaySends_(relaySendWindow, loop_.sharedClock()),
       relayOutbox_(defaults_) {}
 
 // Timers hold the companion weakly, so a fire after this would do nothing; stopping them spares

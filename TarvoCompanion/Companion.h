@@ -21,6 +21,7 @@
 #include "TarvoCompanion/Arrivals/ArrivalNotifier.h"
 #include "TarvoCompanion/Arrivals/NotificationCenter.h"
 #include "TarvoCompanion/BadgeIndicator.h"
+#include "TarvoCompanion/AttachmentOutcome.h"
 #include "TarvoCompanion/CaptureAndRelay.h"
 #include "TarvoCompanion/CompanionCaptureReport.h"
 #include "TarvoCompanion/CompanionSettings.h"
@@ -33,6 +34,8 @@
 #include "TarvoCore/ChatDatabase/ChatDatabase.h"
 #include "TarvoCore/ChatDatabaseCaptureReport.h"
 #include "TarvoCore/CompanionState.h"
+#include "TarvoCore/ContactDirectory.h"
+#include "TarvoCore/ContactStore.h"
 #include "TarvoCore/IngestedRecently.h"
 #include "TarvoCore/Opener.h"
 #include "TarvoCore/SecretStore.h"
@@ -43,6 +46,8 @@
 #include "TarvoCore/RelayReportOutbox.h"
 #include "TarvoCore/RelaySendLedger.h"
 #include "TarvoCore/RelaySendVerdict.h"
+#include "TarvoCore/MessageEvents/MessageEventsPass.h"
+#include "TarvoCore/RelaySendLedger.h"
 
 namespace tarvo {
 
@@ -79,6 +84,7 @@ public:
         std::shared_ptr<ProcessRunner> processRunner = nullptr;
         // The user's own folder that outgoing files are staged under; an empty path stages none.
         std::filesystem::path outgoingFolder = {};
+        std::shared_ptr<ContactStore> contactStore;
     };
 
     // The accounts of the token pair in the secret store, and the setting holding this
@@ -96,6 +102,18 @@ public:
     static constexpr int captureCursorDays = 7;
     // How long what the relay runner handed over is remembered for the capture passes.
     static constexpr std::chrono::seconds relaySendWindow{600};
+    // Where the capture cursor is kept between runs.
+    static constexpr std::string_view captureCursorKey = "TarvoCaptureCursor";
+    // The live pass reads no further back than this.
+    static constexpr std::chrono::seconds liveSpan{3600};
+    // The most rows one reading of either Messages pass returns.
+    static constexpr int captureReadLimit = 500;
+    // After a message is handed over, the cursor moves to its date less this.
+    static constexpr std::chrono::seconds cursorOverlap{5};
+    // The largest Messages file uploaded: 25 MiB.
+    static constexpr std::int64_t attachmentByteLimit = 26214400;
+    // How far back the message-events pass looks for receipts.
+    static constexpr std::chrono::seconds messageEventsWindow{604800};
 
     // Builds the parts in order, on the current thread's run loop; nothing runs until `launch`.
     explicit Companion(Services services);
@@ -126,6 +144,10 @@ public:
 
     const CompanionState& state() const { return state_; }
     const CompanionSettings& settings() const { return settings_; }
+    const CaptureCursor& cursor() const { return cursor_; }
+    const ChatDatabaseCaptureReport& chatDbReport() const { return chatDbReport_; }
+    // The relay runner records its sends here; the capture passes claim them back.
+    RelaySendLedger& relaySends() { return relaySends_; }
     // Whether WhatsApp Web was ever seen linked on this computer.
     bool whatsappLinked() const { return whatsappLinked_; }
     ArrivalNotifier& arrivals() { return *arrivals_; }
@@ -164,6 +186,15 @@ public:
     Task<void> captureWhatsApp() override;
     Task<void> captureRecentFirst(std::shared_ptr<BrainClient> client, std::string channelId) override;
 
+    // The reactions and receipts of Messages, after the full pass; never throws.
+    Task<void> captureMessageEvents(std::shared_ptr<BrainClient> client, std::string channelId);
+    // Posts one batch of message events; throws `MessageEventsRefused` when the service does
+    // not take it.
+    static MessageEventsPass::Post messageEventsPost(std::shared_ptr<BrainClient> client);
+
+    // "files: <sent> sent, <notWanted> not wanted, <failed> failed, ", or "" when all are 0.
+    static std::string attachmentLine(const AttachmentOutcome& outcome);
+
 protected:
     // The one line for a failed call to the service, ending the session when the failure says
     // it is gone. `doing` names the activity: "heartbeat", "capture", ...
@@ -175,7 +206,6 @@ protected:
     ChatDatabaseCaptureReport chatDbReport_;
     // For tests that stand in for sign-in and the tick.
     CompanionState& mutableState() { return state_; }
-    RelaySendLedger& relaySends() { return relaySends_; }
 
 private:
     using Body = Task<void> (Companion::*)();
@@ -227,6 +257,22 @@ private:
                                              std::shared_ptr<BrainClient> client);
     Task<RelaySendVerdict> confirmRelayedSend(std::string conversationRef,
                                               std::chrono::system_clock::time_point handedOverAt, int expected);
+    static CaptureCursor restoredCursor(const SettingsStore& defaults, CaptureCursor::Date now);
+    void storeCursor();
+    // The full pass's own reading after the cursor, once the live pass has run.
+    Task<void> captureBacklog(std::shared_ptr<BrainClient> client, std::string channelId);
+    void backlogFailed(std::exception_ptr error);
+    void stopCapture(std::string_view why);
+    // How far the backlog has been read once its page is done.
+    void passBacklogPage(const ChatDatabase::MessageBatch& page);
+    void publishBlockedReason();
+    std::optional<std::string> smsChannelId() const;
+    // The ingest of one row, made after its sender is named and its own send claimed; only the
+    // backlog pass says that it recognised an own send.
+    Task<std::vector<AttachmentDecision>> handOver(std::shared_ptr<BrainClient> client, std::string channelId,
+                                                   ChatDatabase::Message row, ChatDatabaseCaptureReport::Loop loop);
+    Task<AttachmentOutcome> deliverAttachments(std::shared_ptr<BrainClient> client, ChatDatabase::Message message,
+                                               std::vector<AttachmentDecision> decisions);
 
     RunLoop& loop_;
     std::shared_ptr<SettingsStore> defaults_;
@@ -238,7 +284,13 @@ private:
     ChatDatabase database_;
     std::shared_ptr<WhatsAppSession> whatsapp_;
     CaptureCursor cursor_;
+    // The last row the full pass looked at; it reads on past it. Kept in memory only: after a
+    // restart the pass reads from the cursor, a few seconds before that row.
+    std::optional<ChatDatabase::ScanPosition> backlogPastRow_;
     IngestedRecently liveSent_;
+    ContactDirectory contacts_;
+    RelaySendLedger relaySends_;
+    MessageEventsPass messageEvents_;
     AppNapHold napHold_;
     Timer timer_;
     Timer relayTimer_;
@@ -260,7 +312,6 @@ private:
     bool whatsappLinked_ = false;
     MessagesSender sender_;
     OutgoingFiles outgoing_;
-    RelaySendLedger relaySends_;
     RelayReportOutbox relayOutbox_;
 };
 

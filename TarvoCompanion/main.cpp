@@ -8,6 +8,7 @@
 #include "Platform/FileSecretStore.h"
 #include "Platform/LinuxComputerName.h"
 #include "Platform/LinuxProcessRunner.h"
+#include "Platform/LinuxContactStore.h"
 #include "Platform/LinuxStopSignals.h"
 #include "Platform/XdgOpener.h"
 #include "Platform/LinuxSystemCalls.h"
@@ -46,6 +47,10 @@ std::shared_ptr<SecretStore> secretStore() {
 std::shared_ptr<Opener> opener() {
     const char* searchPath = std::getenv("PATH");
     return std::make_shared<XdgOpener>(std::make_shared<LinuxProcessRunner>(), searchPath ? searchPath : "");
+// Without a folder for it there is no contacts file, and senders go unnamed.
+std::shared_ptr<ContactStore> contactStore() {
+    const auto file = LinuxContactStore::defaultFile(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    return std::make_shared<LinuxContactStore>(file.value_or(std::filesystem::path()));
 }
 
 } // namespace
@@ -74,6 +79,7 @@ int main() {
         .badge = std::make_shared<MemoryBadgeIndicator>(),
         .processRunner = std::make_shared<LinuxProcessRunner>(),
         .outgoingFolder = OutgoingFilesFolder::current().value_or(std::filesystem::path()),
+        .contactStore = contactStore(),
     });
     stopSignals.onStop([&loop, &companion](std::string_view name) {
         PlainLog::write("tarvo: " + std::string(name) + " received — stopping");

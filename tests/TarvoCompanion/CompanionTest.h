@@ -18,6 +18,7 @@
 #include "RecordingOpener.h"
 #include "RecordingWebView.h"
 #include "RecordingNotificationCenter.h"
+#include "Support/MemoryContactStore.h"
 #include "Support/MessagesDatabaseFixture.h"
 #include "Support/TemporaryFolder.h"
 #include "TarvoBase/MemorySettingsStore.h"
@@ -119,6 +120,7 @@ protected:
                 .panelWebView = panelWebView,
                 .notificationCenter = centre,
                 .badge = badge,
+                .contactStore = std::make_shared<MemoryContactStore>(),
             },
             script);
     }
