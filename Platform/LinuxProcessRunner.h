@@ -13,7 +13,7 @@ public:
                      std::chrono::nanoseconds timeout) override;
     void launchDetached(std::string executable, std::vector<std::string> arguments) override;
 
-private:
+    // `run` on the calling thread, for work that already runs on a worker of its own.
     static Result runAndWait(const std::string& executable, const std::vector<std::string>& arguments,
                              std::chrono::nanoseconds timeout);
 };

@@ -34,6 +34,8 @@ public:
     static RunLoop& current();
 
     Clock& clock() { return *clock_; }
+    // For objects that keep the clock they read.
+    std::shared_ptr<const Clock> sharedClock() const { return clock_; }
     WorkerPool& workers() { return workers_; }
 
     // Safe from any thread. Work posted after the loop began shutting down is dropped.

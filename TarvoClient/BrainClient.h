@@ -138,6 +138,9 @@ public:
         std::string threadKind, std::optional<std::string> threadTitle, bool sentViaTarvo,
         std::vector<OutgoingAttachment> attachments);
     virtual Task<void> uploadInboundAttachment(std::string id, std::string data);
+    // One batch of reactions and receipts of a channel. The answer comes back unjudged: the
+    // caller words a refusal its own way.
+    virtual Task<HttpTransport::Response> postMessageEvents(std::string channelId, std::vector<Json> events);
 
     // Operator: the service operating this Mac. Not overridable.
     // `wait` is held to 0...25 seconds; "can" is left out when `can` is absent.

@@ -72,4 +72,9 @@ Task<void> BrainClient::uploadInboundAttachment(std::string id, std::string data
     return uploadAs(shared_from_this(), std::move(id), std::move(data));
 }
 
+Task<HttpTransport::Response> BrainClient::postMessageEvents(std::string channelId, std::vector<Json> events) {
+    const Json body{{"channelId", std::move(channelId)}, {"events", std::move(events)}};
+    return send("POST", "/v1/ingest/message-events", body.dump(), "application/json", {}, false);
+}
+
 } // namespace tarvo

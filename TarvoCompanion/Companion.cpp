@@ -11,10 +11,22 @@ Companion::Companion(Services services)
       defaults_(std::move(services.defaults)),
       operatorPermissions_(std::move(services.operatorPermissions)),
       operatorLink_(std::move(services.operatorLink)),
+      arrivals_(ArrivalNotifier::create(std::move(services.notificationCenter))),
+      badge_(std::move(services.badge)),
       database_(std::move(services.chatDatabasePath)),
       whatsapp_(std::move(services.whatsapp)),
-      cursor_(CaptureCursor::initial(loop_.clock().date(), captureCursorDays)),
-      settings_(CompanionSettings::load(*defaults_)) {}
+      cursor_(restoredCursor(*defaults_, loop_.clock().date())),
+      contacts_(std::move(services.contactStore)),
+      relaySends_(relaySendWindow, loop_.sharedClock()),
+      messageEvents_(messageEventsWindow),
+      settings_(CompanionSettings::load(*defaults_)),
+      session_(std::move(services.session)),
+      secrets_(std::move(services.secrets)),
+      opener_(std::move(services.opener)),
+      panelWebView_(std::move(services.panelWebView)),
+      sender_(std::move(services.processRunner)),
+      outgoing_(std::move(services.outgoingFolder)),
+      relayOutbox_(defaults_) {}
 
 // Timers hold the companion weakly, so a fire after this would do nothing; stopping them spares
 // the loop those empty turns.
@@ -23,6 +35,7 @@ Companion::~Companion() { stopTimers(); }
 void Companion::launch() {
     refreshPermissions();
     start();
+    readStoredCredentials();
 }
 
 void Companion::start() {

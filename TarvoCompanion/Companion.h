@@ -1,24 +1,53 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <exception>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "TarvoBase/ProcessRunner.h"
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/SettingsStore.h"
 #include "TarvoBase/Task.h"
 #include "TarvoBase/Timer.h"
 #include "TarvoClient/BrainClient.h"
+#include "TarvoClient/HttpTransport.h"
+#include "TarvoClient/PairingClient.h"
+#include "TarvoCompanion/Arrivals/ArrivalNotifier.h"
+#include "TarvoCompanion/Arrivals/NotificationCenter.h"
+#include "TarvoCompanion/BadgeIndicator.h"
+#include "TarvoCompanion/AttachmentOutcome.h"
 #include "TarvoCompanion/CaptureAndRelay.h"
+#include "TarvoCompanion/CompanionCaptureReport.h"
 #include "TarvoCompanion/CompanionSettings.h"
 #include "TarvoCompanion/Operator/OperatorLink.h"
 #include "TarvoCompanion/Operator/OperatorPermissions.h"
+#include "TarvoCompanion/WebView.h"
 #include "TarvoCompanion/WhatsApp/WhatsAppSession.h"
 #include "TarvoCore/AppNapHold.h"
 #include "TarvoCore/CaptureCursor.h"
 #include "TarvoCore/ChatDatabase/ChatDatabase.h"
+#include "TarvoCore/ChatDatabaseCaptureReport.h"
 #include "TarvoCore/CompanionState.h"
+#include "TarvoCore/ContactDirectory.h"
+#include "TarvoCore/ContactStore.h"
 #include "TarvoCore/IngestedRecently.h"
+#include "TarvoCore/Opener.h"
+#include "TarvoCore/SecretStore.h"
+#include "TarvoCore/MessagesSender/MessagesSender.h"
+#include "TarvoCore/OutgoingFiles.h"
+#include "TarvoCore/RelayJobReport.h"
+#include "TarvoCore/RelayJobReporting.h"
+#include "TarvoCore/RelayReportOutbox.h"
+#include "TarvoCore/RelaySendLedger.h"
+#include "TarvoCore/RelaySendVerdict.h"
+#include "TarvoCore/MessageEvents/MessageEventsPass.h"
+#include "TarvoCore/RelaySendLedger.h"
 
 namespace tarvo {
 
@@ -41,13 +70,50 @@ public:
         std::shared_ptr<WhatsAppSession> whatsapp;
         std::shared_ptr<OperatorPermissions> operatorPermissions;
         std::shared_ptr<OperatorLink> operatorLink;
+        // The road to the service, for its client and for pairing.
+        std::shared_ptr<HttpTransport> session;
+        // Where the token pair is kept.
+        std::shared_ptr<SecretStore> secrets;
+        // Shows the service's approval page in the browser.
+        std::shared_ptr<Opener> opener;
+        // The panel's web view; none while this build has no panel.
+        std::shared_ptr<WebView> panelWebView;
+        std::shared_ptr<NotificationCenter> notificationCenter;
+        std::shared_ptr<BadgeIndicator> badge;
+        // Starts the programs that hand replies to Messages.
+        std::shared_ptr<ProcessRunner> processRunner = nullptr;
+        // The user's own folder that outgoing files are staged under; an empty path stages none.
+        std::filesystem::path outgoingFolder = {};
+        std::shared_ptr<ContactStore> contactStore;
     };
+
+    // The accounts of the token pair in the secret store, and the setting holding this
+    // computer's device id once it is paired.
+    static constexpr std::string_view accessTokenAccount = "accessToken";
+    static constexpr std::string_view refreshTokenAccount = "refreshToken";
+    static constexpr std::string_view deviceIdKey = "TarvoDeviceId";
+
+    using CaptureReport = CompanionCaptureReport;
 
     static constexpr std::chrono::seconds tickInterval{30};
     static constexpr std::chrono::seconds relayInterval{3};
     static constexpr std::chrono::seconds liveInterval{5};
     // How far back the capture cursor of a new companion starts.
     static constexpr int captureCursorDays = 7;
+    // How long what the relay runner handed over is remembered for the capture passes.
+    static constexpr std::chrono::seconds relaySendWindow{600};
+    // Where the capture cursor is kept between runs.
+    static constexpr std::string_view captureCursorKey = "TarvoCaptureCursor";
+    // The live pass reads no further back than this.
+    static constexpr std::chrono::seconds liveSpan{3600};
+    // The most rows one reading of either Messages pass returns.
+    static constexpr int captureReadLimit = 500;
+    // After a message is handed over, the cursor moves to its date less this.
+    static constexpr std::chrono::seconds cursorOverlap{5};
+    // The largest Messages file uploaded: 25 MiB.
+    static constexpr std::int64_t attachmentByteLimit = 26214400;
+    // How far back the message-events pass looks for receipts.
+    static constexpr std::chrono::seconds messageEventsWindow{604800};
 
     // Builds the parts in order, on the current thread's run loop; nothing runs until `launch`.
     explicit Companion(Services services);
@@ -57,7 +123,7 @@ public:
     Companion& operator=(const Companion&) = delete;
 
     // The rest of start-up, once a shared_ptr owns the companion: a Messages permission refresh,
-    // then `start`.
+    // `start`, and reading the stored credentials (a sign-in begins when there are none).
     void launch();
 
     // Creates (or re-creates) the three timers, starts the WhatsApp page settling, wires the
@@ -78,18 +144,68 @@ public:
 
     const CompanionState& state() const { return state_; }
     const CompanionSettings& settings() const { return settings_; }
+    const CaptureCursor& cursor() const { return cursor_; }
+    const ChatDatabaseCaptureReport& chatDbReport() const { return chatDbReport_; }
+    // The relay runner records its sends here; the capture passes claim them back.
+    RelaySendLedger& relaySends() { return relaySends_; }
     // Whether WhatsApp Web was ever seen linked on this computer.
     bool whatsappLinked() const { return whatsappLinked_; }
+    ArrivalNotifier& arrivals() { return *arrivals_; }
 
-    // The service client while signed in, nothing otherwise.
+    // The one service client while signed in, built on first use from the credentials; nothing
+    // while signed out, also after the service said the session is gone.
     virtual std::shared_ptr<BrainClient> client();
+
     // Tells the service what this computer can do now; never throws.
     virtual Task<void> heartbeat();
+
+    // The code of a pairing waiting for approval, to be shown to the user.
+    const std::optional<std::string>& pairingCode() const { return pairingCode_; }
+    bool panelShowingSignIn() const { return panelShowingSignIn_; }
+
+    // Starts a pairing and returns at once; the outcome lands in `state` and `pairingCode`.
+    virtual void beginSignIn();
+    // The panel's sign-in link: a pairing, unless one started from the panel still runs.
+    void signInFromPanel();
+    // Puts the sign-in page, with the code of a waiting pairing, into the panel's web view.
+    void showPanelSignIn();
+    // The panel's sign-in page, with the code to check when a pairing waits for approval.
+    static std::string signInPage(const std::optional<std::string>& code);
+
+    // Forgets the credentials, the device id and the channel ids; tells the service nothing.
+    void signOut();
+    // The service said this computer's session is gone: signed out until somebody signs in again
+    // or the program starts again, the stored credentials kept. Once per lost session.
+    virtual void endSession(const std::string& reason);
+
+    // The panel at `path` of the web application.
+    void openPanelWindow(const std::string& path);
 
     Task<void> runRelayJobs() override;
     Task<void> capture() override;
     Task<void> captureWhatsApp() override;
     Task<void> captureRecentFirst(std::shared_ptr<BrainClient> client, std::string channelId) override;
+
+    // The reactions and receipts of Messages, after the full pass; never throws.
+    Task<void> captureMessageEvents(std::shared_ptr<BrainClient> client, std::string channelId);
+    // Posts one batch of message events; throws `MessageEventsRefused` when the service does
+    // not take it.
+    static MessageEventsPass::Post messageEventsPost(std::shared_ptr<BrainClient> client);
+
+    // "files: <sent> sent, <notWanted> not wanted, <failed> failed, ", or "" when all are 0.
+    static std::string attachmentLine(const AttachmentOutcome& outcome);
+
+protected:
+    // The one line for a failed call to the service, ending the session when the failure says
+    // it is gone. `doing` names the activity: "heartbeat", "capture", ...
+    void note(std::exception_ptr error, std::string_view doing);
+
+    CompanionState state_;
+    // Written by the capture passes; every heartbeat carries them.
+    std::optional<CaptureReport> lastCapture_;
+    ChatDatabaseCaptureReport chatDbReport_;
+    // For tests that stand in for sign-in and the tick.
+    CompanionState& mutableState() { return state_; }
 
 private:
     using Body = Task<void> (Companion::*)();
@@ -115,25 +231,88 @@ private:
     // The relay runner unless a run is in progress.
     Task<void> runRelayJobsUnlessRunning();
 
+    void readStoredCredentials();
+    static Task<void> credentialsFromStore(std::weak_ptr<Companion> companion, std::shared_ptr<SecretStore> secrets,
+                                           std::string deviceId);
+    // One whole pairing attempt; never throws.
+    Task<void> pair();
+    Task<void> pairOrThrow();
+    Task<void> pairFromPanel();
+    Task<void> approve(PairingClient::Approved approved);
+    void endPairing(std::string blockedReason);
+    void storeTokens(const std::string& accessToken, const std::string& refreshToken);
+    // A renewal's new pair, stored only while the client that renewed it is the current one.
+    void keepRenewedTokens(std::uint64_t generation, const std::string& accessToken, const std::string& refreshToken);
+    // Every change of sign-in drops the client; the tokens it renews later are no longer ours.
+    void dropClient();
+    // Applies a heartbeat's answer, in order; `advertised` are the kinds that heartbeat sent.
+    void applyHeartbeat(const HeartbeatResponse& answer, const std::vector<std::string>& advertised);
+    Task<void> retryKeptReports(std::shared_ptr<BrainClient> client);
+    Task<void> relayJob(RelayJob job, std::shared_ptr<BrainClient> client);
+    Task<RelayJobReport> relayThroughWhatsApp(RelayJob job, std::shared_ptr<BrainClient> client);
+    Task<RelayJobReport> relayThroughMessages(RelayJob job, std::shared_ptr<BrainClient> client);
+    // The report of a job just relayed, kept in the outbox until the service has it.
+    Task<void> reportKeeping(RelayJobReport report, std::string jobId, std::shared_ptr<BrainClient> client);
+    Task<RelayJobReporting::Delivery> report(RelayJobReport report, std::string jobId,
+                                             std::shared_ptr<BrainClient> client);
+    Task<RelaySendVerdict> confirmRelayedSend(std::string conversationRef,
+                                              std::chrono::system_clock::time_point handedOverAt, int expected);
+    static CaptureCursor restoredCursor(const SettingsStore& defaults, CaptureCursor::Date now);
+    void storeCursor();
+    // The full pass's own reading after the cursor, once the live pass has run.
+    Task<void> captureBacklog(std::shared_ptr<BrainClient> client, std::string channelId);
+    void backlogFailed(std::exception_ptr error);
+    void stopCapture(std::string_view why);
+    // How far the backlog has been read once its page is done.
+    void passBacklogPage(const ChatDatabase::MessageBatch& page);
+    void publishBlockedReason();
+    std::optional<std::string> smsChannelId() const;
+    // The ingest of one row, made after its sender is named and its own send claimed; only the
+    // backlog pass says that it recognised an own send.
+    Task<std::vector<AttachmentDecision>> handOver(std::shared_ptr<BrainClient> client, std::string channelId,
+                                                   ChatDatabase::Message row, ChatDatabaseCaptureReport::Loop loop);
+    Task<AttachmentOutcome> deliverAttachments(std::shared_ptr<BrainClient> client, ChatDatabase::Message message,
+                                               std::vector<AttachmentDecision> decisions);
+
     RunLoop& loop_;
     std::shared_ptr<SettingsStore> defaults_;
     std::shared_ptr<OperatorPermissions> operatorPermissions_;
     std::shared_ptr<OperatorLink> operatorLink_;
+    std::shared_ptr<ArrivalNotifier> arrivals_;
+    std::shared_ptr<BadgeIndicator> badge_;
 
-    CompanionState state_;
     ChatDatabase database_;
     std::shared_ptr<WhatsAppSession> whatsapp_;
     CaptureCursor cursor_;
+    // The last row the full pass looked at; it reads on past it. Kept in memory only: after a
+    // restart the pass reads from the cursor, a few seconds before that row.
+    std::optional<ChatDatabase::ScanPosition> backlogPastRow_;
     IngestedRecently liveSent_;
+    ContactDirectory contacts_;
+    RelaySendLedger relaySends_;
+    MessageEventsPass messageEvents_;
     AppNapHold napHold_;
     Timer timer_;
     Timer relayTimer_;
     Timer liveTimer_;
     CompanionSettings settings_;
+    std::shared_ptr<HttpTransport> session_;
+    std::shared_ptr<SecretStore> secrets_;
+    std::shared_ptr<Opener> opener_;
+    std::shared_ptr<WebView> panelWebView_;
+    std::shared_ptr<BrainClient> brain_;
+    std::uint64_t clientGeneration_ = 0;
+    std::optional<std::string> pairingCode_;
+    bool pairingInProgress_ = false;
+    bool panelShowingSignIn_ = false;
+    bool panelSignedIn_ = false;
     bool ticking_ = false;
     bool tickRequested_ = false;
     bool relayRunning_ = false;
     bool whatsappLinked_ = false;
+    MessagesSender sender_;
+    OutgoingFiles outgoing_;
+    RelayReportOutbox relayOutbox_;
 };
 
 } // namespace tarvo

@@ -1,10 +1,265 @@
+#include <exception>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <fmt/format.h>
+
+#include "TarvoBase/JsonReadError.h"
+#include "TarvoBase/OnWorker.h"
+#include "TarvoBase/PlainLog.h"
 #include "TarvoCompanion/Companion.h"
 
 namespace tarvo {
+namespace {
 
-// Without a client there is no one to hand messages to; this build is never signed in.
-Task<void> Companion::capture() { co_return; }
+using Date = ChatDatabase::Date;
+using Loop = ChatDatabaseCaptureReport::Loop;
 
-Task<void> Companion::captureRecentFirst(std::shared_ptr<BrainClient>, std::string) { co_return; }
+std::string describe(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& failure) {
+        return failure.what();
+    } catch (...) {
+        return "an error of no known kind";
+    }
+}
+
+std::vector<OutgoingAttachment> described(const std::vector<ChatDatabase::Attachment>& files) {
+    std::vector<OutgoingAttachment> attachments;
+    attachments.reserve(files.size());
+    for (const ChatDatabase::Attachment& file : files) {
+        attachments.push_back({.externalId = file.guid,
+                               .filename = file.filename,
+                               .mimeType = file.mimeType,
+                               .sizeBytes = file.sizeBytes,
+                               .providerHint = file.providerHint,
+                               .sensitive = file.sensitive,
+                               .ephemeral = false,
+                               .durationSeconds = std::nullopt});
+    }
+    return attachments;
+}
+
+// The date with its UTC offset, as the summary line shows where the pass began.
+std::string dateText(Date date) {
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(date);
+    const auto day = std::chrono::floor<std::chrono::days>(seconds);
+    const std::chrono::year_month_day ymd(day);
+    const std::chrono::hh_mm_ss time(seconds - day);
+    return fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02} +0000", static_cast<int>(ymd.year()),
+                       static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()), time.hours().count(),
+                       time.minutes().count(), time.seconds().count());
+}
+
+} // namespace
+
+CaptureCursor Companion::restoredCursor(const SettingsStore& defaults, CaptureCursor::Date now) {
+    if (const auto stored = defaults.object(captureCursorKey)) {
+        try {
+            return CaptureCursor::fromJson(*stored);
+        } catch (const JsonReadError&) {
+            PlainLog::write("tarvo: the stored capture cursor could not be read — capture starts " +
+                            std::to_string(captureCursorDays) + " days back");
+        }
+    }
+    return CaptureCursor::initial(now, captureCursorDays);
+}
+
+// Written only when it moved: every write rewrites the settings file.
+void Companion::storeCursor() {
+    Json coded = cursor_.toJson();
+    if (defaults_->object(captureCursorKey) != coded) defaults_->set(std::move(coded), captureCursorKey);
+}
+
+std::optional<std::string> Companion::smsChannelId() const {
+    if (!settings_.smsChannelId || settings_.smsChannelId->empty()) return std::nullopt;
+    return settings_.smsChannelId;
+}
+
+void Companion::publishBlockedReason() {
+    std::optional<std::string> reason = chatDbReport_.blockedSentence();
+    if (reason != state_.chatDbBlockedReason) state_.chatDbBlockedReason = std::move(reason);
+}
+
+Task<std::vector<AttachmentDecision>> Companion::handOver(std::shared_ptr<BrainClient> client, std::string channelId,
+                                                          ChatDatabase::Message row, Loop loop) {
+    std::optional<std::string> senderName;
+    if (row.handle) senderName = contacts_.name(*row.handle);
+    // The message id keeps the claim for a retried hand-over, so the same row always goes out
+    // with the same mark.
+    const bool sentViaTarvo = row.isFromMe && relaySends_.claim(row.chatIdentifier, row.text, row.date, row.guid);
+    if (sentViaTarvo && loop == Loop::backlog) {
+        PlainLog::write("tarvo: capture recognised its own send in " + row.chatIdentifier);
+    }
+    std::vector<AttachmentDecision> decisions = co_await client->ingest(
+        std::move(channelId), row.chatIdentifier, row.guid, row.isFromMe ? "outbound" : "inbound", row.text, row.date,
+        row.handle, std::nullopt, std::move(senderName), row.isGroup ? "group" : "direct", std::nullopt,
+        sentViaTarvo, described(row.attachments));
+    co_return decisions;
+}
+
+Task<void> Companion::captureRecentFirst(std::shared_ptr<BrainClient> client, std::string channelId) {
+    const Date now = loop_.clock().date();
+    const LiveWindow window = cursor_.liveWindow(now, liveSpan);
+    // The whole span is read whatever the cursor, so that a row stored late under an older date
+    // (a message synced from another device, a delayed SMS) still arrives; `liveSent` keeps the
+    // overlap from being handed over twice.
+    const Date start = now - liveSpan;
+    liveSent_.forget(start);
+    auto read = [database = database_, start] { return database.messages(start, captureReadLimit); };
+    ChatDatabase::MessageBatch batch;
+    try {
+        batch = co_await onWorker(read);
+    } catch (...) {
+        const std::exception_ptr error = std::current_exception();
+        PlainLog::write("tarvo: live pass failed: " + describe(error));
+        chatDbReport_.failed(Loop::live, error);
+        publishBlockedReason();
+        co_return;
+    }
+    if (batch.messages.empty()) {
+        chatDbReport_.finished(Loop::live, 0, loop_.clock().date());
+        publishBlockedReason();
+        co_return;
+    }
+
+    co_await contacts_.requestAccessIfNeeded();
+    std::int64_t sent = 0;
+    std::int64_t alreadySent = 0;
+    std::exception_ptr lastError;
+    AttachmentOutcome files;
+    for (const ChatDatabase::Message& row : batch.messages) {
+        if (liveSent_.contains(row.guid)) {
+            ++alreadySent;
+            continue;
+        }
+        const std::optional<std::string> sms = smsChannelId();
+        if (row.isSMS && !sms) continue;
+        std::vector<AttachmentDecision> decisions;
+        try {
+            decisions = co_await handOver(client, row.isSMS ? *sms : channelId, row, Loop::live);
+        } catch (...) {
+            lastError = std::current_exception();
+            PlainLog::write("tarvo: live ingest failed for one message: " + describe(lastError));
+            continue;
+        }
+        ++sent;
+        liveSent_.record(row.guid, row.date);
+        if (!decisions.empty()) files += co_await deliverAttachments(client, row, std::move(decisions));
+        // After a failure the cursor stays, so that the full pass reads the failed row again.
+        if (window.mayAdvanceCursor && !lastError) cursor_.advance(row.date, cursorOverlap);
+    }
+    storeCursor();
+
+    if (lastError) {
+        chatDbReport_.failed(Loop::live, lastError);
+    } else {
+        chatDbReport_.finished(Loop::live, sent, loop_.clock().date());
+    }
+    publishBlockedReason();
+
+    if (sent == 0 && !batch.attachmentsUnavailable) co_return;
+    std::string line = fmt::format("tarvo: live pass sent {} of {} recent message(s)", sent, batch.messages.size());
+    if (alreadySent >= 1) line += fmt::format(", {} already sent", alreadySent);
+    PlainLog::write(line + ", " + attachmentLine(files) + contacts_.drainCoverage());
+    if (batch.attachmentsUnavailable) {
+        PlainLog::write("tarvo: live pass could not read attachments at all — " + *batch.attachmentsUnavailable);
+    }
+}
+
+Task<void> Companion::capture() {
+    if (!state_.canReadMessages) {
+        stopCapture("this Mac cannot read Messages");
+        co_return;
+    }
+    std::shared_ptr<BrainClient> client = this->client();
+    if (!client) {
+        stopCapture("not signed in");
+        co_return;
+    }
+    if (!settings_.imessageChannelId || settings_.imessageChannelId->empty()) {
+        stopCapture("no iMessage channel id yet");
+        co_return;
+    }
+    const std::string channelId = *settings_.imessageChannelId;
+    co_await captureRecentFirst(client, channelId);
+    co_await captureBacklog(client, channelId);
+    co_await captureMessageEvents(client, channelId);
+}
+
+void Companion::stopCapture(std::string_view why) {
+    PlainLog::write("tarvo: capture skipped — " + std::string(why));
+    chatDbReport_.stopped();
+    publishBlockedReason();
+}
+
+Task<void> Companion::captureBacklog(std::shared_ptr<BrainClient> client, std::string channelId) {
+    const Date since = cursor_.lastMessageDate;
+    const std::optional<ChatDatabase::ScanPosition> pastRow = backlogPastRow_;
+    auto read = [database = database_, since, pastRow] { return database.messages(since, captureReadLimit, pastRow); };
+    ChatDatabase::MessageBatch batch;
+    try {
+        batch = co_await onWorker(read);
+    } catch (...) {
+        backlogFailed(std::current_exception());
+        co_return;
+    }
+    state_.skippedWithoutText = batch.skippedWithoutText;
+    if (!batch.messages.empty()) co_await contacts_.requestAccessIfNeeded();
+
+    std::int64_t dropped = 0;
+    AttachmentOutcome files;
+    for (const ChatDatabase::Message& row : batch.messages) {
+        const std::optional<std::string> sms = smsChannelId();
+        if (row.isSMS && !sms) {
+            ++dropped;
+            continue;
+        }
+        std::vector<AttachmentDecision> decisions;
+        try {
+            decisions = co_await handOver(client, row.isSMS ? *sms : channelId, row, Loop::backlog);
+        } catch (...) {
+            backlogFailed(std::current_exception());
+            co_return;
+        }
+        if (!decisions.empty()) files += co_await deliverAttachments(client, row, std::move(decisions));
+        cursor_.advance(row.date, cursorOverlap);
+    }
+    passBacklogPage(batch);
+    storeCursor();
+
+    const auto count = static_cast<std::int64_t>(batch.messages.size());
+    std::string line = fmt::format("tarvo: capture read {} message(s) since {}, skipped {} without text or files",
+                                   count, dateText(since), batch.skippedWithoutText);
+    if (dropped > 0) line += fmt::format(", DROPPED {} SMS because the SMS channel is not connected", dropped);
+    PlainLog::write(line + ", " + attachmentLine(files) + contacts_.drainCoverage());
+    if (batch.attachmentsUnavailable) {
+        PlainLog::write("tarvo: capture could not read attachments at all — " + *batch.attachmentsUnavailable);
+    }
+    const Date now = loop_.clock().date();
+    if (count > 0) state_.lastCaptureAt = now;
+    chatDbReport_.finished(Loop::backlog, count - dropped, now);
+    publishBlockedReason();
+}
+
+// Every row of the page was handed over or left out for good, so the cursor passes the last
+// row looked at even when no message came of it, and the next reading goes on right after that
+// row: a page whose rows all share a few seconds can then neither hold the pass in place nor be
+// read again.
+void Companion::passBacklogPage(const ChatDatabase::MessageBatch& page) {
+    if (!page.scannedThrough) return;
+    cursor_.advance(ChatDatabase::appleTimeToDate(page.scannedThrough->date), cursorOverlap);
+    backlogPastRow_ = page.scannedThrough;
+}
+
+void Companion::backlogFailed(std::exception_ptr error) {
+    note(error, "capture");
+    chatDbReport_.failed(Loop::backlog, error);
+    publishBlockedReason();
+    storeCursor();
+}
 
 } // namespace tarvo

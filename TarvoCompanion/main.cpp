@@ -1,18 +1,30 @@
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "Platform/CurlHttpTransport.h"
+#include "Platform/FileSecretStore.h"
 #include "Platform/LinuxComputerName.h"
+#include "Platform/LinuxProcessRunner.h"
+#include "Platform/LinuxContactStore.h"
 #include "Platform/LinuxStopSignals.h"
+#include "Platform/XdgOpener.h"
+#include "Platform/LinuxSystemCalls.h"
+#include "Platform/OutgoingFilesFolder.h"
 #include "TarvoBase/FileSettingsStore.h"
 #include "TarvoBase/MemorySettingsStore.h"
 #include "TarvoBase/PlainLog.h"
 #include "TarvoBase/RunLoop.h"
+#include "TarvoCompanion/Arrivals/LoggingNotificationCenter.h"
 #include "TarvoCompanion/Companion.h"
+#include "TarvoCompanion/MemoryBadgeIndicator.h"
 #include "TarvoCompanion/Operator/SimulatedOperatorLink.h"
 #include "TarvoCompanion/Operator/SimulatedOperatorPermissions.h"
 #include "TarvoCompanion/WhatsApp/SimulatedWhatsAppSession.h"
 #include "TarvoCore/CompanionVersion.h"
+#include "TarvoCore/MemorySecretStore.h"
 
 namespace {
 
@@ -25,6 +37,22 @@ std::shared_ptr<SettingsStore> settingsStore() {
     return std::make_shared<MemorySettingsStore>();
 }
 
+std::shared_ptr<SecretStore> secretStore() {
+    if (const auto folder = FileSecretStore::defaultFolder()) return std::make_shared<FileSecretStore>(*folder);
+    PlainLog::write("tarvo: neither XDG_DATA_HOME nor HOME names an absolute folder — this Mac's session tokens are "
+                    "kept in memory and forgotten when the companion ends");
+    return std::make_shared<MemorySecretStore>();
+}
+
+std::shared_ptr<Opener> opener() {
+    const char* searchPath = std::getenv("PATH");
+    return std::make_shared<XdgOpener>(std::make_shared<LinuxProcessRunner>(), searchPath ? searchPath : "");
+// Without a folder for it there is no contacts file, and senders go unnamed.
+std::shared_ptr<ContactStore> contactStore() {
+    const auto file = LinuxContactStore::defaultFile(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    return std::make_shared<LinuxContactStore>(file.value_or(std::filesystem::path()));
+}
+
 } // namespace
 
 int main() {
@@ -35,13 +63,23 @@ int main() {
 
     PlainLog::write(std::string("tarvo: companion ") + CompanionVersion::version + " (" +
                     std::to_string(CompanionVersion::build) + ") started on " + CompanionVersion::deviceName());
-    PlainLog::write("tarvo: simulated on this computer: WhatsApp Web, the operator's permissions and its link");
+    PlainLog::write("tarvo: simulated on this computer: WhatsApp Web, the operator's permissions and its link, "
+                    "the notification centre (each notice is logged) and the badge (kept for the menu)");
 
     auto companion = std::make_shared<Companion>(Companion::Services{
         .defaults = settingsStore(),
         .whatsapp = std::make_shared<SimulatedWhatsAppSession>(),
-        .operatorPermissions = std::make_shared<SimulatedOperatorPermissions>(),
+        .operatorPermissions = std::make_shared<SimulatedOperatorPermissions>(MacHardware::read(LinuxSystemCalls())),
         .operatorLink = std::make_shared<SimulatedOperatorLink>(),
+        .session = std::make_shared<CurlHttpTransport>(),
+        .secrets = secretStore(),
+        .opener = opener(),
+        .panelWebView = nullptr,
+        .notificationCenter = std::make_shared<LoggingNotificationCenter>(),
+        .badge = std::make_shared<MemoryBadgeIndicator>(),
+        .processRunner = std::make_shared<LinuxProcessRunner>(),
+        .outgoingFolder = OutgoingFilesFolder::current().value_or(std::filesystem::path()),
+        .contactStore = contactStore(),
     });
     stopSignals.onStop([&loop, &companion](std::string_view name) {
         PlainLog::write("tarvo: " + std::string(name) + " received — stopping");

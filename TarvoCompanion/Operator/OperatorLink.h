@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "TarvoClient/BrainClient.h"
+#include "TarvoCore/Operator/OperatorWakeSignal.h"
 
 namespace tarvo {
 
@@ -21,6 +22,10 @@ public:
     // Keeps the two callbacks, and starts the poll loop and the reporting of stored operator stops
     // unless an earlier call started them.
     virtual void start(ClientSource client, SignedIn signedIn) = 0;
+
+    // Signalling it cuts the link's waiting poll short, such as when this computer was just
+    // signed in.
+    const std::shared_ptr<OperatorWakeSignal> wake = OperatorWakeSignal::make();
 };
 
 } // namespace tarvo

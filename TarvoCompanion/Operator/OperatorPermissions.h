@@ -1,6 +1,11 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+
+#include "TarvoBase/Json.h"
+#include "TarvoCore/Operator/MacHardware.h"
+#include "TarvoCore/Operator/MacPermissionMode.h"
 
 namespace tarvo {
 
@@ -13,6 +18,17 @@ public:
     // Starts the repeating capability reading and the observers of screen lock, sleep, wake and
     // session changes.
     virtual void startReading() = 0;
+
+    // The latest capability reading that is recent enough to stand for now, as the object the
+    // heartbeat sends; nothing when there is no such reading.
+    virtual std::optional<Json> currentWire() const = 0;
+
+    // The hardware of this computer, read once when the object was made.
+    virtual const MacHardware& hardware() const = 0;
+
+    // The mode in force on this computer as the service last named it; every answered heartbeat
+    // writes it, with nothing when the answer names no mode.
+    std::optional<MacPermissionMode> permissionMode;
 
     // Called on the main loop when the computer is about to sleep, after the reading noted it.
     std::function<void()> onWillSleep;

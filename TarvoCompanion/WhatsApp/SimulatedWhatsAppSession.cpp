@@ -13,4 +13,11 @@ Task<WhatsAppSession::SessionState> SimulatedWhatsAppSession::settledState() {
 
 std::optional<WhatsAppSession::SessionState> SimulatedWhatsAppSession::settledStateIfKnown() { return settled_; }
 
+Task<WhatsAppSession::SendOutcome> SimulatedWhatsAppSession::send(std::string conversationRef, std::string body,
+                                                                   std::vector<OutgoingFile> files,
+                                                                   std::optional<std::string> name) {
+    sends_.push_back({std::move(conversationRef), std::move(body), std::move(files), std::move(name)});
+    co_return sendOutcome_;
+}
+
 } // namespace tarvo

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "TarvoBase/Task.h"
+#include "TarvoCore/WhatsApp/OutgoingFile.h"
+#include "TarvoCore/WhatsApp/SendOutcome.h"
 #include "TarvoCore/WhatsApp/SessionState.h"
 
 namespace tarvo {
@@ -13,6 +17,8 @@ namespace tarvo {
 class WhatsAppSession {
 public:
     using SessionState = WhatsAppWeb::SessionState;
+    using OutgoingFile = WhatsAppWeb::OutgoingFile;
+    using SendOutcome = WhatsAppWeb::SendOutcome;
 
     // Boolean setting, written by the session when it reads the page: true once this computer
     // hosts a linked session.
@@ -30,6 +36,12 @@ public:
 
     // Moves the host's window back off screen unless it is shown for linking.
     virtual void reparkIfOnScreen() = 0;
+
+    // Opens the conversation (`name` helps find it), attaches the files in order, then sends
+    // the words; holds the page for the whole send. Never throws: a send that did not happen is
+    // an outcome that is not ok.
+    virtual Task<SendOutcome> send(std::string conversationRef, std::string body, std::vector<OutgoingFile> files,
+                                   std::optional<std::string> name) = 0;
 };
 
 } // namespace tarvo

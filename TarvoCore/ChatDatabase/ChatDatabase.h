@@ -13,6 +13,7 @@
 #include "TarvoCore/ChatDatabase/ChatDatabaseClone.h"
 #include "TarvoCore/ChatDatabase/ChatDatabaseFailure.h"
 #include "TarvoCore/ChatDatabase/ChatDatabaseReceipt.h"
+#include "TarvoCore/ChatDatabase/ChatDatabaseScanPosition.h"
 #include "TarvoCore/ChatDatabase/ChatDatabaseTapback.h"
 #include "TarvoCore/ChatDatabase/ChatDatabaseTapbackBatch.h"
 #include "TarvoCore/ChatDatabase/ChatDatabaseTapbackMeaning.h"
@@ -71,12 +72,16 @@ public:
         bool operator==(const Message&) const = default;
     };
 
+    using ScanPosition = ChatDatabaseScanPosition;
+
     struct MessageBatch {
         std::vector<Message> messages;
         // Rows that had neither text nor files, or no conversation to belong to.
         int skippedWithoutText = 0;
         // Why the messages come without their files, when the files could not be read.
         std::optional<std::string> attachmentsUnavailable;
+        // The last row the reading looked at, left out or not; nothing when it found none.
+        std::optional<ScanPosition> scannedThrough;
         bool operator==(const MessageBatch&) const = default;
     };
 
@@ -145,11 +150,13 @@ public:
     // The chat named by `chatIdentifier` and the service the other side last wrote over.
     ReplyAddress replyAddress(const std::string& chatIdentifier) const;
 
-    // The messages stored after `after` (whole seconds), oldest first, at most `limit` rows,
-    // with their files; reactions are left out.
-    MessageBatch messages(Date after, int limit) const;
+    // The messages stored after `after` (whole seconds) and, when given, after the row at
+    // `pastRow` in reading order, oldest first, at most `limit` rows, with their files;
+    // reactions are left out.
+    MessageBatch messages(Date after, int limit, std::optional<ScanPosition> pastRow = std::nullopt) const;
     // The same reading on a copy already open, for those who hold one.
-    static MessageBatch messages(const SqliteConnection& copy, Date after, int limit);
+    static MessageBatch messages(const SqliteConnection& copy, Date after, int limit,
+                                 std::optional<ScanPosition> pastRow = std::nullopt);
 
     static ResolvedType resolveType(const std::optional<std::string>& mimeType, const std::optional<std::string>& uti,
                                     const std::optional<std::string>& filename);

@@ -18,7 +18,10 @@ constexpr std::string_view reactionExclusion =
     "and not (coalesce(m.associated_message_type, 0) between 2000 and 2006 or "
     "coalesce(m.associated_message_type, 0) between 3000 and 3006)";
 
-std::string messageStatement(std::string_view exclusion) {
+// Rows of one date come in ROWID order, so that a reading can go on past any row.
+constexpr std::string_view pastRowCondition = "and (m.date, m.ROWID) > (?3, ?4)";
+
+std::string messageStatement(std::string_view exclusion, std::string_view pastRow) {
     return fmt::format("select m.guid,\n"
                        "       c.chat_identifier,\n"
                        "       m.is_from_me,\n"
@@ -36,9 +39,10 @@ std::string messageStatement(std::string_view exclusion) {
                        "left join handle h on h.ROWID = m.handle_id\n"
                        "where {} > ?1\n"
                        "  {}\n"
-                       "order by m.date asc\n"
+                       "  {}\n"
+                       "order by m.date asc, m.ROWID asc\n"
                        "limit ?2",
-                       ChatDatabase::dateCondition(), exclusion);
+                       ChatDatabase::dateCondition(), exclusion, pastRow);
 }
 
 std::string attachmentStatement(std::string_view sensitivity, const std::vector<std::int64_t>& ids) {
@@ -108,21 +112,28 @@ std::optional<std::string> ChatDatabase::expandingTilde(const std::optional<std:
     return homeFolder() + path->substr(1);
 }
 
-ChatDatabase::MessageBatch ChatDatabase::messages(Date after, int limit) const {
+ChatDatabase::MessageBatch ChatDatabase::messages(Date after, int limit, std::optional<ScanPosition> pastRow) const {
     verifySchema();
     const ChatDatabaseClone clone = openFreshClone();
-    return messages(clone.connection(), after, limit);
+    return messages(clone.connection(), after, limit, pastRow);
 }
 
-ChatDatabase::MessageBatch ChatDatabase::messages(const SqliteConnection& copy, Date after, int limit) {
+ChatDatabase::MessageBatch ChatDatabase::messages(const SqliteConnection& copy, Date after, int limit,
+                                                  std::optional<ScanPosition> pastRow) {
     const bool hasReactions = columns(copy, "message").contains("associated_message_type");
     MessageBatch batch;
     std::vector<Raw> raws;
     try {
-        SqliteStatement row = copy.prepare(messageStatement(hasReactions ? reactionExclusion : ""));
+        SqliteStatement row =
+            copy.prepare(messageStatement(hasReactions ? reactionExclusion : "", pastRow ? pastRowCondition : ""));
         row.bindInt64(1, appleSeconds(after));
         row.bindInt32(2, limit);
+        if (pastRow) {
+            row.bindInt64(3, pastRow->date);
+            row.bindInt64(4, pastRow->rowId);
+        }
         while (row.step()) {
+            batch.scannedThrough = ScanPosition{row.int64(5), row.int64(10)};
             auto guid = row.text(0);
             auto chatIdentifier = row.text(1);
             if (!guid || !chatIdentifier) {

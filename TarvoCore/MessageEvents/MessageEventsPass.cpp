@@ -6,6 +6,7 @@
 #include <fmt/format.h>
 
 #include "TarvoBase/OnWorker.h"
+#include "TarvoBase/TarvoLog.h"
 #include "TarvoCore/MessageEvents/MessageEvents.h"
 
 namespace tarvo {
@@ -153,3 +154,27 @@ Task<MessageEventsPass::Summary> MessageEventsPass::run(ChatDatabase database, C
 }
 
 } // namespace tarvo
+
+namespace tarvo::TarvoLog {
+namespace {
+
+void eachLine(LogLevel level, std::string_view format, const std::vector<std::string>& texts, bool isPublic) {
+    for (const std::string& text : texts) {
+        capture().log(level, format, [&] {
+            return std::vector<LogArgument>{isPublic ? LogArgument::publicText(text) : LogArgument::privateText(text)};
+        });
+    }
+}
+
+} // namespace
+
+void messageEvents(const MessageEventsPass::Summary& summary) {
+    const LogLevel level = summary.batchesFailed > 0 ? LogLevel::error : LogLevel::standard;
+    capture().log(level, "%{public}s",
+                  [&] { return std::vector<LogArgument>{LogArgument::publicText(summary.line())}; });
+    eachLine(LogLevel::standard, "message events unobservable — %{public}s", summary.unobservable, true);
+    eachLine(LogLevel::error, "message events read failed — %{private}s", summary.readFailures, false);
+    eachLine(LogLevel::error, "message events batch refused — %{private}s", summary.batchFailures, false);
+}
+
+} // namespace tarvo::TarvoLog

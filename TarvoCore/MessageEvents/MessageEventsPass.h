@@ -79,3 +79,10 @@ private:
 };
 
 } // namespace tarvo
+
+namespace tarvo::TarvoLog {
+
+// The summary's line, then one line per unobservable reading, read failure and refused batch.
+void messageEvents(const MessageEventsPass::Summary& summary);
+
+} // namespace tarvo::TarvoLog

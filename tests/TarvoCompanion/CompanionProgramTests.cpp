@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -13,25 +15,37 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "Support/FakeService.h"
+#include "Support/RefusingPort.h"
 #include "Support/TemporaryFolder.h"
 #include "TarvoBase/FileDescriptor.h"
+#include "TarvoBase/Json.h"
 
 extern char** environ;
 
+using tarvo::Json;
+using tarvo::testing::FakeService;
+using tarvo::testing::RefusingPort;
 using tarvo::testing::TemporaryFolder;
 using tarvo::FileDescriptor;
 
 namespace {
 
-// The companion program as a child process in a home of its own, its standard error on a pipe.
+// The companion program as a child process in a home of its own, with the service at `apiURL`
+// and no browser to open, its standard error on a pipe.
 class RunningCompanion {
 public:
-    explicit RunningCompanion(const TemporaryFolder& home) {
+    RunningCompanion(const TemporaryFolder& home, const std::string& apiURL) {
+        std::filesystem::create_directories(home / "config" / "tarvo");
+        std::ofstream(home / "config" / "tarvo" / "settings.json") << Json{{"TarvoApiURL", apiURL}}.dump();
         std::vector<std::string> variables{"HOME=" + home.path().string(),
-                                           "XDG_CONFIG_HOME=" + (home / "config").string()};
+                                           "XDG_CONFIG_HOME=" + (home / "config").string(),
+                                           "XDG_DATA_HOME=" + (home / "data").string(), "PATH=" + home.path().string()};
         for (char** variable = environ; *variable; ++variable) {
             const std::string text(*variable);
-            if (!text.starts_with("HOME=") && !text.starts_with("XDG_CONFIG_HOME=")) variables.push_back(text);
+            const bool replaced = text.starts_with("HOME=") || text.starts_with("XDG_CONFIG_HOME=") ||
+                                  text.starts_with("XDG_DATA_HOME=") || text.starts_with("PATH=");
+            if (!replaced) variables.push_back(text);
         }
         std::vector<char*> envp;
         for (auto& variable : variables) envp.push_back(variable.data());
@@ -102,7 +116,8 @@ TEST(CompanionProgram, RunsUntilInterruptedOrTerminatedThenExitsCleanly) {
     for (const auto& [number, name] : {std::pair{SIGTERM, "SIGTERM"}, std::pair{SIGINT, "SIGINT"}}) {
         SCOPED_TRACE(name);
         TemporaryFolder home;
-        RunningCompanion companion(home);
+        RefusingPort service;
+        RunningCompanion companion(home, service.baseURL());
         ASSERT_TRUE(companion.waitFor(") started on ")) << companion.output();
 
         companion.signal(number);
@@ -111,4 +126,25 @@ TEST(CompanionProgram, RunsUntilInterruptedOrTerminatedThenExitsCleanly) {
         EXPECT_NE(companion.output().find(std::string("tarvo: ") + name + " received — stopping"), std::string::npos)
             << companion.output();
     }
+}
+
+TEST(CompanionProgram, StartedWithoutTokensItBeginsASignInAndLogsTheAddressToOpen) {
+    FakeService service;
+    service.answerJson("POST", "/v1/devices/pair/start", 200,
+                       Json{{"userCode", "WXYZ-1234"},
+                            {"deviceCode", "device-code-1"},
+                            {"verificationUrl", "https://tarvo.example/pair"},
+                            {"expiresInSeconds", 900},
+                            {"intervalSeconds", 5}});
+    service.answerJson("POST", "/v1/devices/pair/poll", 200, Json{{"status", "pending"}});
+    TemporaryFolder home;
+    RunningCompanion companion(home, service.baseURL());
+
+    const std::string address = "https://tarvo.example/pair?code=WXYZ-1234";
+    ASSERT_TRUE(companion.waitFor("tarvo: waiting for this Mac to be approved at " + address + "\n"))
+        << companion.output();
+    ASSERT_TRUE(companion.waitFor("tarvo: found no xdg-open to show a web page with — open " + address + " by hand"))
+        << companion.output();
+    companion.signal(SIGTERM);
+    EXPECT_EQ(companion.exitStatus(), 0) << companion.output();
 }

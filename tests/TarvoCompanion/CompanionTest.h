@@ -15,15 +15,21 @@
 
 #include <fmt/format.h>
 
+#include "RecordingOpener.h"
+#include "RecordingWebView.h"
+#include "RecordingNotificationCenter.h"
+#include "Support/MemoryContactStore.h"
 #include "Support/MessagesDatabaseFixture.h"
 #include "Support/TemporaryFolder.h"
 #include "TarvoBase/MemorySettingsStore.h"
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/SleepFor.h"
 #include "TarvoCompanion/Companion.h"
+#include "TarvoCompanion/MemoryBadgeIndicator.h"
 #include "TarvoCompanion/Operator/SimulatedOperatorLink.h"
 #include "TarvoCompanion/Operator/SimulatedOperatorPermissions.h"
 #include "TarvoCompanion/WhatsApp/SimulatedWhatsAppSession.h"
+#include "TarvoCore/MemorySecretStore.h"
 
 namespace tarvo::testing {
 
@@ -50,13 +56,14 @@ struct CompanionScript {
     const Clock::Instant start;
 };
 
-// The companion with every neighbour's operation replaced by a step of the script.
-class ScriptedCompanion final : public Companion {
+// The companion with every neighbour's operation replaced by a step of the script, and no sign-in.
+class ScriptedCompanion : public Companion {
 public:
     ScriptedCompanion(Services services, std::shared_ptr<CompanionScript> script)
         : Companion(std::move(services)), script_(std::move(script)) {}
 
     std::shared_ptr<BrainClient> client() override { return script_->client; }
+    void beginSignIn() override {}
 
     Task<void> heartbeat() override {
         script_->channelsAtHeartbeat = state().enabledChannels;
@@ -87,16 +94,33 @@ public:
     Response perform(const Request&) override { throw Failure("no transfers in this test"); }
 };
 
+// The scripted companion with its own sign-in: it pairs, keeps tokens and builds its client.
+class SigningInCompanion final : public ScriptedCompanion {
+public:
+    using ScriptedCompanion::ScriptedCompanion;
+
+    std::shared_ptr<BrainClient> client() override { return Companion::client(); }
+    void beginSignIn() override { Companion::beginSignIn(); }
+};
+
 class CompanionTest : public ::testing::Test {
 protected:
-    std::shared_ptr<ScriptedCompanion> makeCompanion(std::optional<std::filesystem::path> chatDb = std::nullopt) {
-        return std::make_shared<ScriptedCompanion>(
+    template <class C = ScriptedCompanion>
+    std::shared_ptr<C> makeCompanion(std::optional<std::filesystem::path> chatDb = std::nullopt) {
+        return std::make_shared<C>(
             Companion::Services{
                 .defaults = defaults,
                 .chatDatabasePath = chatDb.value_or(folder / "missing-chat.db").string(),
                 .whatsapp = whatsapp,
                 .operatorPermissions = permissions,
                 .operatorLink = link,
+                .session = session,
+                .secrets = secrets,
+                .opener = opener,
+                .panelWebView = panelWebView,
+                .notificationCenter = centre,
+                .badge = badge,
+                .contactStore = std::make_shared<MemoryContactStore>(),
             },
             script);
     }
@@ -153,6 +177,12 @@ protected:
     std::shared_ptr<SimulatedWhatsAppSession> whatsapp = std::make_shared<SimulatedWhatsAppSession>();
     std::shared_ptr<SimulatedOperatorPermissions> permissions = std::make_shared<SimulatedOperatorPermissions>();
     std::shared_ptr<SimulatedOperatorLink> link = std::make_shared<SimulatedOperatorLink>();
+    std::shared_ptr<HttpTransport> session = std::make_shared<UnusedTransport>();
+    std::shared_ptr<MemorySecretStore> secrets = std::make_shared<MemorySecretStore>();
+    std::shared_ptr<RecordingOpener> opener = std::make_shared<RecordingOpener>();
+    std::shared_ptr<RecordingWebView> panelWebView = std::make_shared<RecordingWebView>();
+    std::shared_ptr<RecordingNotificationCenter> centre = std::make_shared<RecordingNotificationCenter>();
+    std::shared_ptr<MemoryBadgeIndicator> badge = std::make_shared<MemoryBadgeIndicator>();
     std::shared_ptr<CompanionScript> script = std::make_shared<CompanionScript>(*clock);
 };
 

@@ -2,6 +2,9 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "ChatDatabaseTest.h"
 #include "Support/TypedStream.h"
@@ -53,6 +56,38 @@ TEST_F(MessagesTest, OnlyRowsAfterTheCursorsWholeSecondComeBackOldestFirst) {
     EXPECT_EQ(guids(read(at(t) + 700ms)), (std::vector<std::string>{"nextSecond", "nextSecondLate", "later"}));
     EXPECT_EQ(guids(read(at(t) + 700ms, 2)), (std::vector<std::string>{"nextSecond", "nextSecondLate"}));
     EXPECT_TRUE(leftoverCopies().empty());
+}
+
+TEST_F(MessagesTest, ReadingGoesOnPastARowAmongRowsOfOneDate) {
+    // Five rows stored under one date, out of ROWID order among rows of other dates, the last
+    // without text; a limit of two must walk them all, each once.
+    std::vector<std::int64_t> rowIds;
+    rowIds.push_back(add("b1", t * second + 5));
+    add("later", (t + 1) * second);
+    rowIds.push_back(add("b2", t * second + 5));
+    add("earlier", t * second + 4);
+    rowIds.push_back(add("b3", t * second + 5));
+    rowIds.push_back(add("b4", t * second + 5));
+    rowIds.push_back(fixture.addMessage({.guid = "dropped", .chat = chat, .date = t * second + 5}));
+
+    std::vector<std::string> walked;
+    std::optional<ChatDatabase::ScanPosition> pastRow;
+    std::vector<ChatDatabase::ScanPosition> scanned;
+    for (int page = 0; page < 5; ++page) {
+        const auto batch = ChatDatabase(chatDbPath()).messages(at(t - 1), 2, pastRow);
+        if (!batch.scannedThrough) break;
+        for (const auto& guid : guids(batch)) walked.push_back(guid);
+        scanned.push_back(*batch.scannedThrough);
+        pastRow = batch.scannedThrough;
+    }
+
+    EXPECT_EQ(walked, (std::vector<std::string>{"earlier", "b1", "b2", "b3", "b4", "later"}));
+    // The page that ends on the row without text still reports it as looked at.
+    const std::vector<ChatDatabase::ScanPosition> expected{{t * second + 5, rowIds[0]},
+                                                           {t * second + 5, rowIds[2]},
+                                                           {t * second + 5, rowIds[4]},
+                                                           {(t + 1) * second, rowIds[0] + 1}};
+    EXPECT_EQ(scanned, expected);
 }
 
 TEST_F(MessagesTest, ReactionsAreLeftOut) {
