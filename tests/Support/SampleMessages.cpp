@@ -50,14 +50,19 @@ SampleMessages SampleMessages::write(MessagesDatabaseFixture& database, const st
     return sample;
 }
 
+std::filesystem::path SampleMessages::filePath(const std::filesystem::path& home, const std::string& guid,
+                                              const std::string& name) {
+    return home / "Library/Messages/Attachments" / guid / name;
+}
+
 void SampleMessages::addFile(MessagesDatabaseFixture& database, const std::filesystem::path& home,
                              std::int64_t messageRow, const std::string& guid, const std::string& name,
                              const std::string& mimeType, const std::string& bytes) {
-    const std::string relative = "Library/Messages/Attachments/" + guid + "/" + name;
-    std::filesystem::create_directories((home / relative).parent_path());
-    std::ofstream(home / relative, std::ios::binary | std::ios::trunc) << bytes;
+    const std::filesystem::path file = filePath(home, guid, name);
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
     database.addAttachment(messageRow, {.guid = guid,
-                                        .filename = "~/" + relative,
+                                        .filename = "~/" + file.lexically_relative(home).string(),
                                         .transferName = name,
                                         .mimeType = mimeType,
                                         .totalBytes = static_cast<std::int64_t>(bytes.size())});

@@ -30,8 +30,10 @@ struct SampleMessages {
     // Writes them into `database` dated up to three hours before `now`, their files under `home`.
     static SampleMessages write(MessagesDatabaseFixture& database, const std::filesystem::path& home, Date now);
 
-    // A file of the message at `messageRow`, its bytes kept under `home` where the Messages app
-    // keeps them.
+    // Where the Messages app keeps the file of attachment `guid` named `name`.
+    static std::filesystem::path filePath(const std::filesystem::path& home, const std::string& guid,
+                                          const std::string& name);
+    // A file of the message at `messageRow`, its bytes at its `filePath`.
     static void addFile(MessagesDatabaseFixture& database, const std::filesystem::path& home,
                         std::int64_t messageRow, const std::string& guid, const std::string& name,
                         const std::string& mimeType, const std::string& bytes);
