@@ -19,8 +19,10 @@
 #include "TarvoClient/HttpTransport.h"
 #include "TarvoClient/PairingClient.h"
 #include "TarvoCompanion/Arrivals/ArrivalNotifier.h"
+#include "TarvoCompanion/Arrivals/LoggingNotificationCenter.h"
 #include "TarvoCompanion/Arrivals/NotificationCenter.h"
 #include "TarvoCompanion/BadgeIndicator.h"
+#include "TarvoCompanion/MemoryBadgeIndicator.h"
 #include "TarvoCompanion/AttachmentOutcome.h"
 #include "TarvoCompanion/CaptureAndRelay.h"
 #include "TarvoCompanion/CompanionCaptureReport.h"
@@ -78,8 +80,9 @@ public:
         std::shared_ptr<Opener> opener;
         // The panel's web view; none while this build has no panel.
         std::shared_ptr<WebView> panelWebView;
-        std::shared_ptr<NotificationCenter> notificationCenter;
-        std::shared_ptr<BadgeIndicator> badge;
+        // Where arrival notices go; by default each is logged.
+        std::shared_ptr<NotificationCenter> notificationCenter = std::make_shared<LoggingNotificationCenter>();
+        std::shared_ptr<BadgeIndicator> badge = std::make_shared<MemoryBadgeIndicator>();
         // Starts the programs that hand replies to Messages.
         std::shared_ptr<ProcessRunner> processRunner = nullptr;
         // The user's own folder that outgoing files are staged under; an empty path stages none.
