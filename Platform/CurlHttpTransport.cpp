@@ -1,117 +1,191 @@
 #include "Platform/CurlHttpTransport.h"
 
-#include <curl/curl.h>
-
-#include <memory>
-#include <mutex>
+#include <algorithm>
+#include <chrono>
+#include <coroutine>
 #include <utility>
+
+#include "Platform/CurlTransfer.h"
+#include "TarvoBase/RunLoop.h"
 
 namespace tarvo {
 namespace {
 
-struct EasyHandleRelease {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-using EasyHandle = std::unique_ptr<CURL, EasyHandleRelease>;
-
-struct HeaderListRelease {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-using HeaderList = std::unique_ptr<curl_slist, HeaderListRelease>;
-
-void append(HeaderList& list, const std::string& line) {
-    curl_slist* longer = curl_slist_append(list.get(), line.c_str());
-    if (!longer) throw HttpTransport::Failure("out of memory while forming the request");
-    list.release();
-    list.reset(longer);
-}
-
-bool holdsLineBreak(const std::string& text) {
-    return text.find_first_of("\r\n") != std::string::npos;
-}
-
-HeaderList headerList(const HttpTransport::Headers& headers) {
-    HeaderList list;
-    bool hasContentType = false;
-    for (const auto& [name, value] : headers) {
-        if (holdsLineBreak(name) || holdsLineBreak(value)) {
-            throw HttpTransport::Failure("the header " + name + " holds a line break");
-        }
-        if (curl_strequal(name.c_str(), "content-type")) hasContentType = true;
-        append(list, name + ": " + value);
-    }
-    // curl would otherwise add a form content type to every body and ask large ones to wait
-    // for a "100 Continue".
-    if (!hasContentType) append(list, "Content-Type:");
-    append(list, "Expect:");
-    return list;
-}
-
-size_t collectBody(char* data, size_t size, size_t count, void* into) {
-    static_cast<std::string*>(into)->append(data, size * count);
-    return size * count;
-}
-
-void check(CURLcode code) {
-    if (code != CURLE_OK) throw HttpTransport::Failure(curl_easy_strerror(code));
-}
+// Handles kept for reuse once their transfers end; more are made when more run at once.
+constexpr std::size_t spareLimit = 16;
+// The longest the I/O thread sleeps with nothing to watch; a new transfer wakes it at once.
+constexpr std::chrono::milliseconds longestPoll = std::chrono::minutes(1);
 
 } // namespace
 
-CurlHttpTransport::CurlHttpTransport(std::optional<std::string> caFile) : caFile_(std::move(caFile)) {
+// Hands the transfer to the I/O thread once the task has suspended, and keeps the task's loop
+// waiting for the outcome.
+class CurlHttpTransport::Handover {
+public:
+    Handover(CurlHttpTransport& transport, std::shared_ptr<CurlTransfer> transfer)
+        : transport_(transport), transfer_(std::move(transfer)) {}
+    ~Handover() { transfer_->abandon(); }
+
+    Handover(const Handover&) = delete;
+    Handover& operator=(const Handover&) = delete;
+
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> awaiting) {
+        RunLoop& loop = RunLoop::current();
+        hold_.emplace(loop);
+        transfer_->awaitOn(loop, awaiting);
+        transport_.start(transfer_);
+    }
+    Response await_resume() { return transfer_->take(); }
+
+private:
+    CurlHttpTransport& transport_;
+    std::shared_ptr<CurlTransfer> transfer_;
+    std::optional<RunLoop::Hold> hold_;
+};
+
+CurlHttpTransport::CurlHttpTransport(std::optional<std::string> caFile, std::shared_ptr<Clock> clock)
+    : caFile_(std::move(caFile)), clock_(std::move(clock)) {
     static std::once_flag initialised;
     std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    share_.reset(curl_share_init());
+    multi_.reset(curl_multi_init());
+    if (!share_ || !multi_ || curl_share_setopt(share_.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS) != CURLSHE_OK ||
+        curl_share_setopt(share_.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION) != CURLSHE_OK) {
+        throw Failure("could not start the HTTP transport");
+    }
+    thread_ = std::thread([this] { serve(); });
 }
 
-HttpTransport::Response CurlHttpTransport::perform(const Request& request) {
-    EasyHandle handle(curl_easy_init());
-    if (!handle) throw Failure("could not start a transfer");
-    CURL* curl = handle.get();
-    HeaderList headers = headerList(request.headers);
-    std::string body;
-    char errorText[CURL_ERROR_SIZE] = {};
+CurlHttpTransport::~CurlHttpTransport() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    curl_multi_wakeup(multi_.get());
+    thread_.join();
+}
 
-    check(curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str()));
-    check(curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https"));
-    check(curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L));
-    check(curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L));
-    check(curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L));
-    check(curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L));
-    if (caFile_) check(curl_easy_setopt(curl, CURLOPT_CAINFO, caFile_->c_str()));
-    // Like the time-out of the service's own clients: the connection may wait this long
-    // without a byte moving, however long the whole exchange takes.
-    const long idleSeconds = static_cast<long>(request.timeout.count());
-    check(curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, idleSeconds));
-    check(curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L));
-    check(curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, idleSeconds));
+Task<HttpTransport::Response> CurlHttpTransport::perform(Request request) {
+    Handover handover(*this, std::make_shared<CurlTransfer>(std::move(request)));
+    co_return co_await handover;
+}
 
-    if (request.body) {
-        check(curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body->size())));
-        check(curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body->data()));
-        if (request.method != "POST") check(curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, request.method.c_str()));
-    } else if (request.method == "GET") {
-        check(curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L));
-    } else if (request.method == "POST") {
-        check(curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t{0}));
-        check(curl_easy_setopt(curl, CURLOPT_POSTFIELDS, ""));
+void CurlHttpTransport::start(std::shared_ptr<CurlTransfer> transfer) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!stopping_) {
+            arriving_.push_back(std::move(transfer));
+            transfer = nullptr;
+        }
+    }
+    if (transfer) {
+        transfer->fail("the HTTP transport was shut down");
+        return;
+    }
+    curl_multi_wakeup(multi_.get());
+}
+
+void CurlHttpTransport::serve() {
+    std::vector<std::shared_ptr<CurlTransfer>> arriving;
+    for (;;) {
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_) break;
+            arriving.swap(arriving_);
+        }
+        for (auto& transfer : arriving) begin(std::move(transfer));
+        arriving.clear();
+        int active = 0;
+        curl_multi_perform(multi_.get(), &active);
+        collectFinished();
+        failIdle();
+        curl_multi_poll(multi_.get(), nullptr, 0, pollMilliseconds(), nullptr);
+    }
+    failAll("the HTTP transport was shut down");
+}
+
+void CurlHttpTransport::begin(std::shared_ptr<CurlTransfer> transfer) {
+    CurlEasy easy;
+    if (spare_.empty()) {
+        easy.reset(curl_easy_init());
     } else {
-        check(curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, request.method.c_str()));
+        easy = std::move(spare_.back());
+        spare_.pop_back();
     }
-    check(curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get()));
-    check(curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collectBody));
-    check(curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body));
-    check(curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText));
+    if (!easy) {
+        transfer->fail("could not start a transfer");
+        return;
+    }
+    try {
+        transfer->prepare(easy.get(), share_.get(), caFile_, *clock_);
+    } catch (const Failure& failure) {
+        transfer->fail(failure.what());
+        recycle(std::move(easy));
+        return;
+    }
+    if (curl_multi_add_handle(multi_.get(), easy.get()) != CURLM_OK) {
+        transfer->fail("could not start a transfer");
+        recycle(std::move(easy));
+        return;
+    }
+    CURL* key = easy.get();
+    running_.emplace(key, Running{std::move(easy), std::move(transfer)});
+}
 
-    CURLcode outcome = curl_easy_perform(curl);
-    if (outcome != CURLE_OK) {
-        std::string text = curl_easy_strerror(outcome);
-        if (errorText[0] != '\0') text += std::string(": ") + errorText;
-        throw Failure(text);
+void CurlHttpTransport::collectFinished() {
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi_.get(), &queued)) {
+        if (message->msg != CURLMSG_DONE) continue;
+        const CURLcode code = message->data.result;
+        Running done = end(message->easy_handle);
+        done.transfer->finish(done.easy.get(), code);
+        recycle(std::move(done.easy));
     }
-    long status = 0;
-    check(curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status));
-    if (status == 0) throw Failure("no HTTP response");
-    return {static_cast<int>(status), std::move(body)};
+}
+
+void CurlHttpTransport::failIdle() {
+    const auto now = clock_->now();
+    std::vector<CURL*> idle;
+    for (const auto& [easy, running] : running_) {
+        if (running.transfer->idleDeadline() <= now) idle.push_back(easy);
+    }
+    for (CURL* easy : idle) {
+        Running stalled = end(easy);
+        stalled.transfer->fail(stalled.transfer->idleFailure());
+        recycle(std::move(stalled.easy));
+    }
+}
+
+void CurlHttpTransport::failAll(const std::string& text) {
+    while (!running_.empty()) end(running_.begin()->first).transfer->fail(text);
+    std::vector<std::shared_ptr<CurlTransfer>> arriving;
+    {
+        std::lock_guard lock(mutex_);
+        arriving.swap(arriving_);
+    }
+    for (const auto& transfer : arriving) transfer->fail(text);
+}
+
+CurlHttpTransport::Running CurlHttpTransport::end(CURL* easy) {
+    auto node = running_.extract(easy);
+    curl_multi_remove_handle(multi_.get(), easy);
+    return std::move(node.mapped());
+}
+
+void CurlHttpTransport::recycle(CurlEasy easy) {
+    if (spare_.size() >= spareLimit) return;
+    curl_easy_reset(easy.get());
+    spare_.push_back(std::move(easy));
+}
+
+int CurlHttpTransport::pollMilliseconds() const {
+    auto wait = longestPoll;
+    const auto now = clock_->now();
+    for (const auto& [easy, running] : running_) {
+        wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(running.transfer->idleDeadline() - now));
+    }
+    return static_cast<int>(std::max(wait, std::chrono::milliseconds(0)).count());
 }
 
 } // namespace tarvo

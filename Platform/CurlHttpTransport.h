@@ -1,24 +1,73 @@
 #pragma once
 
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "Platform/CurlHandles.h"
+#include "TarvoBase/Clock.h"
 #include "TarvoClient/HttpTransport.h"
 
 namespace tarvo {
 
-// HTTP and HTTPS through libcurl, one handle per transfer. Sends exactly the headers it is
-// given (no content type of its own, no "Expect: 100-continue"), follows no redirect, and
-// verifies certificates.
+class CurlTransfer;
+
+// HTTP and HTTPS through libcurl. Every transfer runs on one multi handle driven by one I/O
+// thread, so a held request never holds up another, and connections, DNS answers and TLS
+// sessions are reused from one transfer to the next. Sends exactly the headers it is given (no
+// content type of its own, no "Expect: 100-continue"), follows no redirect, verifies
+// certificates, and fails an answer larger than 64 MiB.
 class CurlHttpTransport : public HttpTransport {
 public:
-    // `caFile` replaces the system's certificate authorities, for a service with its own.
-    explicit CurlHttpTransport(std::optional<std::string> caFile = std::nullopt);
+    // `caFile` replaces the system's certificate authorities, for a service with its own. The
+    // clock measures idle time on the I/O thread, so it must be one that moves by itself.
+    explicit CurlHttpTransport(std::optional<std::string> caFile = std::nullopt,
+                               std::shared_ptr<Clock> clock = std::make_shared<SystemClock>());
+    // Fails the transfers still running, each resuming its task, and joins the I/O thread.
+    ~CurlHttpTransport() override;
 
-    Response perform(const Request& request) override;
+    CurlHttpTransport(const CurlHttpTransport&) = delete;
+    CurlHttpTransport& operator=(const CurlHttpTransport&) = delete;
+
+    // The transport must outlive the start of the transfer (the task's first resumption).
+    Task<Response> perform(Request request) override;
 
 private:
-    std::optional<std::string> caFile_;
+    class Handover;
+    struct Running {
+        CurlEasy easy;
+        std::shared_ptr<CurlTransfer> transfer;
+    };
+
+    void start(std::shared_ptr<CurlTransfer> transfer);
+    void serve();
+    void begin(std::shared_ptr<CurlTransfer> transfer);
+    void collectFinished();
+    void failIdle();
+    void failAll(const std::string& text);
+    Running end(CURL* easy);
+    void recycle(CurlEasy easy);
+    int pollMilliseconds() const;
+
+    const std::optional<std::string> caFile_;
+    const std::shared_ptr<Clock> clock_;
+
+    // Declared so that the easy handles go before the multi handle, and that before the share.
+    CurlShare share_;
+    CurlMulti multi_;
+    std::vector<CurlEasy> spare_;
+    std::map<CURL*, Running> running_;
+
+    std::mutex mutex_;
+    std::vector<std::shared_ptr<CurlTransfer>> arriving_;
+    bool stopping_ = false;
+
+    std::thread thread_;
 };
 
 } // namespace tarvo
