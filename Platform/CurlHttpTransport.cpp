@@ -1,8 +1,14 @@
 #include "Platform/CurlHttpTransport.h"
 
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <coroutine>
+#include <cstdint>
 #include <utility>
 
 #include "Platform/CurlTransfer.h"
@@ -13,8 +19,7 @@ namespace {
 
 // Handles kept for reuse once their transfers end; more are made when more run at once.
 constexpr std::size_t spareLimit = 16;
-// The longest the I/O thread sleeps with nothing to watch; a new transfer wakes it at once.
-constexpr std::chrono::milliseconds longestPoll = std::chrono::minutes(1);
+const std::string shutDown = "the HTTP transport was shut down";
 
 } // namespace
 
@@ -49,9 +54,20 @@ CurlHttpTransport::CurlHttpTransport(std::optional<std::string> caFile, std::sha
     static std::once_flag initialised;
     std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     share_.reset(curl_share_init());
+    events_.reset(epoll_create1(EPOLL_CLOEXEC));
     multi_.reset(curl_multi_init());
-    if (!share_ || !multi_ || curl_share_setopt(share_.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS) != CURLSHE_OK ||
-        curl_share_setopt(share_.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION) != CURLSHE_OK) {
+    wakeup_.reset(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    epoll_event wakeup{};
+    wakeup.events = EPOLLIN;
+    wakeup.data.fd = wakeup_.get();
+    if (!share_ || !multi_ || !events_.isOpen() || !wakeup_.isOpen() ||
+        epoll_ctl(events_.get(), EPOLL_CTL_ADD, wakeup_.get(), &wakeup) != 0 ||
+        curl_share_setopt(share_.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS) != CURLSHE_OK ||
+        curl_share_setopt(share_.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION) != CURLSHE_OK ||
+        curl_multi_setopt(multi_.get(), CURLMOPT_SOCKETFUNCTION, watchSocket) != CURLM_OK ||
+        curl_multi_setopt(multi_.get(), CURLMOPT_SOCKETDATA, this) != CURLM_OK ||
+        curl_multi_setopt(multi_.get(), CURLMOPT_TIMERFUNCTION, setTimer) != CURLM_OK ||
+        curl_multi_setopt(multi_.get(), CURLMOPT_TIMERDATA, this) != CURLM_OK) {
         throw Failure("could not start the HTTP transport");
     }
     thread_ = std::thread([this] { serve(); });
@@ -62,7 +78,8 @@ CurlHttpTransport::~CurlHttpTransport() {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
-    curl_multi_wakeup(multi_.get());
+    const std::uint64_t one = 1;
+    static_cast<void>(::write(wakeup_.get(), &one, sizeof(one)));
     thread_.join();
 }
 
@@ -80,29 +97,76 @@ void CurlHttpTransport::start(std::shared_ptr<CurlTransfer> transfer) {
         }
     }
     if (transfer) {
-        transfer->fail("the HTTP transport was shut down");
+        transfer->fail(shutDown);
         return;
     }
-    curl_multi_wakeup(multi_.get());
+    const std::uint64_t one = 1;
+    static_cast<void>(::write(wakeup_.get(), &one, sizeof(one)));
+}
+
+int CurlHttpTransport::watchSocket(CURL*, curl_socket_t socket, int what, void* opaque, void*) {
+    auto* transport = static_cast<CurlHttpTransport*>(opaque);
+    if (what == CURL_POLL_REMOVE) {
+        if (transport->watched_.erase(socket) > 0) epoll_ctl(transport->events_.get(), EPOLL_CTL_DEL, socket, nullptr);
+        return 0;
+    }
+    epoll_event watch{};
+    watch.events = (what & CURL_POLL_IN ? EPOLLIN : 0u) | (what & CURL_POLL_OUT ? EPOLLOUT : 0u);
+    watch.data.fd = socket;
+    const bool known = !transport->watched_.insert(socket).second;
+    return epoll_ctl(transport->events_.get(), known ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, socket, &watch) == 0 ? 0 : -1;
+}
+
+int CurlHttpTransport::setTimer(CURLM*, long milliseconds, void* opaque) {
+    auto* transport = static_cast<CurlHttpTransport*>(opaque);
+    transport->curlDue_.reset();
+    if (milliseconds >= 0) transport->curlDue_ = transport->clock_->now() + std::chrono::milliseconds(milliseconds);
+    return 0;
 }
 
 void CurlHttpTransport::serve() {
-    std::vector<std::shared_ptr<CurlTransfer>> arriving;
+    std::array<epoll_event, 64> ready;
     for (;;) {
-        {
-            std::lock_guard lock(mutex_);
-            if (stopping_) break;
-            arriving.swap(arriving_);
+        const int count = epoll_wait(events_.get(), ready.data(), static_cast<int>(ready.size()), waitMilliseconds());
+        for (int i = 0; i < count; ++i) {
+            if (ready[i].data.fd != wakeup_.get()) {
+                act(ready[i].data.fd, static_cast<int>(ready[i].events));
+            } else if (!takeArriving()) {
+                failAll(shutDown);
+                return;
+            }
         }
-        for (auto& transfer : arriving) begin(std::move(transfer));
-        arriving.clear();
-        int active = 0;
-        curl_multi_perform(multi_.get(), &active);
+        if (curlDue_ && *curlDue_ <= clock_->now()) {
+            curlDue_.reset();
+            int active = 0;
+            curl_multi_socket_action(multi_.get(), CURL_SOCKET_TIMEOUT, 0, &active);
+        }
         collectFinished();
         failIdle();
-        curl_multi_poll(multi_.get(), nullptr, 0, pollMilliseconds(), nullptr);
     }
-    failAll("the HTTP transport was shut down");
+}
+
+// False once the transport is stopping.
+bool CurlHttpTransport::takeArriving() {
+    std::uint64_t wakes = 0;
+    static_cast<void>(::read(wakeup_.get(), &wakes, sizeof(wakes)));
+    std::vector<std::shared_ptr<CurlTransfer>> arriving;
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_) return false;
+        arriving.swap(arriving_);
+    }
+    for (auto& transfer : arriving) begin(std::move(transfer));
+    return true;
+}
+
+void CurlHttpTransport::act(curl_socket_t socket, int events) {
+    int flags = 0;
+    if (events & EPOLLIN) flags |= CURL_CSELECT_IN;
+    if (events & EPOLLOUT) flags |= CURL_CSELECT_OUT;
+    if (events & (EPOLLERR | EPOLLHUP)) flags |= CURL_CSELECT_ERR;
+    int active = 0;
+    curl_multi_socket_action(multi_.get(), socket, flags, &active);
 }
 
 void CurlHttpTransport::begin(std::shared_ptr<CurlTransfer> transfer) {
@@ -179,13 +243,16 @@ void CurlHttpTransport::recycle(CurlEasy easy) {
     spare_.push_back(std::move(easy));
 }
 
-int CurlHttpTransport::pollMilliseconds() const {
-    auto wait = longestPoll;
-    const auto now = clock_->now();
+// Until curl's next time-out or the first idle deadline, whichever is sooner; -1 for neither.
+int CurlHttpTransport::waitMilliseconds() const {
+    std::optional<Clock::Instant> due = curlDue_;
     for (const auto& [easy, running] : running_) {
-        wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(running.transfer->idleDeadline() - now));
+        const auto deadline = running.transfer->idleDeadline();
+        if (!due || deadline < *due) due = deadline;
     }
-    return static_cast<int>(std::max(wait, std::chrono::milliseconds(0)).count());
+    if (!due) return -1;
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - clock_->now());
+    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(wait.count(), 0));
 }
 
 } // namespace tarvo

@@ -1,16 +1,17 @@
 #pragma once
 
-#include <cstddef>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 #include "Platform/CurlHandles.h"
 #include "TarvoBase/Clock.h"
+#include "TarvoBase/FileDescriptor.h"
 #include "TarvoClient/HttpTransport.h"
 
 namespace tarvo {
@@ -18,10 +19,10 @@ namespace tarvo {
 class CurlTransfer;
 
 // HTTP and HTTPS through libcurl. Every transfer runs on one multi handle driven by one I/O
-// thread, so a held request never holds up another, and connections, DNS answers and TLS
-// sessions are reused from one transfer to the next. Sends exactly the headers it is given (no
-// content type of its own, no "Expect: 100-continue"), follows no redirect, verifies
-// certificates, and fails an answer larger than 64 MiB.
+// thread that waits on the transfers' sockets, so a held request never holds up another, and
+// connections, DNS answers and TLS sessions are reused from one transfer to the next. Sends
+// exactly the headers it is given (no content type of its own, no "Expect: 100-continue"),
+// follows no redirect, verifies certificates, and fails an answer larger than 64 MiB.
 class CurlHttpTransport : public HttpTransport {
 public:
     // `caFile` replaces the system's certificate authorities, for a service with its own. The
@@ -44,25 +45,36 @@ private:
         std::shared_ptr<CurlTransfer> transfer;
     };
 
+    static int watchSocket(CURL* easy, curl_socket_t socket, int what, void* transport, void* socketData);
+    static int setTimer(CURLM* multi, long milliseconds, void* transport);
+
     void start(std::shared_ptr<CurlTransfer> transfer);
     void serve();
+    bool takeArriving();
+    void act(curl_socket_t socket, int events);
     void begin(std::shared_ptr<CurlTransfer> transfer);
     void collectFinished();
     void failIdle();
     void failAll(const std::string& text);
     Running end(CURL* easy);
     void recycle(CurlEasy easy);
-    int pollMilliseconds() const;
+    int waitMilliseconds() const;
 
     const std::optional<std::string> caFile_;
     const std::shared_ptr<Clock> clock_;
 
-    // Declared so that the easy handles go before the multi handle, and that before the share.
+    // The I/O thread's own. Declared so that the easy handles go before the multi handle, that
+    // (whose clean-up still calls back about its sockets) before what its callbacks touch, and
+    // all of them before the share.
     CurlShare share_;
+    FileDescriptor events_;
+    std::unordered_set<curl_socket_t> watched_;
+    std::optional<Clock::Instant> curlDue_;
     CurlMulti multi_;
     std::vector<CurlEasy> spare_;
     std::map<CURL*, Running> running_;
 
+    FileDescriptor wakeup_;
     std::mutex mutex_;
     std::vector<std::shared_ptr<CurlTransfer>> arriving_;
     bool stopping_ = false;

@@ -79,7 +79,6 @@ void CurlTransfer::prepare(CURL* curl, CURLSH* share, const std::optional<std::s
                            const Clock& clock) {
     clock_ = &clock;
     moved();
-    check(curl_easy_setopt(curl, CURLOPT_PRIVATE, this));
     check(curl_easy_setopt(curl, CURLOPT_SHARE, share));
     check(curl_easy_setopt(curl, CURLOPT_URL, request_.url.c_str()));
     check(curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https"));

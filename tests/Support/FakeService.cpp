@@ -59,6 +59,8 @@ FakeService::FakeService() : server_(std::make_unique<httplib::Server>()) {
     // The server writes an answer's head and body apart; on a reused connection the body would
     // otherwise wait for the client's delayed acknowledgement.
     server_->set_tcp_nodelay(true);
+    // Like the service, lets a client send many requests over one connection.
+    server_->set_keep_alive_max_count(1000);
     auto handle = [this](const httplib::Request& request, httplib::Response& response) {
         RecordedRequest recorded{request.method, request.target, {}, request.body};
         for (const auto& header : request.headers) recorded.headers.push_back(header);
