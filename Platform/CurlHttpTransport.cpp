@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <array>
 #include <chrono>
 #include <coroutine>
@@ -105,16 +106,17 @@ void CurlHttpTransport::start(std::shared_ptr<CurlTransfer> transfer) {
 }
 
 int CurlHttpTransport::watchSocket(CURL*, curl_socket_t socket, int what, void* opaque, void*) {
-    auto* transport = static_cast<CurlHttpTransport*>(opaque);
+    const int events = static_cast<CurlHttpTransport*>(opaque)->events_.get();
+    // curl says so before it closes the socket, so the descriptor is still this socket's.
     if (what == CURL_POLL_REMOVE) {
-        if (transport->watched_.erase(socket) > 0) epoll_ctl(transport->events_.get(), EPOLL_CTL_DEL, socket, nullptr);
+        epoll_ctl(events, EPOLL_CTL_DEL, socket, nullptr);
         return 0;
     }
     epoll_event watch{};
     watch.events = (what & CURL_POLL_IN ? EPOLLIN : 0u) | (what & CURL_POLL_OUT ? EPOLLOUT : 0u);
     watch.data.fd = socket;
-    const bool known = !transport->watched_.insert(socket).second;
-    return epoll_ctl(transport->events_.get(), known ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, socket, &watch) == 0 ? 0 : -1;
+    if (epoll_ctl(events, EPOLL_CTL_ADD, socket, &watch) == 0) return 0;
+    return errno == EEXIST && epoll_ctl(events, EPOLL_CTL_MOD, socket, &watch) == 0 ? 0 : -1;
 }
 
 int CurlHttpTransport::setTimer(CURLM*, long milliseconds, void* opaque) {

@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <unordered_set>
 #include <vector>
 
 #include "Platform/CurlHandles.h"
@@ -68,7 +67,6 @@ private:
     // all of them before the share.
     CurlShare share_;
     FileDescriptor events_;
-    std::unordered_set<curl_socket_t> watched_;
     std::optional<Clock::Instant> curlDue_;
     CurlMulti multi_;
     std::vector<CurlEasy> spare_;

@@ -123,7 +123,8 @@ int main(int argc, char** argv) {
     fmt::print("| {} sequential GETs on loopback | total | per request | time / CurlHttpTransport's |\n", requests);
     fmt::print("|---|---|---|---|\n");
     auto row = [&](const char* name, double seconds) {
-        fmt::print("| {} | {:.3f} s | {:.0f} µs | {:.2f} |\n", name, seconds, 1e6 * seconds / requests, seconds / ours);
+        fmt::print("| {} | {:.3f} s | {:.0f} µs | {:.2f} |\n", name, seconds, 1e6 * seconds / requests,
+                   seconds / ours);
     };
     row("CurlHttpTransport", ours);
     row("`curl` run once per request", curlRuns);
