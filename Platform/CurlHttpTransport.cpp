@@ -79,8 +79,7 @@ CurlHttpTransport::~CurlHttpTransport() {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
-    const std::uint64_t one = 1;
-    static_cast<void>(::write(wakeup_.get(), &one, sizeof(one)));
+    wake();
     thread_.join();
 }
 
@@ -101,6 +100,10 @@ void CurlHttpTransport::start(std::shared_ptr<CurlTransfer> transfer) {
         transfer->fail(shutDown);
         return;
     }
+    wake();
+}
+
+void CurlHttpTransport::wake() {
     const std::uint64_t one = 1;
     static_cast<void>(::write(wakeup_.get(), &one, sizeof(one)));
 }

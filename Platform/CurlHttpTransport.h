@@ -48,6 +48,7 @@ private:
     static int setTimer(CURLM* multi, long milliseconds, void* transport);
 
     void start(std::shared_ptr<CurlTransfer> transfer);
+    void wake();
     void serve();
     bool takeArriving();
     void act(curl_socket_t socket, int events);
