@@ -150,7 +150,7 @@ bool RunLoop::runOnce() {
             return true;
         }
         std::unique_lock lock(mutex_);
-        if (workers_.outstanding() == 0 && posted_.empty()) return false;
+        if (workers_.outstanding() == 0 && holds_ == 0 && posted_.empty()) return false;
         wake_.wait(lock, [this] { return !posted_.empty() || stopRequested_; });
         return true;
     }
@@ -159,7 +159,7 @@ bool RunLoop::runOnce() {
     if (due) {
         wake_.wait_until(lock, *due, ready);
     } else {
-        if (workers_.outstanding() == 0 && posted_.empty() && timers_.empty()) return false;
+        if (workers_.outstanding() == 0 && holds_ == 0 && posted_.empty() && timers_.empty()) return false;
         wake_.wait(lock, ready);
     }
     return true;

@@ -59,6 +59,23 @@ public:
     void run();
     void stop();
 
+    // Held, on the loop's own thread, while another thread owes the loop a post (a transfer on
+    // an I/O thread): the loop then waits for posts instead of concluding that nothing can
+    // happen any more.
+    // Whether some thread owes the loop a post right now.
+    bool isHeld() const { return holds_ > 0; }
+
+    class Hold {
+    public:
+        explicit Hold(RunLoop& loop) : loop_(loop) { ++loop_.holds_; }
+        ~Hold() { --loop_.holds_; }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        RunLoop& loop_;
+    };
+
     // Detached tasks are owned by the loop so that shutdown can destroy the ones that never
     // finished; see `spawn`.
     void adoptDetached(std::coroutine_handle<> frame);
@@ -90,6 +107,7 @@ private:
     bool closed_ = false;
     bool stopRequested_ = false;
 
+    std::size_t holds_ = 0;
     std::unordered_set<void*> detached_;
     bool destroyingDetached_ = false;
 

@@ -10,7 +10,7 @@
 
 namespace tarvo {
 
-// A fixed number of threads for blocking work (HTTP, SQLite, child processes, files).
+// A fixed number of threads for blocking work (SQLite, child processes, files).
 // Threads start with the first job.
 class WorkerPool {
 public:

@@ -31,7 +31,7 @@ namespace tarvo {
 
 // The signed-in companion's one road to the service. Every request is stamped with this
 // Mac's identity and bearer token, a refused token is renewed once, and every outcome maps to
-// one failure type. Operations run on the main loop; their transfers run on the worker pool,
+// one failure type. Operations run on the main loop; their transfers run off it in the transport,
 // so several requests of one client can be in flight at once.
 //
 // Always owned by a `std::shared_ptr`: a request in flight keeps its client alive.

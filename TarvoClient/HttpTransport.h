@@ -7,10 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "TarvoBase/Task.h"
+
 namespace tarvo {
 
-// One blocking HTTP exchange. Implementations must allow several transfers at once from
-// different threads; the service client runs each on the worker pool.
+// One HTTP exchange, run off the main loop: the awaiting task resumes on the loop that awaited
+// it. Implementations allow any number of transfers at once.
 class HttpTransport {
 public:
     // Header names and values in the order they go on the wire.
@@ -21,7 +23,8 @@ public:
         std::string url;
         Headers headers;
         std::optional<std::string> body;
-        std::chrono::seconds timeout{60};
+        // The exchange fails once no byte has been sent or received for this long.
+        std::chrono::milliseconds timeout{std::chrono::seconds(60)};
     };
 
     struct Response {
@@ -39,8 +42,9 @@ public:
 
     virtual ~HttpTransport() = default;
 
-    // Answers whatever status the other end gave; redirects are answers, not followed.
-    virtual Response perform(const Request& request) = 0;
+    // Answers whatever status the other end gave; redirects are answers, not followed. A
+    // failed exchange throws `Failure`.
+    virtual Task<Response> perform(Request request) = 0;
 };
 
 } // namespace tarvo

@@ -1,5 +1,7 @@
 #include "TarvoClient/MemoryHttpTransport.h"
 
+#include "TarvoBase/OnWorker.h"
+
 namespace tarvo {
 
 void MemoryHttpTransport::answer(const std::string& method, const std::string& target, Response response) {
@@ -37,7 +39,14 @@ std::string MemoryHttpTransport::targetOf(const std::string& url) {
     return path == std::string::npos ? "/" : url.substr(path);
 }
 
-HttpTransport::Response MemoryHttpTransport::perform(const Request& request) {
+// Answers run on a worker, as a real transfer would wait off the loop: a responder may hold its
+// answer back until the test lets it go.
+Task<HttpTransport::Response> MemoryHttpTransport::perform(Request request) {
+    auto exchange = [this, request = std::move(request)] { return respond(request); };
+    co_return co_await onWorker(exchange);
+}
+
+HttpTransport::Response MemoryHttpTransport::respond(const Request& request) {
     Responder responder;
     {
         std::lock_guard lock(mutex_);

@@ -35,9 +35,11 @@ public:
     static std::string targetOf(const std::string& url);
 
     // A 404 with no body when nothing is scripted for the request.
-    Response perform(const Request& request) override;
+    Task<Response> perform(Request request) override;
 
 private:
+    Response respond(const Request& request);
+
     struct Script {
         std::deque<Response> queued;
         Responder standing;

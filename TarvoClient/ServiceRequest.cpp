@@ -3,7 +3,6 @@
 #include <cctype>
 #include <utility>
 
-#include "TarvoBase/OnWorker.h"
 #include "TarvoClient/PercentEscape.h"
 
 namespace tarvo {
@@ -79,12 +78,8 @@ HttpTransport::Request ServiceRequest::identifiedPost(const std::string& baseURL
 
 Task<HttpTransport::Response> ServiceRequest::perform(std::shared_ptr<HttpTransport> session,
                                                       HttpTransport::Request request) {
-    // The worker borrows the request from this frame, which outlives the transfer, rather than
-    // copying a body that may be large.
-    HttpTransport* transport = session.get();
-    const HttpTransport::Request* exchanged = &request;
-    auto exchange = [transport, exchanged] { return transport->perform(*exchanged); };
-    co_return co_await onWorker(exchange);
+    // This frame keeps the session alive until the transfer has ended.
+    co_return co_await session->perform(std::move(request));
 }
 
 } // namespace tarvo

@@ -29,8 +29,8 @@ public:
     static HttpTransport::Request identifiedPost(const std::string& baseURL, const std::string& path,
                                                  const ClientIdentity& identity, std::string body);
 
-    // Runs the blocking transfer on the worker pool and resumes on the main loop; a failed
-    // exchange throws `HttpTransport::Failure`.
+    // Runs the transfer off the main loop and resumes on it; a failed exchange throws
+    // `HttpTransport::Failure`.
     static Task<HttpTransport::Response> perform(std::shared_ptr<HttpTransport> session,
                                                  HttpTransport::Request request);
 };

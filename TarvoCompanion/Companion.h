@@ -19,8 +19,10 @@
 #include "TarvoClient/HttpTransport.h"
 #include "TarvoClient/PairingClient.h"
 #include "TarvoCompanion/Arrivals/ArrivalNotifier.h"
+#include "TarvoCompanion/Arrivals/LoggingNotificationCenter.h"
 #include "TarvoCompanion/Arrivals/NotificationCenter.h"
 #include "TarvoCompanion/BadgeIndicator.h"
+#include "TarvoCompanion/MemoryBadgeIndicator.h"
 #include "TarvoCompanion/AttachmentOutcome.h"
 #include "TarvoCompanion/CaptureAndRelay.h"
 #include "TarvoCompanion/CompanionCaptureReport.h"
@@ -71,20 +73,21 @@ public:
         std::shared_ptr<OperatorPermissions> operatorPermissions;
         std::shared_ptr<OperatorLink> operatorLink;
         // The road to the service, for its client and for pairing.
-        std::shared_ptr<HttpTransport> session;
+        std::shared_ptr<HttpTransport> session = nullptr;
         // Where the token pair is kept.
-        std::shared_ptr<SecretStore> secrets;
+        std::shared_ptr<SecretStore> secrets = nullptr;
         // Shows the service's approval page in the browser.
-        std::shared_ptr<Opener> opener;
+        std::shared_ptr<Opener> opener = nullptr;
         // The panel's web view; none while this build has no panel.
-        std::shared_ptr<WebView> panelWebView;
-        std::shared_ptr<NotificationCenter> notificationCenter;
-        std::shared_ptr<BadgeIndicator> badge;
+        std::shared_ptr<WebView> panelWebView = nullptr;
+        // Where arrival notices go; by default each is logged.
+        std::shared_ptr<NotificationCenter> notificationCenter = std::make_shared<LoggingNotificationCenter>();
+        std::shared_ptr<BadgeIndicator> badge = std::make_shared<MemoryBadgeIndicator>();
         // Starts the programs that hand replies to Messages.
         std::shared_ptr<ProcessRunner> processRunner = nullptr;
         // The user's own folder that outgoing files are staged under; an empty path stages none.
         std::filesystem::path outgoingFolder = {};
-        std::shared_ptr<ContactStore> contactStore;
+        std::shared_ptr<ContactStore> contactStore = nullptr;
     };
 
     // The accounts of the token pair in the secret store, and the setting holding this

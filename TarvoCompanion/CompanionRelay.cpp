@@ -11,7 +11,7 @@
 
 #include "TarvoBase/OnWorker.h"
 #include "TarvoBase/PlainLog.h"
-#include "TarvoBase/TarvoLog.h"
+#include "TarvoCore/TarvoLog.h"
 #include "TarvoBase/Text.h"
 #include "TarvoCompanion/Companion.h"
 #include "TarvoCore/RelayFailureSentence.h"

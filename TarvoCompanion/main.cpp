@@ -47,6 +47,8 @@ std::shared_ptr<SecretStore> secretStore() {
 std::shared_ptr<Opener> opener() {
     const char* searchPath = std::getenv("PATH");
     return std::make_shared<XdgOpener>(std::make_shared<LinuxProcessRunner>(), searchPath ? searchPath : "");
+}
+
 // Without a folder for it there is no contacts file, and senders go unnamed.
 std::shared_ptr<ContactStore> contactStore() {
     const auto file = LinuxContactStore::defaultFile(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));

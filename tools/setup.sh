@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libcurl4-openssl-dev nlohmann-json3-dev libsqlite3-dev libssl-dev libicu-dev libfmt-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
-  sqlite3 clang libclang-rt-14-dev
+  sqlite3 curl clang libclang-rt-14-dev
 )
 
 missing=()

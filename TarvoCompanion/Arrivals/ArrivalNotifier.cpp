@@ -5,7 +5,7 @@
 
 #include "TarvoBase/PlainLog.h"
 #include "TarvoBase/Spawn.h"
-#include "TarvoBase/TarvoLog.h"
+#include "TarvoCore/TarvoLog.h"
 #include "TarvoCore/Arrivals.h"
 
 namespace tarvo {

@@ -6,7 +6,7 @@
 #include <fmt/format.h>
 
 #include "TarvoBase/OnWorker.h"
-#include "TarvoBase/TarvoLog.h"
+#include "TarvoCore/TarvoLog.h"
 #include "TarvoCore/MessageEvents/MessageEvents.h"
 
 namespace tarvo {

@@ -4,12 +4,26 @@
 
 #include <stdexcept>
 #include <strings.h>
+#include <sys/socket.h>
 
 namespace tarvo::testing {
 namespace {
 
 // A broken client must fail its test, not hang the suite.
 constexpr std::chrono::seconds gateSafetyLimit{30};
+// Clients keep their connections open between requests, and the server library serves each
+// connection on one thread for as long as it stays open: a fixed pool would leave the next
+// connection waiting.
+class ThreadPerConnection : public httplib::TaskQueue {
+public:
+    void enqueue(std::function<void()> serve) override { threads_.emplace_back(std::move(serve)); }
+    void shutdown() override {
+        for (auto& thread : threads_) thread.join();
+    }
+
+private:
+    std::vector<std::thread> threads_;
+};
 
 } // namespace
 
@@ -41,6 +55,12 @@ bool RecordedRequest::hasHeader(const std::string& name) const {
 }
 
 FakeService::FakeService(int port) : server_(std::make_unique<httplib::Server>()) {
+    server_->new_task_queue = [] { return new ThreadPerConnection; };
+    // The server writes an answer's head and body apart; on a reused connection the body would
+    // otherwise wait for the client's delayed acknowledgement.
+    server_->set_tcp_nodelay(true);
+    // Like the service, lets a client send many requests over one connection.
+    server_->set_keep_alive_max_count(1000);
     auto handle = [this](const httplib::Request& request, httplib::Response& response) {
         RecordedRequest recorded{request.method, request.target, {}, request.body};
         for (const auto& header : request.headers) recorded.headers.push_back(header);
@@ -61,15 +81,20 @@ FakeService::FakeService(int port) : server_(std::make_unique<httplib::Server>()
     server_->Put(".*", handle);
     server_->Delete(".*", handle);
     server_->Patch(".*", handle);
+    // The library listens with a backlog of five: a client opening more connections at once
+    // would see the rest dropped and tried again a second later.
+    socket_t listening = -1;
+    server_->set_socket_options([&listening](socket_t socket) {
+        httplib::default_socket_options(socket);
+        listening = socket;
+    });
     if (port == 0) {
-        port_ = server_->bind_to_any_port("127.0.0.1");
-        if (port_ <= 0) throw std::runtime_error("the fake service found no free port");
-    } else {
-        if (!server_->bind_to_port("127.0.0.1", port)) {
-            throw std::runtime_error("the fake service cannot listen at port " + std::to_string(port));
-        }
-        port_ = port;
+        port = server_->bind_to_any_port("127.0.0.1");
+    } else if (!server_->bind_to_port("127.0.0.1", port)) {
+        port = -1;
     }
+    if (port <= 0 || ::listen(listening, SOMAXCONN) != 0) throw std::runtime_error("the fake service found no port");
+    port_ = port;
     listener_ = std::thread([this] { server_->listen_after_bind(); });
     // Stopping works only once the accept loop runs; connections made before then wait in the
     // listen queue.

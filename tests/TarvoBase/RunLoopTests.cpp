@@ -155,3 +155,21 @@ TEST(RunLoop, ARepeatingTimerThatFellBehindFiresOnceNotOncePerMissedInterval) {
     f.loop.runReady();
     EXPECT_EQ(fired, 2);
 }
+
+TEST(RunLoop, AHeldLoopWaitsForTheThreadThatOwesItAPost) {
+    RunLoop loop;
+    bool ran = false;
+    std::thread poster;
+    {
+        RunLoop::Hold hold(loop);
+        poster = std::thread([&] {
+            std::this_thread::sleep_for(20ms);
+            loop.post([&] { ran = true; });
+        });
+        // One turn wakes for the post, the next runs it.
+        for (int turn = 0; turn < 2 && !ran; ++turn) EXPECT_TRUE(loop.runOnce());
+    }
+    poster.join();
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(loop.runOnce());
+}

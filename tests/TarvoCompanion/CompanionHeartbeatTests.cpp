@@ -67,6 +67,7 @@ public:
         : Companion(std::move(services)), brain_(std::move(brain)) {}
 
     std::shared_ptr<BrainClient> client() override { return brain_; }
+    void beginSignIn() override {}
     Task<void> runRelayJobs() override { co_return; }
     Task<void> capture() override { co_return; }
     Task<void> captureWhatsApp() override { co_return; }

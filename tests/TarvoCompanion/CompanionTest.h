@@ -91,7 +91,7 @@ private:
 // A BrainClient that is never asked anything: it only has to be there.
 class UnusedTransport final : public HttpTransport {
 public:
-    Response perform(const Request&) override { throw Failure("no transfers in this test"); }
+    Task<Response> perform(Request) override { throw Failure("no transfers in this test"); }
 };
 
 // The scripted companion with its own sign-in: it pairs, keeps tokens and builds its client.
@@ -142,7 +142,7 @@ protected:
     void settle() {
         for (;;) {
             if (loop.runReady() > 0) continue;
-            if (loop.workers().outstanding() > 0) {
+            if (loop.workers().outstanding() > 0 || loop.isHeld()) {
                 std::this_thread::yield();
                 continue;
             }

@@ -56,7 +56,9 @@ class ScriptedTransport : public tarvo::HttpTransport {
 public:
     explicit ScriptedTransport(int failures) : failures_(failures) {}
 
-    Response perform(const Request& request) override {
+    tarvo::Task<Response> perform(Request request) override { co_return answer(request); }
+
+    Response answer(const Request& request) {
         std::lock_guard lock(mutex_);
         requests_.push_back(request);
         const int attempt = static_cast<int>(requests_.size());
