@@ -77,6 +77,9 @@ bool RunningProgram::waitFor(const std::string& text, std::chrono::seconds silen
 int RunningProgram::exitStatus() {
     int status = 0;
     ::waitpid(std::exchange(pid_, -1), &status, 0);
+    // What it wrote last may still be in the pipe.
+    std::unique_lock lock(mutex_);
+    grew_.wait_for(lock, std::chrono::seconds(60), [this] { return ended_; });
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -30,7 +30,8 @@ public:
     // silent for `silence`, so that a hung program fails its test instead of stalling it.
     bool waitFor(const std::string& text, std::chrono::seconds silence = std::chrono::seconds(60));
 
-    // Waits for the program to end and reaps it: its exit code, or -1 when a signal ended it.
+    // Waits for the program to end, reaps it and takes the rest of its output: its exit code,
+    // or -1 when a signal ended it.
     int exitStatus();
 
     void signal(int number) const;
