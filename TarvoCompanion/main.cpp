@@ -2,13 +2,16 @@
 #include <string>
 
 #include "Platform/LinuxComputerName.h"
+#include "Platform/LinuxHomeFolders.h"
 #include "TarvoBase/PlainLog.h"
 #include "TarvoBase/RunLoop.h"
+#include "TarvoCore/ChatDatabase/ChatDatabase.h"
 #include "TarvoCore/CompanionVersion.h"
 
 int main() {
     using tarvo::CompanionVersion;
     CompanionVersion::useComputerName(std::make_shared<tarvo::LinuxComputerName>());
+    tarvo::ChatDatabase::useHomeFolders(std::make_shared<tarvo::LinuxHomeFolders>());
 
     tarvo::RunLoop loop;
     loop.post([&loop] {

@@ -22,8 +22,10 @@ namespace fs = std::filesystem;
 
 bool copyInKernel(int source, int target, const fs::path& from, const fs::path& to) {
     bool copiedAny = false;
+    loff_t read = 0;
+    loff_t written = 0;
     for (;;) {
-        const ssize_t copied = ::copy_file_range(source, nullptr, target, nullptr, 1 << 30, 0);
+        const ssize_t copied = ::copy_file_range(source, &read, target, &written, 1 << 30, 0);
         if (copied == 0) return true;
         if (copied > 0) {
             copiedAny = true;
@@ -38,21 +40,23 @@ bool copyInKernel(int source, int target, const fs::path& from, const fs::path& 
 
 void copyThroughBuffer(int source, int target, const fs::path& from, const fs::path& to) {
     std::array<char, 1 << 16> buffer{};
-    for (;;) {
-        const ssize_t got = ::read(source, buffer.data(), buffer.size());
+    for (off_t at = 0;;) {
+        const ssize_t got = ::pread(source, buffer.data(), buffer.size(), at);
         if (got == 0) return;
         if (got < 0) {
             if (errno == EINTR) continue;
             fail("read", from, to, errno);
         }
         for (ssize_t written = 0; written < got;) {
-            const ssize_t put = ::write(target, buffer.data() + written, static_cast<std::size_t>(got - written));
+            const ssize_t put = ::pwrite(target, buffer.data() + written, static_cast<std::size_t>(got - written),
+                                         at + written);
             if (put < 0) {
                 if (errno == EINTR) continue;
                 fail("write", from, to, errno);
             }
             written += put;
         }
+        at += got;
     }
 }
 
@@ -64,8 +68,12 @@ void copyContents(int source, int target, const fs::path& from, const fs::path& 
 } // namespace
 
 void cloneFile(const fs::path& from, const fs::path& to) {
-    FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     if (source.get() < 0) fail("open", from, to, errno);
+    cloneFile(source, from, to);
+}
+
+void cloneFile(const FileDescriptor& source, const fs::path& from, const fs::path& to) {
     FileDescriptor target(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (target.get() < 0) fail("create", from, to, errno);
     try {

@@ -2,11 +2,15 @@
 
 #include <filesystem>
 
+#include "TarvoBase/FileDescriptor.h"
+
 namespace tarvo {
 
 // Copies `from` to the new file `to` (readable by the owner only) the cheapest way the
 // filesystems allow: a reflink shares the blocks, else the kernel copies, else a plain
 // read and write. Throws `std::filesystem::filesystem_error`; a half-written `to` is removed.
 void cloneFile(const std::filesystem::path& from, const std::filesystem::path& to);
+// The same from a file already open for reading, named `from`.
+void cloneFile(const FileDescriptor& source, const std::filesystem::path& from, const std::filesystem::path& to);
 
 } // namespace tarvo
