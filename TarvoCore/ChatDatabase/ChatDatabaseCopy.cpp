@@ -6,7 +6,6 @@
 #include "TarvoBase/Uuid.h"
 #include "TarvoCore/ChatDatabase/ChatDatabaseFailure.h"
 #include "TarvoCore/ChatDatabase/CloneFile.h"
-#include "TarvoCore/ChatDatabase/FileChanges.h"
 #include "TarvoCore/ChatDatabase/SqliteError.h"
 
 namespace tarvo {
@@ -103,10 +102,6 @@ bool ChatDatabaseCopy::copy() {
     // SQLite rebuilds the index from the log it finds; an index of an older log would mislead it.
     removeFile(database.string() + "-shm");
 
-    // The live files are only read until the snapshot is let go; writing the copy waits till
-    // then, as the file system may keep writes waiting.
-    std::optional<FileChanges> databaseChanges;
-    std::optional<FileChanges> logChanges;
     LiveFiles::Marks before;
     {
         const LiveFiles live(livePath_);
@@ -116,18 +111,19 @@ bool ChatDatabaseCopy::copy() {
         const bool databaseHolds = matched_ && before.database.isSameFile(matched_->database) &&
                                    !generation.empty() && generation == databaseGeneration_;
         matched_.reset();
-        const auto readDatabase = [&] {
+        const auto copyDatabase = [&] {
             try {
-                if (fs::exists(database)) databaseChanges = FileChanges::between(live.database(), livePath_, database);
-                else cloneFile(live.database(), livePath_, database);
+                refreshFile(live.database(), livePath_, database);
             } catch (const fs::filesystem_error&) {
                 throw ChatDatabaseFailure::permissionDenied(livePath_);
             }
         };
-        if (!databaseHolds) readDatabase();
-        if (!generation.empty()) {
+        if (!databaseHolds) copyDatabase();
+        if (generation.empty()) {
+            removeFile(log);
+        } else {
             try {
-                logChanges = FileChanges::between(live.log(), livePath_ + "-wal", log);
+                refreshFile(live.log(), livePath_ + "-wal", log);
             } catch (const fs::filesystem_error&) {
                 return false;
             }
@@ -143,15 +139,12 @@ bool ChatDatabaseCopy::copy() {
             // The writer starts the log over only under a snapshot wholly in the database file,
             // which it then leaves alone: the database file alone is the snapshot, and the base of
             // the new log.
-            if (databaseHolds) readDatabase();
-            logChanges.reset();
+            if (databaseHolds) copyDatabase();
+            removeFile(log);
         }
         databaseGeneration_ = after.logGeneration();
     }
 
-    if (databaseChanges) databaseChanges->applyTo(database);
-    if (logChanges) logChanges->applyTo(log);
-    else removeFile(log);
     auto connection = SqliteConnection::open(database.string(), SqliteConnection::Mode::readOnly);
     if (!connection) throw ChatDatabaseFailure::permissionDenied(livePath_);
     connection_.emplace(std::move(*connection));

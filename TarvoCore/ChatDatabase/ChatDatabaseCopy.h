@@ -14,15 +14,13 @@ namespace tarvo {
 
 // The private copy of one live Messages database on which every reading runs, kept between
 // readings and brought up to date at the cost of what changed: nothing when no live file
-// changed; the "-wal" log alone while the writer goes on with the same log; the blocks of the
-// database file that differ once the log has started over.
+// changed; the "-wal" log alone while the writer goes on with the same log; reading the
+// database file and writing the blocks that differ once the log has started over.
 //
-// The live files are only ever read, never locked, so the copy is checked instead: it is kept
-// only when the database file and the log's generation were the same after copying as before.
-// Within one generation the writer only appends to the log, and copies back into the database
-// file only frames the log still holds, so the copied log, replayed over the copied database,
-// gives a committed state even where the database file was caught halfway through such a copy
-// back.
+// While it copies, it holds a read transaction on the live database, as every reader of it
+// does, so that the writer copies nothing back into the database file that the copied log does
+// not hold, and the copy is a committed state however busy the writer. The live files are never
+// written, and SQLite opens them only where it makes nothing beside them.
 //
 // The copy lives in a folder of its own that only the user may enter, made at the first
 // reading and removed with everything in it when this goes away.
@@ -47,8 +45,8 @@ public:
 
 private:
     void bringUpToDate();
-    // False when the live files changed, while they were read, in a way that would leave the
-    // copy unsound; the copy is then left as it was.
+    // False when the live files changed, while they were copied, in a way that leaves the copy
+    // unsound.
     bool copy();
     void makeFolder();
     void forget();

@@ -1,12 +1,15 @@
 #include "TarvoCore/ChatDatabase/CloneFile.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <span>
 #include <system_error>
 
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "TarvoBase/FileDescriptor.h"
@@ -60,6 +63,33 @@ void copyThroughBuffer(int source, int target, const fs::path& from, const fs::p
     }
 }
 
+// Fills `buffer` from `at` on as far as the file goes; answers how much it holds.
+std::size_t readUpTo(int file, std::span<char> buffer, off_t at, const fs::path& from, const fs::path& to) {
+    std::size_t filled = 0;
+    while (filled < buffer.size()) {
+        const ssize_t got = ::pread(file, buffer.data() + filled, buffer.size() - filled, at + static_cast<off_t>(filled));
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            fail("read", from, to, errno);
+        }
+        filled += static_cast<std::size_t>(got);
+    }
+    return filled;
+}
+
+void writeAll(int file, std::span<const char> bytes, off_t at, const fs::path& from, const fs::path& to) {
+    while (!bytes.empty()) {
+        const ssize_t put = ::pwrite(file, bytes.data(), bytes.size(), at);
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            fail("write", from, to, errno);
+        }
+        bytes = bytes.subspan(static_cast<std::size_t>(put));
+        at += put;
+    }
+}
+
 void copyContents(int source, int target, const fs::path& from, const fs::path& to) {
     if (::ioctl(target, FICLONE, source) == 0) return;
     if (!copyInKernel(source, target, from, to)) copyThroughBuffer(source, target, from, to);
@@ -83,6 +113,34 @@ void cloneFile(const FileDescriptor& source, const fs::path& from, const fs::pat
         fs::remove(to, ignored);
         throw;
     }
+}
+
+void refreshFile(const FileDescriptor& source, const fs::path& from, const fs::path& to) {
+    const FileDescriptor target(::open(to.c_str(), O_RDWR | O_CLOEXEC));
+    if (!target.isOpen()) {
+        if (errno != ENOENT) fail("open", from, to, errno);
+        cloneFile(source, from, to);
+        return;
+    }
+    constexpr std::size_t block = 4096;
+    std::array<char, 8 * block> fresh;
+    std::array<char, 8 * block> held;
+    off_t at = 0;
+    for (;;) {
+        const std::size_t got = readUpTo(source.get(), fresh, at, from, to);
+        const std::size_t had = readUpTo(target.get(), held, at, from, to);
+        for (std::size_t offset = 0; offset < got; offset += block) {
+            const std::size_t length = std::min(block, got - offset);
+            const auto bytes = std::span<const char>(fresh).subspan(offset, length);
+            const bool same = offset + length <= had && std::equal(bytes.begin(), bytes.end(), held.begin() + offset);
+            if (!same) writeAll(target.get(), bytes, at + static_cast<off_t>(offset), from, to);
+        }
+        at += static_cast<off_t>(got);
+        if (got < fresh.size()) break;
+    }
+    struct stat status {};
+    if (::fstat(target.get(), &status) != 0) fail("stat", from, to, errno);
+    if (status.st_size != at && ::ftruncate(target.get(), at) != 0) fail("truncate", from, to, errno);
 }
 
 } // namespace tarvo

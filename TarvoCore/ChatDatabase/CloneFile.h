@@ -13,4 +13,10 @@ void cloneFile(const std::filesystem::path& from, const std::filesystem::path& t
 // The same from a file already open for reading, named `from`.
 void cloneFile(const FileDescriptor& source, const std::filesystem::path& from, const std::filesystem::path& to);
 
+// Makes `to` hold the bytes of the file `source`, named `from`, read to their end, writing only
+// the blocks that differ: a file that changed a little costs reading both, not rewriting one. A
+// missing `to` is cloned. Throws `std::filesystem::filesystem_error`; `to` may then hold
+// anything.
+void refreshFile(const FileDescriptor& source, const std::filesystem::path& from, const std::filesystem::path& to);
+
 } // namespace tarvo
