@@ -13,8 +13,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Without a snapshot held, a copy is spoilt only by a writer starting its log over while the
-// files are read, which no writer does this often in a row.
+// A copy is spoilt only when the live files are replaced while they are read or, without a
+// snapshot held, when the writer starts its log over meanwhile: neither happens this often in a
+// row.
 constexpr int attempts = 8;
 
 bool fileExists(const std::string& path) {
