@@ -39,8 +39,9 @@ std::optional<SqliteConnection> heldSnapshot(const LiveFiles& live) {
     auto connection = SqliteConnection::open(live.databasePath(), SqliteConnection::Mode::readOnly);
     if (!connection) return std::nullopt;
     try {
+        // The schema version is read at the start of the transaction without reading the schema.
         connection->execute("begin");
-        connection->prepare("select count(*) from sqlite_master").step();
+        connection->prepare("pragma schema_version").step();
     } catch (const SqliteError&) {
         return std::nullopt;
     }
