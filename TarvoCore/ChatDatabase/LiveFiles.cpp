@@ -21,15 +21,15 @@ std::int64_t nanoseconds(const timespec& time) {
     return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
 }
 
-LiveFiles::Mark markOf(const FileDescriptor& file, std::size_t headSize) {
+LiveFiles::Mark markOf(const FileDescriptor& file, std::size_t headSize, bool withTimes = true) {
     struct stat status {};
     if (!file.isOpen() || ::fstat(file.get(), &status) != 0) return {};
     LiveFiles::Mark mark{.exists = true,
                          .device = status.st_dev,
                          .inode = status.st_ino,
                          .size = status.st_size,
-                         .modifiedNanoseconds = nanoseconds(status.st_mtim),
-                         .changedNanoseconds = nanoseconds(status.st_ctim),
+                         .modifiedNanoseconds = withTimes ? nanoseconds(status.st_mtim) : 0,
+                         .changedNanoseconds = withTimes ? nanoseconds(status.st_ctim) : 0,
                          .head = std::string(headSize, '\0')};
     const ssize_t read = ::pread(file.get(), mark.head.data(), headSize, 0);
     mark.head.resize(read > 0 ? static_cast<std::size_t>(read) : 0);
@@ -55,7 +55,9 @@ LiveFiles::LiveFiles(const std::string& databasePath)
 LiveFiles::Marks LiveFiles::marks() const {
     return {.database = markOf(database_, databaseHeadSize),
             .log = markOf(log_, logHeadSize),
-            .index = markOf(index_, indexHeadSize)};
+            // Every reader writes its mark into the index too, so its times tell nothing; its
+            // header tells every commit and every copy back.
+            .index = markOf(index_, indexHeadSize, false)};
 }
 
 bool LiveFiles::areStillInPlace() const {
