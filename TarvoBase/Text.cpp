@@ -1,5 +1,6 @@
 #include "TarvoBase/Text.h"
 
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 
@@ -9,6 +10,7 @@
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/ustring.h>
+#include <unicode/utf8.h>
 
 namespace tarvo {
 namespace {
@@ -119,6 +121,23 @@ std::string Text::utf16Prefix(std::string_view text, std::size_t units) {
         return true;
     });
     return encoded(unicode, 0, prefixEnd);
+}
+
+std::string Text::wellFormed(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    std::string out;
+    int32_t copied = 0;
+    for (int32_t at = 0; at < length;) {
+        const int32_t start = at;
+        UChar32 c = 0;
+        U8_NEXT(bytes, at, length, c);
+        if (c >= 0) continue;
+        out.append(text.substr(copied, start - copied)).append("\xEF\xBF\xBD");
+        copied = at;
+    }
+    if (copied == 0) return std::string(text);
+    return out.append(text.substr(copied));
 }
 
 std::string Text::lowercased(std::string_view text) {

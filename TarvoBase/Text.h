@@ -27,6 +27,10 @@ public:
     // the result may be a few units short; nothing is appended.
     static std::string utf16Prefix(std::string_view text, std::size_t units);
 
+    // The text itself when it is well-formed UTF-8; otherwise each ill-formed sequence becomes
+    // U+FFFD, read the way every other helper here reads it.
+    static std::string wellFormed(std::string_view text);
+
     // Full Unicode lower-casing, the same whatever the user's language.
     static std::string lowercased(std::string_view text);
 

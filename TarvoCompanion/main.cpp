@@ -9,6 +9,7 @@
 #include "Platform/LinuxComputerName.h"
 #include "Platform/LinuxProcessRunner.h"
 #include "Platform/LinuxContactStore.h"
+#include "Platform/LinuxHomeFolders.h"
 #include "Platform/LinuxStopSignals.h"
 #include "Platform/XdgOpener.h"
 #include "Platform/LinuxSystemCalls.h"
@@ -59,6 +60,7 @@ std::shared_ptr<ContactStore> contactStore() {
 
 int main() {
     CompanionVersion::useComputerName(std::make_shared<LinuxComputerName>());
+    ChatDatabase::useHomeFolders(std::make_shared<LinuxHomeFolders>());
 
     RunLoop loop;
     LinuxStopSignals stopSignals(loop);

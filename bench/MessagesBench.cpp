@@ -1,10 +1,18 @@
-// Pages through a generated Messages database of many messages the way the capture does, and
-// compares with the sqlite3 command-line tool running the same statements on the same file.
+// Reads a generated Messages database of many messages, indexed as the Messages app indexes it,
+// the way the capture does, and times the same statements run by the sqlite3 command-line tool
+// on the same files in the same run:
 //
-//   build/bench/messages_bench [--messages N] [--pages P]
+//   build/bench/messages_bench [--messages N] [--rounds R]
 //
-// --pages limits how many pages of 500 are read in each of the two runs (default: all).
+// 1. live readings of the newest 500 messages, R times when nothing changed and R times after
+//    10 more messages, beside the tool running the message statement and the bare seek of the
+//    date index that any such reading needs;
+// 2. a reading after the writer has copied its log back and started it over;
+// 3. paging through the whole backlog in pages of 500, with the peak memory while paging.
+//
+// The generated files live in a temporary folder removed at the end.
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -21,19 +29,27 @@
 #include "Support/TemporaryFolder.h"
 #include "Support/TypedStream.h"
 #include "TarvoCore/ChatDatabase/ChatDatabase.h"
-#include "TarvoCore/ChatDatabase/CloneFile.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using tarvo::ChatDatabase;
+using tarvo::testing::MessagesDatabaseFixture;
 using Clock = std::chrono::steady_clock;
 
 constexpr int pageSize = 500;
 constexpr int chatCount = 2000;
 constexpr int handleCount = 3000;
+constexpr std::int64_t firstSecond = 700000000;
 
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+double millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
 
 std::string hex(const std::vector<std::uint8_t>& bytes) {
     std::string out;
@@ -41,9 +57,11 @@ std::string hex(const std::vector<std::uint8_t>& bytes) {
     return out;
 }
 
+std::int64_t dateOf(std::int64_t message) { return (firstSecond + 2 * message) * 1000000000 + 123456; }
+
 // Every row has a rich-text body, as in the Messages app; one in ten has its text only there,
-// one in twenty a file, one in thirty-three is a reaction.
-void fill(tarvo::testing::MessagesDatabaseFixture& fixture, int messages) {
+// one in twenty a file, one in thirty-three is a reaction. One transaction, one statement.
+void fill(MessagesDatabaseFixture& fixture, int messages) {
     const auto empty = tarvo::testing::typedStreamHolding("");
     const std::size_t headSize = empty.size() - 102;
     const std::string head = hex({empty.begin(), empty.begin() + static_cast<long>(headSize)});
@@ -65,7 +83,7 @@ with recursive n(i) as (select 1 union all select i + 1 from n where i < {messag
 insert into message (ROWID, guid, text, handle_id, service, date, is_from_me, attributedBody, associated_message_type,
                      associated_message_guid)
 select i, 'G' || i, case when i % 10 = 0 then null else b end, i % {handles} + 1, 'iMessage',
-       (700000000 + 2 * i) * 1000000000 + 123456, i % 3 = 0, {body},
+       ({first} + 2 * i) * 1000000000 + 123456, i % 3 = 0, {body},
        case when i % 33 = 0 then 2000 else 0 end, case when i % 33 = 0 then 'p:0/G' || (i - 1) end
 from t;
 insert into chat_message_join (chat_id, message_id) select ROWID % {chats} + 1, ROWID from message;
@@ -78,7 +96,16 @@ commit;
 pragma wal_checkpoint(truncate);
 )",
                                 fmt::arg("handles", handleCount), fmt::arg("chats", chatCount),
-                                fmt::arg("messages", messages), fmt::arg("body", body)));
+                                fmt::arg("messages", messages), fmt::arg("first", firstSecond),
+                                fmt::arg("body", body)));
+}
+
+void addMessages(MessagesDatabaseFixture& fixture, int from, int count) {
+    fixture.execute("begin");
+    for (int i = from; i < from + count; ++i) {
+        fixture.addMessage({.guid = "N" + std::to_string(i), .chat = 1, .date = dateOf(i), .text = "new " + std::to_string(i)});
+    }
+    fixture.execute("commit");
 }
 
 std::int64_t peakResidentKiB() {
@@ -91,31 +118,68 @@ std::int64_t peakResidentKiB() {
 
 void resetPeakResident() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
-// The statements one call sends, with the values bound written out for the command-line tool.
-std::string cliStatements(std::int64_t afterSeconds, const ChatDatabase::MessageBatch& batch) {
-    const std::string exclusion = "and not (coalesce(m.associated_message_type, 0) between 2000 and 2006 or "
-                                  "coalesce(m.associated_message_type, 0) between 3000 and 3006)";
-    std::vector<std::string> rowIds;
-    for (const auto& message : batch.messages) rowIds.push_back(message.guid.substr(1));
+// What one reading sends besides the message statement: the schema check, and the statement for
+// the files of the messages read.
+std::string readingStatements(const std::string& messageStatement, std::int64_t afterSeconds,
+                              const ChatDatabase::MessageBatch& batch) {
     std::string script;
-    {
-        script += "pragma table_info(message);\n";
-        script += fmt::format(
-            "select m.guid, c.chat_identifier, m.is_from_me, h.id as handle, m.text, m.date, c.service_name,\n"
-            "(select count(*) from chat_handle_join chj where chj.chat_id = c.ROWID) as participants,\n"
-            "m.attributedBody, c.display_name, m.ROWID\n"
-            "from message m join chat_message_join cmj on cmj.message_id = m.ROWID\n"
-            "join chat c on c.ROWID = cmj.chat_id left join handle h on h.ROWID = m.handle_id\n"
-            "where {} > {} {} order by m.date asc limit {};\n",
-            ChatDatabase::dateCondition(), afterSeconds, exclusion, pageSize);
-        script += "pragma table_info(attachment);\n";
-        script += fmt::format("select j.message_id, a.guid, a.transfer_name, a.filename, a.uti, a.mime_type, "
-                              "a.total_bytes, a.is_sticker, a.is_commsafety_sensitive\n"
-                              "from message_attachment_join j join attachment a on a.ROWID = j.attachment_id\n"
-                              "where j.message_id in ({}) order by j.message_id asc, a.ROWID asc;\n",
-                              fmt::join(rowIds, ","));
+    for (const char* table : {"message", "chat", "handle", "chat_message_join", "chat_handle_join", "message"}) {
+        script += fmt::format("pragma table_info({});\n", table);
     }
+    script += fmt::format(".parameter set ?1 {}\n.parameter set ?2 {}\n{};\n", afterSeconds, pageSize, messageStatement);
+    std::vector<std::string> rowIds;
+    for (const auto& message : batch.messages) {
+        if (message.guid.starts_with("G")) rowIds.push_back(message.guid.substr(1));
+    }
+    script += "pragma table_info(attachment);\n";
+    script += fmt::format("select j.message_id, a.guid, a.transfer_name, a.filename, a.uti, a.mime_type, "
+                          "a.total_bytes, a.is_sticker, a.is_commsafety_sensitive\n"
+                          "from message_attachment_join j join attachment a on a.ROWID = j.attachment_id\n"
+                          "where j.message_id in ({}) order by j.message_id asc, a.ROWID asc;\n",
+                          fmt::join(rowIds, ","));
     return script;
+}
+
+// Milliseconds the sqlite3 tool takes to run `script` against `database`, its start-up taken
+// off.
+double toolMilliseconds(const fs::path& folder, const fs::path& database, const std::string& script) {
+    const auto run = [&](const std::string& body) {
+        const fs::path file = folder / "tool.sql";
+        std::ofstream(file) << ".output /dev/null\n" << body;
+        const std::string command = fmt::format("sqlite3 -readonly -batch '{}' < '{}'", database.string(), file.string());
+        const auto start = Clock::now();
+        if (std::system(command.c_str()) != 0) throw std::runtime_error("the sqlite3 command-line tool failed");
+        return millisecondsSince(start);
+    };
+    std::vector<double> startUps;
+    std::vector<double> runs;
+    for (int i = 0; i < 5; ++i) {
+        startUps.push_back(run("select 1;\n"));
+        runs.push_back(run(script));
+    }
+    return std::max(0.0, median(runs) - median(startUps));
+}
+
+// Milliseconds to run `sql` to its last row in this process, the median of several runs.
+double statementMilliseconds(const tarvo::SqliteConnection& connection, const std::string& sql,
+                             std::int64_t first, std::int64_t second) {
+    std::vector<double> runs;
+    for (int i = 0; i < 9; ++i) {
+        const auto start = Clock::now();
+        tarvo::SqliteStatement statement = connection.prepare(sql);
+        statement.bindInt64(1, first);
+        statement.bindInt64(2, second);
+        while (statement.step()) {
+        }
+        runs.push_back(millisecondsSince(start));
+    }
+    return median(runs);
+}
+
+std::string repeated(const std::string& script, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += script;
+    return out;
 }
 
 } // namespace
@@ -123,72 +187,114 @@ std::string cliStatements(std::int64_t afterSeconds, const ChatDatabase::Message
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     int messages = 1000000;
-    long maxPages = -1;
+    int rounds = 5;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string flag = argv[i];
         if (flag == "--messages") messages = std::atoi(argv[i + 1]);
-        else if (flag == "--pages") maxPages = std::atol(argv[i + 1]);
+        else if (flag == "--rounds") rounds = std::atoi(argv[i + 1]);
     }
 
     tarvo::testing::TemporaryFolder folder;
     tarvo::testing::TemporaryFolderOverride temporary(folder / "tmp");
     const fs::path live = folder / "chat.db";
-    tarvo::testing::MessagesDatabaseFixture fixture(live);
+    MessagesDatabaseFixture fixture(live);
     auto start = Clock::now();
     fill(fixture, messages);
-    fmt::print("generated {} messages in {:.1f} s: {:.0f} MiB\n", messages, secondsSince(start),
+    fmt::print("generated {} messages in {:.1f} s: {:.0f} MiB\n", messages, millisecondsSince(start) / 1000,
                static_cast<double>(fs::file_size(live)) / (1 << 20));
 
-    // One copy, as every call makes.
-    start = Clock::now();
-    tarvo::cloneFile(live, folder / "copy.db");
-    const double copySeconds = secondsSince(start);
-    fmt::print("one copy of the file: {:.3f} s\n", copySeconds);
+    const ChatDatabase database(live.string());
+    const std::string messageStatement = ChatDatabase::messageStatement(true);
+    const std::int64_t newestSecond = firstSecond + 2 * (messages - 520);
+    const auto newest = ChatDatabase::appleEpoch + std::chrono::seconds(newestSecond);
 
-    // Page through the copy as the capture does, calls back to back.
-    auto copy = tarvo::SqliteConnection::open((folder / "copy.db").string(), tarvo::SqliteConnection::Mode::readWrite);
-    const fs::path script = folder / "pages.sql";
-    std::ofstream statements(script);
-    statements << ".output /dev/null\n";
+    start = Clock::now();
+    database.messages(newest, pageSize);
+    fmt::print("first reading, the copy made: {:.1f} ms\n", millisecondsSince(start));
+    int added = messages + 1;
+    addMessages(fixture, added++, 1);
+    start = Clock::now();
+    database.messages(newest, pageSize);
+    fmt::print("first reading of a log: {:.1f} ms\n", millisecondsSince(start));
+
+    std::vector<double> unchanged;
+    std::vector<double> tenAdded;
+    ChatDatabase::MessageBatch batch;
+    for (int round = 0; round < rounds; ++round) {
+        start = Clock::now();
+        batch = database.messages(newest, pageSize);
+        unchanged.push_back(millisecondsSince(start));
+        addMessages(fixture, added, 10);
+        added += 10;
+        start = Clock::now();
+        batch = database.messages(newest, pageSize);
+        tenAdded.push_back(millisecondsSince(start));
+    }
+    const std::string reading = readingStatements(messageStatement, newestSecond, batch);
+    const std::string statementAlone =
+        fmt::format(".parameter set ?1 {}\n.parameter set ?2 {}\n{};\n", newestSecond, pageSize, messageStatement);
+    const std::string bareSeek = fmt::format(
+        "select m.guid, m.text, m.date, m.attributedBody from message m where m.date >= {} order by m.date limit {};\n",
+        (newestSecond + 1) * 1000000000, pageSize);
+    auto direct = tarvo::SqliteConnection::open(live.string(), tarvo::SqliteConnection::Mode::readOnly);
+    const std::string seekStatement =
+        "select m.guid, m.text, m.date, m.attributedBody from message m where m.date >= ?1 order by m.date limit ?2";
+    const double directStatement = statementMilliseconds(*direct, messageStatement, newestSecond, pageSize);
+    const double directSeek = statementMilliseconds(*direct, seekStatement, (newestSecond + 1) * 1000000000, pageSize);
+    direct.reset();
+    constexpr int repeats = 20;
+    const double toolReading = toolMilliseconds(folder.path(), live, repeated(reading, repeats)) / repeats;
+    const double toolStatement = toolMilliseconds(folder.path(), live, repeated(statementAlone, repeats)) / repeats;
+    const double toolSeek = toolMilliseconds(folder.path(), live, repeated(bareSeek, repeats)) / repeats;
+    fmt::print("the message statement alone, run here on the live file: {:.2f} ms; a seek of the date index "
+               "fetching {} message rows and nothing else: {:.2f} ms\n",
+               directStatement, pageSize, directSeek);
+    fmt::print("newest {} messages, nothing changed: {:.2f} ms (median of {}), {:.1f}x the statement alone\n",
+               batch.messages.size(), median(unchanged), rounds, median(unchanged) / directStatement);
+    fmt::print("newest {} messages, 10 added to the log: {:.2f} ms (median of {}), {:.1f}x the statement alone\n",
+               batch.messages.size(), median(tenAdded), rounds, median(tenAdded) / directStatement);
+    fmt::print("sqlite3 tool: every statement of one reading {:.2f} ms; the message statement alone {:.2f} ms; "
+               "a seek of the date index fetching {} message rows and nothing else {:.2f} ms\n",
+               toolReading, toolStatement, pageSize, toolSeek);
+
+    fixture.execute("pragma wal_checkpoint(truncate)");
+    addMessages(fixture, added, 10);
+    added += 10;
+    start = Clock::now();
+    database.messages(newest, pageSize);
+    fmt::print("reading after the log was copied back and started over: {:.1f} ms\n", millisecondsSince(start));
+
+    const fs::path wholeScript = folder.path() / "pages.sql";
+    std::ofstream pages(wholeScript);
+    pages << ".output /dev/null\n";
     resetPeakResident();
     const std::int64_t residentBefore = peakResidentKiB();
     ChatDatabase::Date after = ChatDatabase::appleEpoch;
     long read = 0;
     long calls = 0;
-    double pagingSeconds = 0;
-    while (maxPages < 0 || calls < maxPages) {
-        start = Clock::now();
-        const auto batch = ChatDatabase::messages(*copy, after, pageSize);
-        pagingSeconds += secondsSince(start);
-        if (batch.messages.empty()) break;
-        statements << cliStatements(ChatDatabase::appleSeconds(after), batch);
+    start = Clock::now();
+    for (;;) {
+        const auto page = database.messages(after, pageSize);
+        if (page.messages.empty()) break;
+        pages << readingStatements(messageStatement, ChatDatabase::appleSeconds(after), page);
         ++calls;
-        read += static_cast<long>(batch.messages.size());
-        after = batch.messages.back().date;
+        read += static_cast<long>(page.messages.size());
+        after = page.messages.back().date;
     }
+    const double pagingMilliseconds = millisecondsSince(start);
     const std::int64_t peak = peakResidentKiB();
-    statements.close();
-    fmt::print("paged {} messages in {} calls: {:.2f} s, {:.0f} messages/s, {:.1f} ms per call\n", read, calls,
-               pagingSeconds, static_cast<double>(read) / pagingSeconds, 1000 * pagingSeconds / static_cast<double>(calls));
+    fmt::print("paged {} messages in {} readings: {:.2f} s, {:.2f} ms per reading\n", read, calls,
+               pagingMilliseconds / 1000, pagingMilliseconds / static_cast<double>(calls));
     fmt::print("peak resident memory while paging: {:.1f} MiB (before paging {:.1f} MiB)\n",
                static_cast<double>(peak) / 1024, static_cast<double>(residentBefore) / 1024);
-    copy.reset();
-
+    pages.close();
     start = Clock::now();
-    const std::string command = fmt::format("sqlite3 -batch '{}' < '{}'", (folder / "copy.db").string(), script.string());
+    const std::string command =
+        fmt::format("sqlite3 -readonly -batch '{}' < '{}'", live.string(), wholeScript.string());
     if (std::system(command.c_str()) != 0) {
         std::cerr << "the sqlite3 command-line tool failed\n";
         return 1;
     }
-    const double cliSeconds = secondsSince(start);
-    fmt::print("sqlite3 command-line tool, same statements: {:.2f} s; ratio {:.2f}\n", cliSeconds, pagingSeconds / cliSeconds);
-
-    // One live-sized call: the newest 500 messages, copy included.
-    const ChatDatabase database(live.string());
-    const auto newest = ChatDatabase::appleEpoch + std::chrono::seconds(700000000 + 2 * (messages - 520));
-    start = Clock::now();
-    const auto batch = database.messages(newest, pageSize);
-    fmt::print("one live-sized call (verify, copy, read {} messages, remove): {:.3f} s\n", batch.messages.size(),
-               secondsSince(start));
+    fmt::print("sqlite3 tool, same statements of every page: {:.2f} s\n", millisecondsSince(start) / 1000);
     return 0;
 }

@@ -5,13 +5,12 @@
 #include <filesystem>
 #include <iterator>
 #include <limits>
+#include <mutex>
 #include <system_error>
 
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 
-#include "TarvoBase/Uuid.h"
-#include "TarvoCore/ChatDatabase/CloneFile.h"
 #include "TarvoCore/ChatDatabase/SqliteError.h"
 
 namespace tarvo {
@@ -22,11 +21,6 @@ namespace fs = std::filesystem;
 // The tables in the order they are checked, so the same database always reports the same gap.
 constexpr std::string_view checkedTables[] = {"message", "chat", "handle", "chat_message_join", "chat_handle_join"};
 
-bool fileExists(const std::string& path) {
-    std::error_code ignored;
-    return fs::exists(path, ignored);
-}
-
 std::string backticked(const ChatDatabase::ColumnSet& names) {
     std::string out;
     for (const auto& name : names) {
@@ -36,14 +30,14 @@ std::string backticked(const ChatDatabase::ColumnSet& names) {
     return out;
 }
 
-// The copy holds the user's conversations, so only the user may enter its folder.
-void makePrivateFolder(const fs::path& folder) {
-    fs::create_directories(folder.parent_path());
-    if (!fs::create_directory(folder)) {
-        throw fs::filesystem_error("the folder for a copy of the Messages database exists already", folder,
-                                   std::make_error_code(std::errc::file_exists));
-    }
-    fs::permissions(folder, fs::perms::owner_all);
+std::mutex& homeFoldersMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::shared_ptr<const HomeFolders>& installedHomeFolders() {
+    static std::shared_ptr<const HomeFolders> folders;
+    return folders;
 }
 
 } // namespace
@@ -55,8 +49,24 @@ std::string ChatDatabase::homeFolder() {
 
 std::string ChatDatabase::defaultPath() { return (fs::path(homeFolder()) / "Library/Messages/chat.db").string(); }
 
+void ChatDatabase::useHomeFolders(std::shared_ptr<const HomeFolders> folders) {
+    std::lock_guard lock(homeFoldersMutex());
+    installedHomeFolders() = std::move(folders);
+}
+
+std::optional<std::string> ChatDatabase::homeFolderOf(const std::string& user) {
+    std::shared_ptr<const HomeFolders> folders;
+    {
+        std::lock_guard lock(homeFoldersMutex());
+        folders = installedHomeFolders();
+    }
+    return folders ? folders->homeFolder(user) : std::nullopt;
+}
+
+// Opened as immutable, SQLite neither takes locks on the live file nor makes a log or an index
+// beside it, as any other opening of a database in WAL mode would.
 bool ChatDatabase::isReadable() const {
-    auto connection = SqliteConnection::open(path_, SqliteConnection::Mode::readOnly);
+    auto connection = SqliteConnection::open(path_, SqliteConnection::Mode::immutable);
     if (!connection) return false;
     try {
         return connection->prepare("select count(*) from sqlite_master").step();
@@ -65,45 +75,18 @@ bool ChatDatabase::isReadable() const {
     }
 }
 
-SqliteConnection ChatDatabase::open() const {
-    if (!fileExists(path_)) throw Failure::notFound(path_);
-    auto connection = SqliteConnection::open(path_, SqliteConnection::Mode::readOnly);
-    if (!connection) throw Failure::permissionDenied(path_);
-    return std::move(*connection);
+void ChatDatabase::verifySchema() const {
+    const ChatDatabaseClone clone = openFreshClone();
+    requireSchema(clone.connection());
 }
 
-void ChatDatabase::verifySchema() const {
-    const SqliteConnection connection = open();
+void ChatDatabase::requireSchema(const SqliteConnection& connection) {
     for (std::string_view table : checkedTables) {
         requireColumns(table, columns(connection, table), required.at(std::string(table)));
     }
 }
 
-ChatDatabaseClone ChatDatabase::openFreshClone() const {
-    if (!fileExists(path_)) throw Failure::notFound(path_);
-    ChatDatabaseClone clone(fs::temp_directory_path() / ("tarvo-chatdb-" + Uuid::random().uppercased()));
-    makePrivateFolder(clone.folder());
-    const fs::path copy = clone.folder() / fs::path(path_).filename();
-    try {
-        cloneFile(path_, copy);
-    } catch (const fs::filesystem_error&) {
-        throw Failure::permissionDenied(path_);
-    }
-    for (const char* suffix : {"-wal", "-shm"}) {
-        const std::string companion = path_ + suffix;
-        if (!fileExists(companion)) continue;
-        try {
-            cloneFile(companion, copy.string() + suffix);
-        } catch (const fs::filesystem_error&) {
-            // Without its log the copy still opens; it only lacks the newest rows, which a
-            // later reading sees.
-        }
-    }
-    auto connection = SqliteConnection::open(copy.string(), SqliteConnection::Mode::readWrite);
-    if (!connection) throw Failure::permissionDenied(path_);
-    clone.adopt(std::move(*connection));
-    return clone;
-}
+ChatDatabaseClone ChatDatabase::openFreshClone() const { return copy_->lend(); }
 
 ChatDatabase::ColumnSet ChatDatabase::columns(const SqliteConnection& connection, std::string_view table) {
     try {
@@ -157,6 +140,14 @@ std::string ChatDatabase::dateCondition() {
                        "            then m.date / 1000000000\n"
                        "            else m.date end)",
                        nanosecondThreshold);
+}
+
+ChatDatabase::DateRanges ChatDatabase::dateRanges(std::string_view comparison) {
+    // A value in nanoseconds lies in a later whole second from the first nanosecond of that
+    // second on; the bound is computed by SQLite, which turns an overflowing product into a real.
+    const std::string_view firstSecond = comparison == ">" ? "(?1 + 1)" : "?1";
+    return {fmt::format("m.date {} ?1 and m.date <= {}", comparison, nanosecondThreshold),
+            fmt::format("m.date >= max({} * 1000000000, {})", firstSecond, nanosecondThreshold + 1)};
 }
 
 } // namespace tarvo

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <span>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "TarvoCore/ChatDatabase/ChatDatabaseClone.h"
+#include "TarvoCore/ChatDatabase/ChatDatabaseCopy.h"
 #include "TarvoCore/ChatDatabase/ChatDatabaseFailure.h"
 #include "TarvoCore/ChatDatabase/ChatDatabaseReceipt.h"
 #include "TarvoCore/ChatDatabase/ChatDatabaseScanPosition.h"
@@ -19,12 +21,14 @@
 #include "TarvoCore/ChatDatabase/ChatDatabaseTapbackMeaning.h"
 #include "TarvoCore/ChatDatabase/Readout.h"
 #include "TarvoCore/ChatDatabase/SqliteConnection.h"
+#include "TarvoCore/HomeFolders.h"
 
 namespace tarvo {
 
-// The Messages app's database, the user's own data. The live file is only ever opened
-// read-only to check it; every reading runs on a private copy made for that one call and
-// removed before the call returns. Every call blocks its thread for the whole reading.
+// The Messages app's database, the user's own data. Every reading, the schema check included,
+// runs on a private copy of the live files, which are never written: the copy is shared by every
+// value of one path, one reading at a time, and goes away with the last of them. Every call
+// blocks its thread for the whole reading.
 class ChatDatabase {
 public:
     using Failure = ChatDatabaseFailure;
@@ -123,19 +127,25 @@ public:
     static constexpr std::string_view tapbackUnobservableTail = "so tapbacks cannot be read from it";
     static constexpr std::string_view receiptUnobservableTail = "so delivery and read receipts cannot be read from it";
 
-    explicit ChatDatabase(std::string path) : path_(std::move(path)) {}
+    explicit ChatDatabase(std::string path)
+        : path_(std::move(path)), copy_(ChatDatabaseCopy::of(path_)) {}
 
     const std::string& path() const { return path_; }
 
     // The home folder's "Library/Messages/chat.db".
     static std::string defaultPath();
 
-    // Whether the live file can be opened and read at all; never creates a file, never throws.
+    // Whether the live file can be opened and read as a database at all; never creates a file,
+    // never throws.
     bool isReadable() const;
 
     // Throws `Failure` when the live file is missing, refused, or lacks a required table or
     // column.
     void verifySchema() const;
+
+    // The application installs the system's user database at start; until then "~user/" paths
+    // stay as they are.
+    static void useHomeFolders(std::shared_ptr<const HomeFolders> folders);
 
     static Date appleTimeToDate(std::int64_t raw);
     // Whole seconds from `appleEpoch` to `date`, truncated toward zero: how times are bound.
@@ -143,6 +153,20 @@ public:
     // A raw `m.date` as whole seconds since `appleEpoch`, over three lines of SQL; the reader
     // writes what comes before it and the comparison after it.
     static std::string dateCondition();
+
+    // The raw values of `m.date` whose whole second is after (`comparison` ">") or at or after
+    // (">=") the one bound to ?1, as two ranges that an index on the date serves: seconds up to
+    // the threshold, nanoseconds above it. No value lies in both.
+    struct DateRanges {
+        std::string seconds;
+        std::string nanoseconds;
+    };
+    static DateRanges dateRanges(std::string_view comparison);
+
+    // The statements of `messages` (?1 the seconds of `after`, ?2 the limit) and of
+    // `outboundSends` (?1 the seconds of `at`, ?2 the limit), as sent to SQLite.
+    static std::string messageStatement(bool leavingOutReactions, bool pastRow = false);
+    static std::string outboundStatement();
 
     // The companion's own rows of every chat at or after `at` (whole seconds), oldest first.
     DeliveryReadout outboundSends(Date at, int limit) const;
@@ -185,11 +209,14 @@ public:
 private:
     static std::map<std::int64_t, std::vector<Attachment>> attachments(const SqliteConnection& copy,
                                                                         const std::vector<std::int64_t>& messageRowIds);
+    static std::string lastPathComponent(const std::string& path);
+    static std::string extensionOf(const std::optional<std::string>& filename);
     static std::string homeFolder();
+    static std::optional<std::string> homeFolderOf(const std::string& user);
     static std::optional<std::string> expandingTilde(const std::optional<std::string>& path);
 
-    SqliteConnection open() const;
     ChatDatabaseClone openFreshClone() const;
+    static void requireSchema(const SqliteConnection& connection);
     static ColumnSet columns(const SqliteConnection& connection, std::string_view table);
     static ColumnSet missing(const ColumnSet& needed, const ColumnSet& present);
     // Throws `schemaChanged` naming the table when it is missing or lacks some of `needed`.
@@ -198,6 +225,7 @@ private:
     static std::optional<std::string> guid(const SqliteConnection& connection, const std::string& chatIdentifier);
 
     std::string path_;
+    std::shared_ptr<ChatDatabaseCopy> copy_;
 };
 
 } // namespace tarvo

@@ -20,13 +20,13 @@ const std::map<std::string, std::string, std::less<>>& typesByExtension() {
     return types;
 }
 
-std::string extensionOf(const std::optional<std::string>& filename) {
+} // namespace
+
+std::string ChatDatabase::extensionOf(const std::optional<std::string>& filename) {
     if (!filename) return "";
-    const std::string dotted = std::filesystem::path(*filename).extension().string();
+    const std::string dotted = std::filesystem::path(lastPathComponent(*filename)).extension().string();
     return Text::lowercased(dotted.empty() ? dotted : dotted.substr(1));
 }
-
-} // namespace
 
 ChatDatabase::ResolvedType ChatDatabase::resolveType(const std::optional<std::string>& mimeType,
                                                      const std::optional<std::string>& uti,

@@ -1,31 +1,24 @@
 #pragma once
 
-#include <filesystem>
-#include <optional>
+#include <mutex>
+#include <utility>
 
 #include "TarvoCore/ChatDatabase/SqliteConnection.h"
 
 namespace tarvo {
 
-// A private copy of the Messages database in a folder of its own. Going away closes the
-// connection and then removes the folder with everything in it; a failing removal is ignored.
+// One reading's hold on the private copy of the Messages database: the copy stays as it is,
+// and no other reading uses it, until this goes away.
 class ChatDatabaseClone {
 public:
-    explicit ChatDatabaseClone(std::filesystem::path folder) : folder_(std::move(folder)) {}
-    ~ChatDatabaseClone();
-    ChatDatabaseClone(ChatDatabaseClone&& other) noexcept;
-    ChatDatabaseClone& operator=(ChatDatabaseClone&&) = delete;
-    ChatDatabaseClone(const ChatDatabaseClone&) = delete;
-    ChatDatabaseClone& operator=(const ChatDatabaseClone&) = delete;
+    ChatDatabaseClone(std::unique_lock<std::mutex> hold, const SqliteConnection& connection)
+        : hold_(std::move(hold)), connection_(&connection) {}
 
-    const std::filesystem::path& folder() const { return folder_; }
-    // Only once `adopt` has been called.
     const SqliteConnection& connection() const { return *connection_; }
-    void adopt(SqliteConnection connection) { connection_.emplace(std::move(connection)); }
 
 private:
-    std::filesystem::path folder_;
-    std::optional<SqliteConnection> connection_;
+    std::unique_lock<std::mutex> hold_;
+    const SqliteConnection* connection_;
 };
 
 } // namespace tarvo

@@ -21,7 +21,9 @@ constexpr std::string_view reactionExclusion =
 // Rows of one date come in ROWID order, so that a reading can go on past any row.
 constexpr std::string_view pastRowCondition = "and (m.date, m.ROWID) > (?3, ?4)";
 
-std::string messageStatement(std::string_view exclusion, std::string_view pastRow) {
+// Run once for each range of raw dates, so that the date index leads each part straight to
+// the first row after the cursor; both parts come oldest first, so merging them costs no sort.
+std::string messageSelect(std::string_view dates, std::string_view exclusion, std::string_view pastRow) {
     return fmt::format("select m.guid,\n"
                        "       c.chat_identifier,\n"
                        "       m.is_from_me,\n"
@@ -37,12 +39,10 @@ std::string messageStatement(std::string_view exclusion, std::string_view pastRo
                        "join chat_message_join cmj on cmj.message_id = m.ROWID\n"
                        "join chat c on c.ROWID = cmj.chat_id\n"
                        "left join handle h on h.ROWID = m.handle_id\n"
-                       "where {} > ?1\n"
+                       "where {}\n"
                        "  {}\n"
-                       "  {}\n"
-                       "order by m.date asc, m.ROWID asc\n"
-                       "limit ?2",
-                       ChatDatabase::dateCondition(), exclusion, pastRow);
+                       "  {}\n",
+                       dates, exclusion, pastRow);
 }
 
 std::string attachmentStatement(std::string_view sensitivity, const std::vector<std::int64_t>& ids) {
@@ -87,12 +87,6 @@ std::string messageText(const SqliteStatement& row) {
     return cleanedText(std::move(text));
 }
 
-std::string lastPathComponent(const std::string& path) {
-    fs::path trimmed(path);
-    while (trimmed.has_relative_path() && trimmed.filename().empty()) trimmed = trimmed.parent_path();
-    return trimmed.filename().string();
-}
-
 std::int64_t attachmentSize(std::int64_t totalBytes, const std::optional<std::string>& localPath) {
     std::int64_t size = totalBytes;
     if (size < 1 && localPath) {
@@ -105,16 +99,36 @@ std::int64_t attachmentSize(std::int64_t totalBytes, const std::optional<std::st
 
 } // namespace
 
+std::string ChatDatabase::messageStatement(bool leavingOutReactions, bool pastRow) {
+    const std::string_view exclusion = leavingOutReactions ? reactionExclusion : "";
+    const std::string_view past = pastRow ? pastRowCondition : "";
+    const auto dates = dateRanges(">");
+    // By `m.date`, then `m.ROWID`: SQLite names the columns of a compound select by position.
+    return messageSelect(dates.seconds, exclusion, past) + "union all\n" + messageSelect(dates.nanoseconds, exclusion, past) +
+           "order by 6 asc, 11 asc\n"
+           "limit ?2";
+}
+
+std::string ChatDatabase::lastPathComponent(const std::string& path) {
+    fs::path trimmed(path);
+    while (trimmed.has_relative_path() && trimmed.filename().empty()) trimmed = trimmed.parent_path();
+    return trimmed.filename().string();
+}
+
+// "~" and "~/…" name the user's own home folder, "~name" and "~name/…" that of the user called
+// name; a user the system does not know leaves the path as it is.
 std::optional<std::string> ChatDatabase::expandingTilde(const std::optional<std::string>& path) {
-    if (!path || path->empty() || (*path)[0] != '~') return path;
-    if (path->size() == 1) return homeFolder();
-    if ((*path)[1] != '/') return path;
-    return homeFolder() + path->substr(1);
+    if (!path || !path->starts_with('~')) return path;
+    const std::size_t slash = path->find('/');
+    const std::string user = path->substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
+    const auto home = user.empty() ? std::optional(homeFolder()) : homeFolderOf(user);
+    if (!home) return path;
+    return *home + (slash == std::string::npos ? "" : path->substr(slash));
 }
 
 ChatDatabase::MessageBatch ChatDatabase::messages(Date after, int limit, std::optional<ScanPosition> pastRow) const {
-    verifySchema();
     const ChatDatabaseClone clone = openFreshClone();
+    requireSchema(clone.connection());
     return messages(clone.connection(), after, limit, pastRow);
 }
 
@@ -124,8 +138,7 @@ ChatDatabase::MessageBatch ChatDatabase::messages(const SqliteConnection& copy, 
     MessageBatch batch;
     std::vector<Raw> raws;
     try {
-        SqliteStatement row =
-            copy.prepare(messageStatement(hasReactions ? reactionExclusion : "", pastRow ? pastRowCondition : ""));
+        SqliteStatement row = copy.prepare(messageStatement(hasReactions, pastRow.has_value()));
         row.bindInt64(1, appleSeconds(after));
         row.bindInt32(2, limit);
         if (pastRow) {
@@ -134,21 +147,21 @@ ChatDatabase::MessageBatch ChatDatabase::messages(const SqliteConnection& copy, 
         }
         while (row.step()) {
             batch.scannedThrough = ScanPosition{row.int64(5), row.int64(10)};
-            auto guid = row.text(0);
-            auto chatIdentifier = row.text(1);
+            auto guid = row.wellFormedText(0);
+            auto chatIdentifier = row.wellFormedText(1);
             if (!guid || !chatIdentifier) {
                 ++batch.skippedWithoutText;
                 continue;
             }
             std::string text = messageText(row);
             const bool hasText = !text.empty();
-            auto displayName = row.text(9);
+            auto displayName = row.wellFormedText(9);
             if (displayName && displayName->empty()) displayName.reset();
             raws.push_back({row.int64(10), hasText,
                             Message{.guid = std::move(*guid),
                                     .chatIdentifier = std::move(*chatIdentifier),
                                     .isFromMe = row.int32(2) == 1,
-                                    .handle = row.text(3),
+                                    .handle = row.wellFormedText(3),
                                     .text = std::move(text),
                                     .date = appleTimeToDate(row.int64(5)),
                                     .isSMS = Text::lowercased(row.text(6).value_or("")) != "imessage",
@@ -192,15 +205,17 @@ ChatDatabase::attachments(const SqliteConnection& copy, const std::vector<std::i
     try {
         SqliteStatement row = copy.prepare(attachmentStatement(sensitivity, messageRowIds));
         while (row.step()) {
-            auto guid = row.text(1);
+            auto guid = row.wellFormedText(1);
             if (!guid) continue;
-            const auto transferName = row.text(2);
+            const auto transferName = row.wellFormedText(2);
+            // The stored name stays as it is where it names the file on the disk.
             const auto storedName = row.text(3);
-            const ResolvedType type = resolveType(row.text(5), row.text(4), transferName ? transferName : storedName);
+            const ResolvedType type = resolveType(row.wellFormedText(5), row.wellFormedText(4),
+                                                  transferName ? transferName : storedName);
             auto localPath = expandingTilde(storedName);
-            std::string filename = transferName   ? *transferName
-                                   : localPath    ? lastPathComponent(*localPath)
-                                                  : std::string("attachment");
+            std::string filename = transferName ? *transferName
+                                   : localPath  ? Text::wellFormed(lastPathComponent(*localPath))
+                                                : std::string("attachment");
             files[row.int64(0)].push_back({.guid = std::move(*guid),
                                            .filename = std::move(filename),
                                            .mimeType = type.mimeType,

@@ -1,25 +1,27 @@
 #include "TarvoCore/ChatDatabase/ChatDatabase.h"
 
+#include <fmt/format.h>
+
 #include "TarvoCore/ChatDatabase/SqliteError.h"
 
 namespace tarvo {
 namespace {
 
-std::string outboundStatement() {
-    return "select m.guid,\n"
-           "       c.chat_identifier,\n"
-           "       m.date,\n"
-           "       m.error,\n"
-           "       m.is_sent\n"
-           "from message m\n"
-           "join chat_message_join cmj on cmj.message_id = m.ROWID\n"
-           "join chat c on c.ROWID = cmj.chat_id\n"
-           "where m.is_from_me = 1\n"
-           "  and " +
-           ChatDatabase::dateCondition() +
-           " >= ?1\n"
-           "order by m.date asc\n"
-           "limit ?2";
+// Run once for each range of raw dates, so that the date index leads each part straight to
+// the first row at the time; both parts come oldest first, so merging them costs no sort.
+std::string outboundSelect(std::string_view dates) {
+    return fmt::format("select m.guid,\n"
+                       "       c.chat_identifier,\n"
+                       "       m.date,\n"
+                       "       m.error,\n"
+                       "       m.is_sent,\n"
+                       "       m.ROWID\n"
+                       "from message m\n"
+                       "join chat_message_join cmj on cmj.message_id = m.ROWID\n"
+                       "join chat c on c.ROWID = cmj.chat_id\n"
+                       "where m.is_from_me = 1\n"
+                       "  and {}\n",
+                       dates);
 }
 
 constexpr std::string_view newestServiceStatement = "select m.service\n"
@@ -35,10 +37,18 @@ constexpr std::string_view newestServiceStatement = "select m.service\n"
 
 std::optional<std::string> firstText(SqliteStatement& statement) {
     if (!statement.step()) return std::nullopt;
-    return statement.text(0);
+    return statement.wellFormedText(0);
 }
 
 } // namespace
+
+std::string ChatDatabase::outboundStatement() {
+    const auto dates = dateRanges(">=");
+    // By `m.date`, then `m.ROWID`: SQLite names the columns of a compound select by position.
+    return outboundSelect(dates.seconds) + "union all\n" + outboundSelect(dates.nanoseconds) +
+           "order by 3 asc, 6 asc\n"
+           "limit ?2";
+}
 
 ChatDatabase::DeliveryReadout ChatDatabase::outboundSends(Date at, int limit) const {
     const ChatDatabaseClone clone = openFreshClone();
@@ -50,8 +60,8 @@ ChatDatabase::DeliveryReadout ChatDatabase::outboundSends(Date at, int limit) co
         statement.bindInt32(2, limit);
         std::vector<SendRecord> records;
         while (statement.step()) {
-            auto guid = statement.text(0);
-            auto chatIdentifier = statement.text(1);
+            auto guid = statement.wellFormedText(0);
+            auto chatIdentifier = statement.wellFormedText(1);
             if (!guid || !chatIdentifier) continue;
             records.push_back({std::move(*guid), std::move(*chatIdentifier), appleTimeToDate(statement.int64(2)),
                                statement.int32(3), statement.int32(4) == 1});

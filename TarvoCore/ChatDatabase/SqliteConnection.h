@@ -14,10 +14,13 @@ namespace tarvo {
 // away first.
 class SqliteConnection {
 public:
-    enum class Mode { readOnly, readWrite, readWriteCreate };
+    // `immutable` reads a file that nobody writes while it is open: without locks, and without
+    // ever creating the log and index files beside it, as the other modes do for a database in
+    // WAL mode. A log beside it is not read.
+    enum class Mode { readOnly, readWrite, readWriteCreate, immutable };
 
     // The connection, or nothing when SQLite cannot open the file in that mode (its handle is
-    // closed then). Neither read mode ever creates a file.
+    // closed then). No mode but `readWriteCreate` creates the file itself.
     static std::optional<SqliteConnection> open(const std::string& path, Mode mode);
 
     ~SqliteConnection();

@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include "TarvoBase/Text.h"
 #include "TarvoCore/ChatDatabase/SqliteError.h"
 
 namespace tarvo {
@@ -60,6 +61,12 @@ std::optional<std::string> SqliteStatement::text(int column) const {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
     if (bytes == nullptr) return std::nullopt;
     return std::string(bytes, static_cast<std::size_t>(sqlite3_column_bytes(statement_, column)));
+}
+
+std::optional<std::string> SqliteStatement::wellFormedText(int column) const {
+    auto value = text(column);
+    if (value) *value = Text::wellFormed(*value);
+    return value;
 }
 
 std::span<const std::uint8_t> SqliteStatement::blob(int column) const {

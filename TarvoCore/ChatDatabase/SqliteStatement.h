@@ -35,6 +35,9 @@ public:
     std::int32_t int32(int column) const;
     std::int64_t int64(int column) const;
     std::optional<std::string> text(int column) const;
+    // The text with each ill-formed UTF-8 sequence replaced by U+FFFD, for texts that leave the
+    // program, so that one odd row cannot stop what carries them on.
+    std::optional<std::string> wellFormedText(int column) const;
     // Valid until the next step; empty for a null or empty value.
     std::span<const std::uint8_t> blob(int column) const;
 

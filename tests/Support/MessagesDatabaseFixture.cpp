@@ -58,8 +58,8 @@ const std::vector<Table>& messagesTables() {
     return tables;
 }
 
-// The join tables are keyed as the Messages app keys them; statements rely on these indexes
-// for their speed.
+// Indexed as the Messages app indexes these tables: the statements rely on these indexes for
+// their speed.
 struct Index {
     const char* table;
     const char* sql;
@@ -67,11 +67,20 @@ struct Index {
 
 const std::vector<Index>& messagesIndexes() {
     static const std::vector<Index> indexes{
+        {"message", "create index message_idx_date on message (date)"},
+        {"message", "create index message_idx_handle on message (handle_id, date)"},
+        {"message", "create index message_idx_associated_message2 on message (associated_message_guid) "
+                    "where associated_message_guid is not null"},
+        {"chat", "create index chat_idx_chat_identifier on chat (chat_identifier)"},
         {"chat_message_join", "create unique index chat_message_join_key on chat_message_join (chat_id, message_id)"},
-        {"chat_message_join", "create index chat_message_join_message on chat_message_join (message_id)"},
+        {"chat_message_join",
+         "create index chat_message_join_idx_message_id_only on chat_message_join (message_id)"},
         {"chat_handle_join", "create unique index chat_handle_join_key on chat_handle_join (chat_id, handle_id)"},
+        {"chat_handle_join", "create index chat_handle_join_idx_handle_id on chat_handle_join (handle_id)"},
         {"message_attachment_join",
          "create unique index message_attachment_join_key on message_attachment_join (message_id, attachment_id)"},
+        {"message_attachment_join",
+         "create index message_attachment_join_idx_message_id on message_attachment_join (message_id)"},
     };
     return indexes;
 }

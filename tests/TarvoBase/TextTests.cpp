@@ -61,6 +61,23 @@ TEST(Text, IllFormedUtf8ReadsAsReplacementCharacters) {
     EXPECT_EQ(Text::lowercased("\xC3"), replacement);
     EXPECT_EQ(Text::trimmingWhitespace(" \xFF "), replacement);
     EXPECT_EQ(Text::numericCharacters("1\xFF" "2"), "12");
+    EXPECT_EQ(Text::wellFormed(broken), "ab" + replacement + replacement + "cd");
+}
+
+TEST(Text, WellFormedReplacesEachIllFormedSequenceOnce) {
+    const std::string r = "\xEF\xBF\xBD";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {std::string("a\0b", 3), std::string("a\0b", 3)},
+        {"caf\xC3\xA9 \xF0\x9F\x91\x8B", "caf\xC3\xA9 \xF0\x9F\x91\x8B"},
+        {"\xC3", r},
+        {"x\xE2\x82", "x" + r},                 // a cut-off sequence is one
+        {"\xED\xA0\x80", r + r + r},            // an encoded surrogate is no prefix of anything
+        {"\xC0\xAF", r + r},                     // nor is an overlong form
+        {"\xF4\x90\x80\x80", r + r + r + r},   // nor a code point past U+10FFFF
+        {"\x80\x80z", r + r + "z"},
+    };
+    for (const auto& [bytes, expected] : cases) EXPECT_EQ(Text::wellFormed(bytes), expected);
 }
 
 TEST(Text, TrimmingWhiteSpaceAndTrimmingNewlinesDiffer) {

@@ -92,6 +92,10 @@ TEST(ChatDatabaseResolveType, RulesAndExtensions) {
         {std::nullopt, "public.data", "/var/folders/x/Report.final.PDF", {"application/pdf", std::nullopt}},
         {std::nullopt, std::nullopt, "archive.zip", {"application/octet-stream", std::nullopt}},
         {std::nullopt, std::nullopt, "noextension", {"application/octet-stream", std::nullopt}},
+        // A name that ends in a separator still names its last component.
+        {std::nullopt, std::nullopt, "/tmp/photo.jpg/", {"image/jpeg", std::nullopt}},
+        {std::nullopt, std::nullopt, "Notes.TXT//", {"text/plain", std::nullopt}},
+        {std::nullopt, std::nullopt, "photos/", {"application/octet-stream", std::nullopt}},
         {std::nullopt, std::nullopt, std::nullopt, {"application/octet-stream", std::nullopt}},
     };
     for (const Case& c : cases) {

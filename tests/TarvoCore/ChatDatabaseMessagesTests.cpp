@@ -253,3 +253,67 @@ TEST_F(ChatDatabaseTest, MessagesFromADamagedOrMisshapenDatabaseFail) {
     }
     EXPECT_TRUE(leftoverCopies().empty());
 }
+
+TEST_F(MessagesTest, EveryTextReadIsWellFormedUtf8) {
+    const std::string odd = "a\xFF" "b\xC3";
+    const std::string mended = "a\xEF\xBF\xBD" "b\xEF\xBF\xBD";
+    const auto handle = fixture.addHandle("+1555" + odd);
+    const auto group = fixture.addChat({.chatIdentifier = "chat" + odd, .displayName = "Team" + odd});
+    const auto message = fixture.addMessage(
+        {.guid = "g" + odd, .chat = group, .date = t + 1, .text = "hi" + odd, .isFromMe = true, .handle = handle});
+    fixture.addAttachment(message, {.guid = "a" + odd, .filename = "/data/x" + odd, .mimeType = "image/png" + odd});
+    fixture.addAttachment(message, {.guid = "b", .filename = "/data/y" + odd});
+
+    const auto batch = read(at(0));
+
+    ASSERT_EQ(batch.messages.size(), 1u);
+    const auto& m = batch.messages[0];
+    EXPECT_EQ(m.guid, "g" + mended);
+    EXPECT_EQ(m.chatIdentifier, "chat" + mended);
+    EXPECT_EQ(m.handle, "+1555" + mended);
+    EXPECT_EQ(m.groupName, "Team" + mended);
+    EXPECT_EQ(m.text, "hi" + mended);
+    ASSERT_EQ(m.attachments.size(), 2u);
+    EXPECT_EQ(m.attachments[0].guid, "a" + mended);
+    EXPECT_EQ(m.attachments[0].filename, "x" + mended);
+    EXPECT_EQ(m.attachments[0].mimeType, "image/png" + mended);
+    // The path names the file on the disk, whatever its bytes.
+    EXPECT_EQ(m.attachments[0].localPath, "/data/x" + odd);
+    EXPECT_EQ(m.attachments[1].filename, "y" + mended);
+
+    const ChatDatabase database(chatDbPath());
+    const auto sends = database.outboundSends(at(0), 10);
+    ASSERT_TRUE(sends.isObserved());
+    ASSERT_EQ(sends.value().size(), 1u);
+    EXPECT_EQ(sends.value()[0].guid, "g" + mended);
+    EXPECT_EQ(sends.value()[0].chatIdentifier, "chat" + mended);
+}
+
+TEST_F(MessagesTest, TildePathsAreTheirUsersHomeFolders) {
+    struct Homes final : tarvo::HomeFolders {
+        std::optional<std::string> homeFolder(const std::string& user) const override {
+            if (user == "ada") return "/home/ada";
+            return std::nullopt;
+        }
+    };
+    ChatDatabase::useHomeFolders(std::make_shared<Homes>());
+    const std::pair<std::string, std::string> cases[] = {
+        {"~ada", "/home/ada"},
+        {"~ada/Library/b.png", "/home/ada/Library/b.png"},
+        {"~nobody/c.png", "~nobody/c.png"},
+        {"/data/~ada/d.png", "/data/~ada/d.png"},
+    };
+    const auto message = add("files", t + 1);
+    for (const auto& [stored, expanded] : cases) {
+        fixture.addAttachment(message, {.guid = stored, .filename = stored, .totalBytes = 1});
+    }
+
+    const auto batch = read(at(0));
+    ChatDatabase::useHomeFolders(nullptr);
+
+    ASSERT_EQ(batch.messages.size(), 1u);
+    ASSERT_EQ(batch.messages[0].attachments.size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(batch.messages[0].attachments[i].localPath, cases[i].second) << cases[i].first;
+    }
+}

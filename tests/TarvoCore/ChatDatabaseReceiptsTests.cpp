@@ -53,22 +53,25 @@ TEST_F(ChatDatabaseTest, ReceiptsOfOurOwnIMessagesLeastRecentlyChangedFirst) {
     fixture.addMessage({.guid = "theirs", .chat = chat, .date = t + 2, .service = "iMessage", .isDelivered = true,
                         .dateDelivered = (t + 11) * second, .dateRead = (t + 12) * second});
 
-    const ChatDatabase database(chatDbPath());
-    const auto readout = database.receipts(0, at(t) + 700ms, 2000);
+    {
+        const ChatDatabase database(chatDbPath());
+        const auto readout = database.receipts(0, at(t) + 700ms, 2000);
 
-    ASSERT_TRUE(readout.isObserved());
-    const std::vector<ChatDatabase::Receipt> expected{
-        {"delivered", "delivered", at(t + 10), (t + 10) * second, false},
-        {"readInSeconds", "read", at(t + 20), (t + 20) * second, false},
-        {"both", "read", at(t + 25), (t + 30) * second, false},
-        {"smsNamedChat", "delivered", at(t + 40), (t + 40) * second, true},
-    };
-    EXPECT_EQ(readout.value(), expected);
-    // The change time is exclusive.
-    EXPECT_EQ(guids(database.receipts((t + 20) * second, at(t), 2000)),
-              (std::vector<std::string>{"both", "smsNamedChat"}));
-    // The row without a guid, changed first, still takes its place within the limit.
-    EXPECT_EQ(guids(database.receipts(0, at(t), 3)), (std::vector<std::string>{"delivered", "readInSeconds"}));
+        ASSERT_TRUE(readout.isObserved());
+        const std::vector<ChatDatabase::Receipt> expected{
+            {"delivered", "delivered", at(t + 10), (t + 10) * second, false},
+            {"readInSeconds", "read", at(t + 20), (t + 20) * second, false},
+            {"both", "read", at(t + 25), (t + 30) * second, false},
+            {"smsNamedChat", "delivered", at(t + 40), (t + 40) * second, true},
+        };
+        EXPECT_EQ(readout.value(), expected);
+        // The change time is exclusive.
+        EXPECT_EQ(guids(database.receipts((t + 20) * second, at(t), 2000)),
+                  (std::vector<std::string>{"both", "smsNamedChat"}));
+        // The row without a guid, changed first, still takes its place within the limit.
+        EXPECT_EQ(guids(database.receipts(0, at(t), 3)), (std::vector<std::string>{"delivered", "readInSeconds"}));
+    }
+    // The private copy goes with the last reader of its database.
     EXPECT_TRUE(leftoverCopies().empty());
 }
 

@@ -89,11 +89,13 @@ TEST_F(ChatDatabaseTest, ReplyAddressNamesTheChatAndTheOtherSidesNewestService) 
     fixture.addMessage({.guid = "f", .chat = quiet, .date = t, .isFromMe = true, .service = "iMessage"});
     fixture.addMessage({.guid = "g", .chat = quiet, .date = t + 1, .service = std::nullopt});
 
-    const ChatDatabase database(chatDbPath());
-    using Address = ChatDatabase::ReplyAddress;
-    EXPECT_EQ(database.replyAddress("+15550001"), (Address{"SMS;-;+15550001", "SMS"}));
-    EXPECT_EQ(database.replyAddress("+15550002"), (Address{"iMessage;-;+15550002", std::nullopt}));
-    EXPECT_EQ(database.replyAddress("+19999999"), (Address{std::nullopt, std::nullopt}));
+    {
+        const ChatDatabase database(chatDbPath());
+        using Address = ChatDatabase::ReplyAddress;
+        EXPECT_EQ(database.replyAddress("+15550001"), (Address{"SMS;-;+15550001", "SMS"}));
+        EXPECT_EQ(database.replyAddress("+15550002"), (Address{"iMessage;-;+15550002", std::nullopt}));
+        EXPECT_EQ(database.replyAddress("+19999999"), (Address{std::nullopt, std::nullopt}));
+    }
     EXPECT_TRUE(leftoverCopies().empty());
 }
 

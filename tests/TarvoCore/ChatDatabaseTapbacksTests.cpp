@@ -128,27 +128,29 @@ TEST_F(ChatDatabaseTest, TapbacksBecomeRecordsAndUnusableRowsAreCounted) {
                         .associatedMessageGuid = "orig"});
     const auto trailing = react(3001, "p:3/", t + 13, {.isFromMe = true});
 
-    const ChatDatabase database(chatDbPath());
-    const auto readout = database.tapbacks(0, at(t) + 700ms, 500);
+    {
+        const ChatDatabase database(chatDbPath());
+        const auto readout = database.tapbacks(0, at(t) + 700ms, 500);
 
-    ASSERT_TRUE(readout.isObserved());
-    const std::vector<ChatDatabase::Tapback> expected{
-        {hearted, "orig", "+15550002", false, heart, ChatDatabase::appleTimeToDate(t * second + 5), false},
-        {takenBack, "orig", "me", true, std::nullopt, at(t + 1), false},
-        {custom, "orig", "+15550002", false, melting, at(t + 2), true},
-        {flags, "orig", "+15550002", false, fourFlags, at(t + 4), true},
-        {longHandle, "orig", std::string(252, 'a') + flag, false, "\U0001F602", at(t + 6), false},
-    };
-    EXPECT_EQ(readout.value().tapbacks, expected);
-    EXPECT_EQ(readout.value().skipped, 8);
-    EXPECT_EQ(readout.value().newestRowId, trailing);
+        ASSERT_TRUE(readout.isObserved());
+        const std::vector<ChatDatabase::Tapback> expected{
+            {hearted, "orig", "+15550002", false, heart, ChatDatabase::appleTimeToDate(t * second + 5), false},
+            {takenBack, "orig", "me", true, std::nullopt, at(t + 1), false},
+            {custom, "orig", "+15550002", false, melting, at(t + 2), true},
+            {flags, "orig", "+15550002", false, fourFlags, at(t + 4), true},
+            {longHandle, "orig", std::string(252, 'a') + flag, false, "\U0001F602", at(t + 6), false},
+        };
+        EXPECT_EQ(readout.value().tapbacks, expected);
+        EXPECT_EQ(readout.value().skipped, 8);
+        EXPECT_EQ(readout.value().newestRowId, trailing);
 
-    const auto nothingNew = database.tapbacks(trailing, at(0), 500);
-    EXPECT_EQ(nothingNew, ChatDatabase::TapbackReadout::observed({{}, trailing, 0}));
-    const auto firstTwo = database.tapbacks(0, at(t), 2);
-    ASSERT_TRUE(firstTwo.isObserved());
-    EXPECT_EQ(firstTwo.value().tapbacks, std::vector(expected.begin(), expected.begin() + 2));
-    EXPECT_EQ(firstTwo.value().newestRowId, takenBack);
+        const auto nothingNew = database.tapbacks(trailing, at(0), 500);
+        EXPECT_EQ(nothingNew, ChatDatabase::TapbackReadout::observed({{}, trailing, 0}));
+        const auto firstTwo = database.tapbacks(0, at(t), 2);
+        ASSERT_TRUE(firstTwo.isObserved());
+        EXPECT_EQ(firstTwo.value().tapbacks, std::vector(expected.begin(), expected.begin() + 2));
+        EXPECT_EQ(firstTwo.value().newestRowId, takenBack);
+    }
     EXPECT_TRUE(leftoverCopies().empty());
 }
 
@@ -175,18 +177,20 @@ TEST_F(ChatDatabaseTest, TapbacksWithoutOptionalColumns) {
 
 TEST_F(ChatDatabaseTest, TapbacksAndReceiptsFromADamagedOrMisshapenDatabaseFail) {
     makeDamagedDatabase();
-    const ChatDatabase damaged(chatDbPath());
-    EXPECT_EQ(failureOf([&] { damaged.tapbacks(0, at(0), 500); }),
-              ChatDatabase::Failure::query("reading tapbacks: database disk image is malformed"));
-    EXPECT_EQ(failureOf([&] { damaged.receipts(0, at(0), 2000); }),
-              ChatDatabase::Failure::query("reading receipts: database disk image is malformed"));
+    {
+        const ChatDatabase damaged(chatDbPath());
+        EXPECT_EQ(failureOf([&] { damaged.tapbacks(0, at(0), 500); }),
+                  ChatDatabase::Failure::query("reading tapbacks: database disk image is malformed"));
+        EXPECT_EQ(failureOf([&] { damaged.receipts(0, at(0), 2000); }),
+                  ChatDatabase::Failure::query("reading receipts: database disk image is malformed"));
 
-    const auto file = folder / "no-join.db";
-    MessagesDatabaseFixture noJoin(file, {.withoutTables = {"chat_message_join"}});
-    const ChatDatabase misshapen(file);
-    EXPECT_EQ(failureOf([&] { misshapen.tapbacks(0, at(0), 500); }),
-              ChatDatabase::Failure::query("reading tapbacks: no such table: chat_message_join"));
-    EXPECT_EQ(failureOf([&] { misshapen.receipts(0, at(0), 2000); }),
-              ChatDatabase::Failure::query("reading receipts: no such table: chat_message_join"));
+        const auto file = folder / "no-join.db";
+        MessagesDatabaseFixture noJoin(file, {.withoutTables = {"chat_message_join"}});
+        const ChatDatabase misshapen(file);
+        EXPECT_EQ(failureOf([&] { misshapen.tapbacks(0, at(0), 500); }),
+                  ChatDatabase::Failure::query("reading tapbacks: no such table: chat_message_join"));
+        EXPECT_EQ(failureOf([&] { misshapen.receipts(0, at(0), 2000); }),
+                  ChatDatabase::Failure::query("reading receipts: no such table: chat_message_join"));
+    }
     EXPECT_TRUE(leftoverCopies().empty());
 }
