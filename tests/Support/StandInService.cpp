@@ -14,7 +14,8 @@ namespace {
 
 // Far enough ahead that the companion never renews a token for its age.
 constexpr std::int64_t tokenExpiry = 4'000'000'000;
-// Long enough to keep a polling link from spinning, short enough not to hold up the end.
+// How long a poll that may wait is held: long enough to keep a polling link from spinning,
+// short enough not to hold up the end.
 constexpr std::chrono::milliseconds operatorPollHold{1500};
 
 const Json channelIds{{"imessage", "channel-imessage"}, {"sms", "channel-sms"}, {"whatsapp", "channel-whatsapp"}};
@@ -134,7 +135,8 @@ ScriptedAnswer StandInService::usualAnswer(const RecordedRequest& request, const
     }
     if (is("POST", {"v1", "mac", "operator", "next"})) {
         ScriptedAnswer nothing = json(200, Json{{"kind", "idle"}});
-        nothing.delay = operatorPollHold;
+        const Json wait = body.is_object() ? body.value("wait", Json(0)) : Json(0);
+        if (wait.is_number_integer() && wait.get<std::int64_t>() > 0) nothing.delay = operatorPollHold;
         return nothing;
     }
     return notFound("nothing answers " + request.method + " " + request.path);
