@@ -32,7 +32,8 @@ std::vector<Json> ServiceRecord::requests(const std::string& method, const std::
     return matching;
 }
 
-bool ServiceRecord::waitUntil(const std::function<bool(const ServiceRecord&)>& holds, std::chrono::seconds limit) const {
+bool ServiceRecord::waitUntil(const std::function<bool(const ServiceRecord&)>& holds,
+                              std::chrono::seconds limit) const {
     const SystemClock clock;
     const auto deadline = clock.now() + limit;
     while (!holds(*this)) {

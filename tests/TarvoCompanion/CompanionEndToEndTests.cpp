@@ -113,7 +113,8 @@ Json ingested(const Json& body) {
 // companion looks for it.
 class CompanionEndToEnd : public ::testing::Test {
 protected:
-    CompanionEndToEnd() : record(home / "service-record.jsonl"), messages(withFolderMade(home / "Library/Messages/chat.db")) {
+    CompanionEndToEnd()
+        : record(home / "service-record.jsonl"), messages(withFolderMade(home / "Library/Messages/chat.db")) {
         for (const char* folder : {"tmp", "run", "cache", "state"}) fs::create_directories(home / folder);
         fs::permissions(home / "run", fs::perms::owner_all);
     }
@@ -136,7 +137,8 @@ protected:
                         std::map<std::string, std::string>{});
         ASSERT_TRUE(service->waitFor("\n")) << service->output();
         const std::string url = "http://127.0.0.1:" + service->output().substr(0, service->output().find('\n'));
-        writeFile(settingsFile(), Json{{"TarvoBaseURL", url}, {"TarvoApiURL", url}, {"TarvoDeviceId", deviceId}}.dump());
+        writeFile(settingsFile(),
+                  Json{{"TarvoBaseURL", url}, {"TarvoApiURL", url}, {"TarvoDeviceId", deviceId}}.dump());
         writeFile(secretsFile(), Json{{"accessToken", accessToken}, {"refreshToken", refreshToken}}.dump());
         fs::permissions(secretsFile(), fs::perms::owner_read | fs::perms::owner_write);
         fs::permissions(secretsFile().parent_path(), fs::perms::owner_all);
@@ -247,9 +249,9 @@ TEST_F(CompanionEndToEnd, HandsOverEveryMessageWithItsFilesAndEventsReportsTheRe
             EXPECT_EQ(ingested(ingest["body"]), expectedIngest(message));
             for (std::size_t i = 0; i < message.attachments.size(); ++i) {
                 const auto& file = message.attachments[i];
+                const std::string bytes = fileText(SampleMessages::filePath(home.path(), file.guid, file.filename));
                 const std::string wanted = ingest["answer"]["attachments"][i]["id"];
-                EXPECT_EQ(uploads["/v1/ingest/attachments/" + wanted + "/bytes"],
-                          tarvo::Base64::encode(fileText(SampleMessages::filePath(home.path(), file.guid, file.filename))));
+                EXPECT_EQ(uploads["/v1/ingest/attachments/" + wanted + "/bytes"], tarvo::Base64::encode(bytes));
             }
         }
     }
@@ -266,10 +268,9 @@ TEST_F(CompanionEndToEnd, HandsOverEveryMessageWithItsFilesAndEventsReportsTheRe
     // No Messages app runs here, so the send failed on this computer, and the report says so.
     const std::vector<Json> reports = record.requests("POST", "/v1/relay/jobs/job-1/result");
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(reports[0]["body"],
-              (Json{{"ok", false},
-                    {"failureReason",
-                     "Something went wrong on this Mac. Check Messages to see whether it went before sending it again."}}));
+    const std::string card =
+        "Something went wrong on this Mac. Check Messages to see whether it went before sending it again.";
+    EXPECT_EQ(reports[0]["body"], (Json{{"ok", false}, {"failureReason", card}}));
 }
 
 TEST_F(CompanionEndToEnd, AfterAKillMidCaptureARestartHandsOverEveryMessageAndTheStoresStayWhole) {
