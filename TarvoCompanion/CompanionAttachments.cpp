@@ -10,19 +10,12 @@
 #include "TarvoBase/OnWorker.h"
 #include "TarvoBase/PlainLog.h"
 #include "TarvoCompanion/Companion.h"
+#include "TarvoBase/ErrorText.h"
 
 namespace tarvo {
 namespace {
 
-std::string describe(std::exception_ptr error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& failure) {
-        return failure.what();
-    } catch (...) {
-        return "an error of no known kind";
-    }
-}
+std::string describe(const std::exception_ptr& error) { return errorText(error, "an error of no known kind"); }
 
 } // namespace
 

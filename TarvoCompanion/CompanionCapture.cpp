@@ -10,6 +10,7 @@
 #include "TarvoBase/OnWorker.h"
 #include "TarvoBase/PlainLog.h"
 #include "TarvoCompanion/Companion.h"
+#include "TarvoBase/ErrorText.h"
 
 namespace tarvo {
 namespace {
@@ -17,15 +18,7 @@ namespace {
 using Date = ChatDatabase::Date;
 using Loop = ChatDatabaseCaptureReport::Loop;
 
-std::string describe(std::exception_ptr error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& failure) {
-        return failure.what();
-    } catch (...) {
-        return "an error of no known kind";
-    }
-}
+std::string describe(const std::exception_ptr& error) { return errorText(error, "an error of no known kind"); }
 
 std::vector<OutgoingAttachment> described(const std::vector<ChatDatabase::Attachment>& files) {
     std::vector<OutgoingAttachment> attachments;

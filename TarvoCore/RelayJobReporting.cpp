@@ -8,19 +8,12 @@
 
 #include "TarvoBase/PlainLog.h"
 #include "TarvoBase/SleepFor.h"
+#include "TarvoBase/ErrorText.h"
 
 namespace tarvo {
 namespace {
 
-std::string describe(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& failure) {
-        return failure.what();
-    } catch (...) {
-        return "an unknown error";
-    }
-}
+std::string describe(const std::exception_ptr& error) { return errorText(error, "an unknown error"); }
 
 } // namespace
 

@@ -8,21 +8,14 @@
 #include "TarvoBase/OnWorker.h"
 #include "TarvoCore/TarvoLog.h"
 #include "TarvoCore/MessageEvents/MessageEvents.h"
+#include "TarvoBase/ErrorText.h"
 
 namespace tarvo {
 namespace {
 
 using Summary = MessageEventsPass::Summary;
 
-std::string describe(std::exception_ptr error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& failure) {
-        return failure.what();
-    } catch (...) {
-        return "an unknown error";
-    }
-}
+std::string describe(const std::exception_ptr& error) { return errorText(error, "an unknown error"); }
 
 // What the service accepted of one half of a pass, in order, and why it refused the rest.
 template <class T>
