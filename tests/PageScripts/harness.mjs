@@ -9,8 +9,10 @@ import { fileURLToPath } from 'node:url';
 
 const chromium = '/usr/lib/chromium/chromium';
 const scriptsFolder = join(dirname(fileURLToPath(import.meta.url)), '../../TarvoCore/WhatsApp/Scripts');
-const defaultTimeoutMs = 5000;
-const startTimeoutMs = 20000;
+// Generous, for machines busy building: a test that wants a deadline hit passes a short one.
+const defaultTimeoutMs = 10000;
+// Starting the browser, and a page with its renderer process.
+const startTimeoutMs = 30000;
 const closeTimeoutMs = 5000;
 // Services the browser calls on its own that no switch turns off are sent to a closed local port.
 const nowhere = 'http://127.0.0.1:9';
@@ -172,11 +174,11 @@ class Browser {
     running.add(this);
   }
 
-  async newPage() {
-    const { targetId } = await this.pipe.send('Target.createTarget', { url: 'about:blank' });
-    const { sessionId } = await this.pipe.send('Target.attachToTarget', { targetId, flatten: true });
+  async newPage({ timeoutMs = startTimeoutMs } = {}) {
+    const { targetId } = await this.pipe.send('Target.createTarget', { url: 'about:blank' }, { timeoutMs });
+    const { sessionId } = await this.pipe.send('Target.attachToTarget', { targetId, flatten: true }, { timeoutMs });
     const page = new Page(this.pipe, sessionId);
-    await page.start();
+    await page.start(timeoutMs);
     return page;
   }
 
@@ -189,12 +191,17 @@ class Browser {
       this.#child.kill('SIGKILL');
       await this.#exited;
     }
-    rmSync(this.#profile, { recursive: true, force: true });
+    this.#removeProfile();
   }
 
   kill() {
     this.#child.kill('SIGKILL');
-    rmSync(this.#profile, { recursive: true, force: true });
+    this.#removeProfile();
+  }
+
+  // Helper processes of a killed browser may still write into the profile for a moment.
+  #removeProfile() {
+    rmSync(this.#profile, { recursive: true, force: true, maxRetries: 5 });
   }
 
   lastWords() {
@@ -224,11 +231,11 @@ class Page {
     this.#sessionId = sessionId;
   }
 
-  async start() {
+  async start(timeoutMs) {
     this.#pipe.listen(this.#sessionId, (method, params, sessionId) => this.#event(method, params, sessionId));
-    await this.#send('Page.enable');
-    await this.#send('Emulation.setFocusEmulationEnabled', { enabled: true });
-    await this.#watch(this.#sessionId);
+    await this.#send('Page.enable', {}, timeoutMs);
+    await this.#send('Emulation.setFocusEmulationEnabled', { enabled: true }, timeoutMs);
+    await this.#watch(this.#sessionId, timeoutMs);
   }
 
   serve(url, response) {
@@ -302,10 +309,10 @@ class Page {
 
   // Frames of other sites run in targets of their own; each is held at its start until it, too,
   // answers only from the fixtures and has the document-start scripts.
-  async #watch(sessionId) {
-    await this.#send('Fetch.enable', everyRequest, defaultTimeoutMs, sessionId);
+  async #watch(sessionId, timeoutMs = defaultTimeoutMs) {
+    await this.#send('Fetch.enable', everyRequest, timeoutMs, sessionId);
     await this.#send('Target.setAutoAttach', { autoAttach: true, waitForDebuggerOnStart: true, flatten: true },
-      defaultTimeoutMs, sessionId);
+      timeoutMs, sessionId);
   }
 
   async #attached({ sessionId, targetInfo }) {
