@@ -71,7 +71,8 @@ std::string Companion::panelPageURL() const {
 }
 
 Task<void> Companion::openPanel(std::shared_ptr<Companion> self, std::shared_ptr<WebView> web) {
-    switch (co_await self->establishPanelSession()) {
+    const PanelSession outcome = co_await self->establishPanelSession();
+    switch (outcome) {
     case PanelSession::ready:
         web->load(self->panelPageURL());
         break;
@@ -199,7 +200,8 @@ void Companion::remintPanelSession() {
 }
 
 Task<void> Companion::remint(std::shared_ptr<Companion> self, std::shared_ptr<WebView> web) {
-    switch (co_await self->establishPanelSession()) {
+    const PanelSession outcome = co_await self->establishPanelSession();
+    switch (outcome) {
     case PanelSession::ready:
         PlainLog::write("tarvo: re-minted the panel session — nobody had to sign in");
         self->panelShowingSignIn_ = false;
