@@ -2,7 +2,10 @@
 
 #include <fmt/format.h>
 
+#include <strings.h>
+
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 namespace tarvo {
@@ -124,9 +127,25 @@ std::size_t CurlTransfer::collectBody(char* data, std::size_t size, std::size_t 
     return length;
 }
 
-std::size_t CurlTransfer::noteHeader(char*, std::size_t size, std::size_t count, void* opaque) {
-    static_cast<CurlTransfer*>(opaque)->moved();
-    return size * count;
+// curl hands over every header line of every answer, interim ones (100 Continue) included: a
+// status line starts the fields afresh, so only the final answer's cookies are kept.
+std::size_t CurlTransfer::noteHeader(char* data, std::size_t size, std::size_t count, void* opaque) {
+    auto* transfer = static_cast<CurlTransfer*>(opaque);
+    transfer->moved();
+    const std::size_t length = size * count;
+    std::string_view line(data, length);
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+    if (line.starts_with("HTTP/")) {
+        transfer->setCookies_.clear();
+        return length;
+    }
+    constexpr std::string_view name = "set-cookie:";
+    if (line.size() >= name.size() && strncasecmp(line.data(), name.data(), name.size()) == 0) {
+        line.remove_prefix(name.size());
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+        transfer->setCookies_.emplace_back(line);
+    }
+    return length;
 }
 
 int CurlTransfer::noteProgress(void* opaque, curl_off_t, curl_off_t downNow, curl_off_t, curl_off_t upNow) {
@@ -156,7 +175,7 @@ void CurlTransfer::finish(CURL* curl, CURLcode code) {
         fail("no HTTP response");
         return;
     }
-    deliver(HttpTransport::Response{static_cast<int>(status), std::move(body_)});
+    deliver(HttpTransport::Response{static_cast<int>(status), std::move(body_), std::move(setCookies_)});
 }
 
 void CurlTransfer::fail(std::string text) { deliver(HttpTransport::Failure(text)); }

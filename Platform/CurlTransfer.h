@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "Platform/CurlHandles.h"
 #include "TarvoBase/Clock.h"
@@ -61,6 +62,7 @@ private:
     curl_off_t downloaded_ = 0;
     curl_off_t uploaded_ = 0;
     std::string body_;
+    std::vector<std::string> setCookies_;
     bool tooLarge_ = false;
     char errorText_[CURL_ERROR_SIZE] = {};
     std::optional<Outcome> outcome_;

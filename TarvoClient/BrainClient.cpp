@@ -42,8 +42,7 @@ BrainClient::Formed BrainClient::form(const std::string& method, const std::stri
     request.url = ServiceRequest::url(baseURL_, path);
     request.timeout = std::chrono::seconds(60);
     if (contentType) ServiceRequest::setHeader(request.headers, "content-type", *contentType);
-    ServiceRequest::setHeader(request.headers, "authorization", "Bearer " + credentials_->accessToken);
-    ServiceRequest::setHeader(request.headers, "x-tarvo-device", credentials_->deviceId);
+    ServiceRequest::authorise(request.headers, credentials_->accessToken, credentials_->deviceId);
     ServiceRequest::identify(request.headers, identity_);
     for (const auto& [name, value] : extra) ServiceRequest::setHeader(request.headers, name, value);
     request.body = std::move(body);

@@ -30,6 +30,8 @@ public:
     struct Response {
         int status = 0;
         std::string body;
+        // The values of the answer's Set-Cookie header fields, in the order they came.
+        std::vector<std::string> setCookies{};
 
         bool operator==(const Response&) const = default;
     };

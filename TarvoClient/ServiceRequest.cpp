@@ -58,6 +58,12 @@ void ServiceRequest::setHeader(HttpTransport::Headers& headers, const std::strin
     headers.emplace_back(name, value);
 }
 
+void ServiceRequest::authorise(HttpTransport::Headers& headers, const std::string& accessToken,
+                               const std::string& deviceId) {
+    setHeader(headers, "authorization", "Bearer " + accessToken);
+    setHeader(headers, "x-tarvo-device", deviceId);
+}
+
 void ServiceRequest::identify(HttpTransport::Headers& headers, const ClientIdentity& identity) {
     setHeader(headers, "x-tarvo-platform", identity.platform);
     setHeader(headers, "x-tarvo-build", std::to_string(identity.build));

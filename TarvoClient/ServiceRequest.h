@@ -21,6 +21,10 @@ public:
     // the header at the end.
     static void setHeader(HttpTransport::Headers& headers, const std::string& name, const std::string& value);
 
+    // "authorization" with the bearer token, then "x-tarvo-device".
+    static void authorise(HttpTransport::Headers& headers, const std::string& accessToken,
+                          const std::string& deviceId);
+
     // "x-tarvo-platform", "x-tarvo-build" and "x-tarvo-version", in that order.
     static void identify(HttpTransport::Headers& headers, const ClientIdentity& identity);
 

@@ -24,6 +24,7 @@ Companion::Companion(Services services)
       secrets_(std::move(services.secrets)),
       opener_(std::move(services.opener)),
       panelWebView_(std::move(services.panelWebView)),
+      panelCookies_(services.panelCookies ? std::move(services.panelCookies) : std::make_shared<CookieJar>()),
       sender_(std::move(services.processRunner)),
       outgoing_(std::move(services.outgoingFolder)),
       relayOutbox_(defaults_) {}
@@ -33,6 +34,9 @@ Companion::Companion(Services services)
 Companion::~Companion() { stopTimers(); }
 
 void Companion::launch() {
+    arrivals_->router().openPanel = [companion = weak_from_this()](const std::string& path) {
+        if (const auto self = companion.lock()) self->openPanelWindow(path);
+    };
     refreshPermissions();
     start();
     readStoredCredentials();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,6 +30,7 @@
 #include "TarvoCompanion/CompanionSettings.h"
 #include "TarvoCompanion/Operator/OperatorLink.h"
 #include "TarvoCompanion/Operator/OperatorPermissions.h"
+#include "TarvoCompanion/PanelWindow.h"
 #include "TarvoCompanion/WebView.h"
 #include "TarvoCompanion/WhatsApp/WhatsAppSession.h"
 #include "TarvoCore/AppNapHold.h"
@@ -40,6 +42,7 @@
 #include "TarvoCore/ContactStore.h"
 #include "TarvoCore/IngestedRecently.h"
 #include "TarvoCore/Opener.h"
+#include "TarvoCore/Panel/CookieJar.h"
 #include "TarvoCore/SecretStore.h"
 #include "TarvoCore/MessagesSender/MessagesSender.h"
 #include "TarvoCore/OutgoingFiles.h"
@@ -80,6 +83,8 @@ public:
         std::shared_ptr<Opener> opener = nullptr;
         // The panel's web view; none while this build has no panel.
         std::shared_ptr<WebView> panelWebView = nullptr;
+        // The cookies of the panel's web view; by default kept in memory only.
+        std::shared_ptr<CookieJar> panelCookies = nullptr;
         // Where arrival notices go; by default each is logged.
         std::shared_ptr<NotificationCenter> notificationCenter = std::make_shared<LoggingNotificationCenter>();
         std::shared_ptr<BadgeIndicator> badge = std::make_shared<MemoryBadgeIndicator>();
@@ -181,8 +186,19 @@ public:
     // or the program starts again, the stored credentials kept. Once per lost session.
     virtual void endSession(const std::string& reason);
 
-    // The panel at `path` of the web application.
+    // What minting the panel's session came to.
+    enum class PanelSession { ready, notSignedIn, failed, expired };
+
+    // Shows the panel at `path` of the web application ("/app", "/app/settings", ...): creates
+    // the window the first time, then brings it forward. The session and the page follow in a task.
     void openPanelWindow(const std::string& path);
+    // Nothing until the panel was first opened.
+    PanelWindow* panelWindow() const { return panelWindow_.get(); }
+    bool panelSignedIn() const { return panelSignedIn_; }
+    // Shows the first-run setup window; set by the application, which owns that window.
+    std::function<void()> presentSetupWindow;
+    // The page the panel shows when the service cannot be reached.
+    static const std::string unreachablePage;
 
     Task<void> runRelayJobs() override;
     Task<void> capture() override;
@@ -226,6 +242,20 @@ private:
     static Task<void> tickStep(const char* name, Task<void> step);
     void chooseChannels();
     bool hostsWhatsAppSession() const;
+
+    void createPanelWindow();
+    // The web application at the current panel path.
+    std::string panelPageURL() const;
+    static Task<void> openPanel(std::shared_ptr<Companion> self, std::shared_ptr<WebView> web);
+    Task<PanelSession> establishPanelSession();
+    // One POST of the session request; nothing when it got no HTTP answer.
+    Task<std::optional<HttpTransport::Response>> attemptPanelSession(std::string address, std::string accessToken,
+                                                                     std::string deviceId);
+    // Keeps the answer's cookies and answers how many there were.
+    int keepPanelCookies(const HttpTransport::Response& answer, const WebAddress& origin);
+    // The web application found its session lapsed: one silent re-mint per opening of the panel.
+    void remintPanelSession();
+    static Task<void> remint(std::shared_ptr<Companion> self, std::shared_ptr<WebView> web);
 
     // The 5 s timer: the live pass unless a tick runs, then any tick owed meanwhile.
     Task<void> requestLiveTick();
@@ -303,6 +333,10 @@ private:
     std::shared_ptr<SecretStore> secrets_;
     std::shared_ptr<Opener> opener_;
     std::shared_ptr<WebView> panelWebView_;
+    std::shared_ptr<CookieJar> panelCookies_;
+    std::shared_ptr<PanelWindow> panelWindow_;
+    std::string panelPath_ = "/app";
+    bool panelRemintAttempted_ = false;
     std::shared_ptr<BrainClient> brain_;
     std::uint64_t clientGeneration_ = 0;
     std::optional<std::string> pairingCode_;

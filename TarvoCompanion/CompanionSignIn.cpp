@@ -269,6 +269,7 @@ void Companion::signOut() {
     state_.signIn = CompanionState::SignIn::signedOut();
     state_.blockedReason.reset();
     PlainLog::write("tarvo: signed out — credentials forgotten, this Mac has stopped relaying");
+    if (panelWindow_) panelWindow_->close();
 }
 
 void Companion::endSession(const std::string& reason) {

@@ -14,10 +14,12 @@
 #include "Platform/XdgOpener.h"
 #include "Platform/LinuxSystemCalls.h"
 #include "Platform/OutgoingFilesFolder.h"
+#include "TarvoBase/BundleIdentifier.h"
 #include "TarvoBase/FileSettingsStore.h"
 #include "TarvoBase/MemorySettingsStore.h"
 #include "TarvoBase/PlainLog.h"
 #include "TarvoBase/RunLoop.h"
+#include "TarvoBase/XdgBaseFolder.h"
 #include "TarvoCompanion/Arrivals/LoggingNotificationCenter.h"
 #include "TarvoCompanion/Companion.h"
 #include "TarvoCompanion/MemoryBadgeIndicator.h"
@@ -56,6 +58,13 @@ std::shared_ptr<ContactStore> contactStore() {
     return std::make_shared<LinuxContactStore>(file.value_or(std::filesystem::path()));
 }
 
+// The panel's cookies live in the program's data folder, beside its tokens.
+std::shared_ptr<CookieJar> panelCookies() {
+    const auto data = XdgBaseFolder::resolve(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), ".local/share");
+    if (data) return std::make_shared<CookieJar>(*data / bundleIdentifier / "panel-cookies.json");
+    return std::make_shared<CookieJar>();
+}
+
 } // namespace
 
 int main() {
@@ -79,6 +88,7 @@ int main() {
         .secrets = secretStore(),
         .opener = opener(),
         .panelWebView = nullptr,
+        .panelCookies = panelCookies(),
         .notificationCenter = std::make_shared<LoggingNotificationCenter>(),
         .badge = std::make_shared<MemoryBadgeIndicator>(),
         .processRunner = std::make_shared<LinuxProcessRunner>(),

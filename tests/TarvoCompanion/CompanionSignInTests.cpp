@@ -332,7 +332,9 @@ TEST_F(SignInTest, ThePanelsSignInShowsTheCodeThenReloadsThePanelOrOffersTheButt
         FakeService pairing;
         pairing.answerJson("POST", startPath, 200, started());
         pairing.answerJson("POST", pollPath, 200, polled(answer));
+        pairing.answer("POST", "/api/auth/companion", 200);
         defaults->set(Json(pairing.baseURL()), "TarvoApiURL");
+        defaults->set(Json(pairing.baseURL()), "TarvoBaseURL");
         panelWebView = std::make_shared<RecordingWebView>();
         auto companion = makeCompanion<SigningInCompanion>();
         companion->showPanelSignIn();

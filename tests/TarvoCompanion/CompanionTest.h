@@ -118,6 +118,7 @@ protected:
                 .secrets = secrets,
                 .opener = opener,
                 .panelWebView = panelWebView,
+                .panelCookies = panelCookies,
                 .notificationCenter = centre,
                 .badge = badge,
                 .contactStore = std::make_shared<MemoryContactStore>(),
@@ -181,6 +182,7 @@ protected:
     std::shared_ptr<MemorySecretStore> secrets = std::make_shared<MemorySecretStore>();
     std::shared_ptr<RecordingOpener> opener = std::make_shared<RecordingOpener>();
     std::shared_ptr<RecordingWebView> panelWebView = std::make_shared<RecordingWebView>();
+    std::shared_ptr<CookieJar> panelCookies = nullptr;
     std::shared_ptr<RecordingNotificationCenter> centre = std::make_shared<RecordingNotificationCenter>();
     std::shared_ptr<MemoryBadgeIndicator> badge = std::make_shared<MemoryBadgeIndicator>();
     std::shared_ptr<CompanionScript> script = std::make_shared<CompanionScript>(*clock);

@@ -13,6 +13,8 @@ public:
     struct Load {
         bool isHTML = false;
         std::string text;
+
+        bool operator==(const Load&) const = default;
     };
 
     void loadHTML(const std::string& html) override { loads.push_back({true, html}); }
