@@ -70,7 +70,8 @@ std::optional<std::string> DesktopBrowserLocator::applicationLocation(const std:
 std::optional<std::string> DesktopBrowserLocator::defaultBrowser() {
     const auto xdgSettings = SearchPath::find(searchPath_, "xdg-settings");
     if (!xdgSettings) return std::nullopt;
-    const auto answer = LinuxProcessRunner::runAndWait(*xdgSettings, {"get", "default-web-browser"}, xdgSettingsTimeout);
+    const auto answer =
+        LinuxProcessRunner::runAndWait(*xdgSettings, {"get", "default-web-browser"}, xdgSettingsTimeout);
     const std::string_view entryName = trimmed(answer.standardOutput);
     if (answer.exitCode != 0 || entryName.empty()) return std::nullopt;
     for (const KnownBrowser& browser : knownBrowsers) {

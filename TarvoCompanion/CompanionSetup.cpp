@@ -88,7 +88,8 @@ Task<void> Companion::narrowMode(std::shared_ptr<Companion> self, std::shared_pt
                                  std::string deviceId, MacPermissionMode mode) {
     int status = 0;
     try {
-        const HttpTransport::Response answer = co_await client->setPermissionMode(deviceId, std::string(rawValue(mode)));
+        const std::string raw(rawValue(mode));
+        const HttpTransport::Response answer = co_await client->setPermissionMode(deviceId, raw);
         status = answer.status;
     } catch (...) {
         // Nothing answered: status 0.

@@ -69,7 +69,8 @@ std::shared_ptr<LoginItem> loginItem(const std::string& executable) {
 std::shared_ptr<BrowserLocator> browserLocator() {
     const char* searchPath = std::getenv("PATH");
     return std::make_shared<DesktopBrowserLocator>(
-        DesktopBrowserLocator::dataFolders(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), std::getenv("XDG_DATA_DIRS")),
+        DesktopBrowserLocator::dataFolders(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"),
+                                           std::getenv("XDG_DATA_DIRS")),
         searchPath ? searchPath : "", std::make_shared<LinuxProcessRunner>());
 }
 
@@ -82,7 +83,8 @@ std::string ownExecutable(const char* invokedAs) {
 
 AppDelegate::Neighbours unavailableNeighbours() {
     return {
-        .linkWhatsApp = [] { PlainLog::write("tarvo: WhatsApp Web is simulated on this computer — nothing to link"); },
+        .linkWhatsApp =
+            [] { PlainLog::write("tarvo: WhatsApp Web is simulated on this computer — nothing to link"); },
         .showSafariExtensionSettings =
             [] { PlainLog::write("tarvo: this computer has no Safari to show the extension's settings in"); },
         .showOperatingSetup =
@@ -101,8 +103,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const std::string executable = ownExecutable(argv[0]);
 
-    const auto instanceFolder =
-        LinuxSingleInstance::defaultFolder(std::getenv("XDG_RUNTIME_DIR"), std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    const auto instanceFolder = LinuxSingleInstance::defaultFolder(std::getenv("XDG_RUNTIME_DIR"),
+                                                                   std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
     if (!instanceFolder) {
         PlainLog::write("tarvo: neither XDG_RUNTIME_DIR, XDG_DATA_HOME nor HOME names an absolute folder — cannot "
                         "make sure that Tarvo runs only once");
@@ -113,7 +115,8 @@ int main(int argc, char** argv) {
         companion = std::make_shared<Companion>(Companion::Services{
             .defaults = settingsStore(),
             .whatsapp = std::make_shared<SimulatedWhatsAppSession>(),
-            .operatorPermissions = std::make_shared<SimulatedOperatorPermissions>(MacHardware::read(LinuxSystemCalls())),
+            .operatorPermissions =
+                std::make_shared<SimulatedOperatorPermissions>(MacHardware::read(LinuxSystemCalls())),
             .operatorLink = std::make_shared<SimulatedOperatorLink>(),
             .session = std::make_shared<CurlHttpTransport>(),
             .secrets = secretStore(),

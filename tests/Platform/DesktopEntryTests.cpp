@@ -19,7 +19,8 @@ TEST(DesktopEntry, AQuotedPathComesBackWholeHoweverItIsWritten) {
         const std::string entry = "[Desktop Entry]\nExec=" + DesktopEntry::quotedArgument(path) + " %u\n";
         const auto exec = DesktopEntry::value(entry, "Exec");
         ASSERT_TRUE(exec.has_value());
-        EXPECT_EQ(DesktopEntry::arguments(*exec, "tarvo://settings"), (std::vector<std::string>{path, "tarvo://settings"}));
+        EXPECT_EQ(DesktopEntry::arguments(*exec, "tarvo://settings"),
+                  (std::vector<std::string>{path, "tarvo://settings"}));
     }
     EXPECT_EQ(DesktopEntry::quotedArgument("/a \"b\" $c `d` \\e 5%"), R"("/a \\"b\\" \\$c \\`d\\` \\\\e 5%%")");
     EXPECT_THROW(DesktopEntry::quotedArgument("/bad/\xff"), std::invalid_argument);

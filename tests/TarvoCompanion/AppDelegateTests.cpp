@@ -39,7 +39,8 @@ protected:
                 .contactStore = std::make_shared<MemoryContactStore>(),
                 .alerts = alerts,
             };
-            return std::static_pointer_cast<Companion>(std::make_shared<ScriptedCompanion>(std::move(services), script));
+            return std::static_pointer_cast<Companion>(
+                std::make_shared<ScriptedCompanion>(std::move(services), script));
         };
         delegate.emplace(instance, make,
                          AppDelegate::Neighbours{

@@ -100,7 +100,8 @@ TEST_F(CompanionSetupTest, TheLoginQuestionIsAskedOnceAndAYesWritesTheAutostartE
     auto alerts = std::make_shared<ScriptedAlertPresenter>();
     std::vector<std::optional<Json>> askedWhenShown;
     alerts->onPresent = [&] { askedWhenShown.push_back(defaults->object(Companion::askedAboutLoginKey)); };
-    const auto item = std::make_shared<XdgLoginItem>("/opt/tarvo dir/tarvo-companion", folder / "config", folder / "data");
+    const auto item =
+        std::make_shared<XdgLoginItem>("/opt/tarvo dir/tarvo-companion", folder / "config", folder / "data");
     const auto companion = companionWith([&](Companion::Services& services) {
         services.alerts = alerts;
         services.loginItem = item;

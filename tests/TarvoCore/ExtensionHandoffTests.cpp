@@ -25,7 +25,9 @@ TEST(ExtensionHandoff, ChoosesTheDefaultBrowserWhenSupportedAndInstalledElseTheF
         ExtensionHandoff::Decision expected;
     };
     const Case cases[] = {
-        {{chrome.bundleIdentifier, edge.bundleIdentifier}, chrome.bundleIdentifier, ExtensionHandoff::OpenInDefault{chrome}},
+        {{chrome.bundleIdentifier, edge.bundleIdentifier},
+         chrome.bundleIdentifier,
+         ExtensionHandoff::OpenInDefault{chrome}},
         {{edge.bundleIdentifier, arc.bundleIdentifier}, "com.apple.Safari", ExtensionHandoff::OpenInInstalled{edge}},
         {{arc.bundleIdentifier}, arc.bundleIdentifier, ExtensionHandoff::OpenInDefault{arc}},
         {{arc.bundleIdentifier}, chrome.bundleIdentifier, ExtensionHandoff::OpenInInstalled{arc}},
