@@ -105,3 +105,18 @@ TEST(CompanionProgram, OfTwoCopiesStartedAtOnceExactlyOneRunsAndHearsTheOthersLi
         EXPECT_EQ(running.exitStatus(), 0) << running.output();
     }
 }
+
+TEST(CompanionProgram, ARelaunchedCopyWaitsForTheRunningOneToEndAndThenRuns) {
+    TemporaryFolder home;
+    RefusingPort service;
+    const auto running = startCompanion(home, service.baseURL());
+    ASSERT_TRUE(running->waitFor(") started on ")) << running->output();
+
+    const auto relaunched = startCompanion(home, service.baseURL(), {"--relaunched"});
+    running->signal(SIGTERM);
+
+    EXPECT_EQ(running->exitStatus(), 0) << running->output();
+    EXPECT_TRUE(relaunched->waitFor(") started on ")) << relaunched->output();
+    relaunched->signal(SIGTERM);
+    EXPECT_EQ(relaunched->exitStatus(), 0) << relaunched->output();
+}
