@@ -18,6 +18,7 @@
 #include "Support/StandInProgram.h"
 #include "TarvoBase/AtomicFile.h"
 #include "TarvoBase/FileDescriptor.h"
+#include "TarvoClient/MemoryHttpTransport.h"
 
 namespace tarvo::testing {
 namespace {
@@ -157,6 +158,40 @@ TEST_F(CompanionSetupTest, NoAnswerButTheFirstButtonAddsALoginItem) {
 
     EXPECT_EQ(alerts->presented.size(), 1u);
     EXPECT_FALSE(fs::exists(item->autostartFile()));
+}
+
+TEST_F(CompanionSetupTest, ANarrowingPickIsSavedAtTheServiceBeforeItTakesEffect) {
+    const CapturedPlainLog log;
+    const auto service = std::make_shared<MemoryHttpTransport>();
+    const std::string target = "/v1/mac/devices/device-9/permissions/mode";
+    service->queue("PUT", target, {403, "{}"});
+    service->answer("PUT", target, {200, "{}"});
+    script->client = std::make_shared<BrainClient>("http://127.0.0.1:9", ClientIdentity{"test", 1, "0.0.0", "test", {}},
+                                                   BrainClient::Credentials{"access-1", "refresh-1", "device-9"},
+                                                   service);
+    defaults->set(Json("device-9"), Companion::deviceIdKey);
+    secrets->write({{"accessToken", "access-1"}, {"refreshToken", "refresh-1"}});
+    const auto companion = companionWith([](Companion::Services&) {});
+    companion->launch();
+    settle();
+    permissions->permissionMode = MacPermissionMode::auto_;
+
+    companion->chooseMode(MacPermissionMode::ask);
+    settle();
+    EXPECT_EQ(permissions->permissionMode, MacPermissionMode::auto_);
+    EXPECT_EQ(permissions->modeNotice, "That did not save. Nothing changed.");
+    EXPECT_TRUE(hasLine(log, "tarvo: operator mode not set (403)")) << ::testing::PrintToString(log.lines());
+
+    companion->chooseMode(MacPermissionMode::autoRead);
+    settle();
+    EXPECT_EQ(permissions->permissionMode, MacPermissionMode::autoRead);
+    EXPECT_EQ(permissions->modeNotice, std::nullopt);
+    ASSERT_EQ(service->requests("PUT", target).size(), 2u);
+    EXPECT_EQ(Json::parse(service->requests("PUT", target)[1].body.value_or("")), Json({{"mode", "auto_read"}}));
+
+    companion->chooseMode(MacPermissionMode::autoRead);
+    settle();
+    EXPECT_EQ(service->requests("PUT", target).size(), 2u) << "the same mode again sends nothing";
 }
 
 } // namespace
