@@ -1,6 +1,8 @@
 #include "TarvoCompanion/AppDelegate.h"
 
 #include <algorithm>
+#include <exception>
+#include <iterator>
 #include <utility>
 
 #include "TarvoBase/PlainLog.h"
@@ -29,7 +31,13 @@ SingleInstance::Claim AppDelegate::applicationWillFinishLaunching(const std::vec
     std::vector<std::string> message{std::string(SingleInstance::activate)};
     std::ranges::copy_if(arguments, std::back_inserter(message),
                          [](const std::string& argument) { return argument != SingleInstance::relaunchedArgument; });
-    const SingleInstance::Claim claim = instance_->claim(message, relaunched);
+    SingleInstance::Claim claim = SingleInstance::Claim::unreachable;
+    try {
+        claim = instance_->claim(message, relaunched);
+    } catch (const std::exception& failure) {
+        PlainLog::write(std::string("tarvo: cannot make sure that Tarvo runs only once: ") + failure.what());
+        return claim;
+    }
     if (claim == SingleInstance::Claim::handedOver) {
         PlainLog::write("tarvo: Tarvo is running already — handed it over to that copy");
     } else if (claim == SingleInstance::Claim::unreachable) {
