@@ -1,12 +1,9 @@
 #include "Platform/XdgOpener.h"
 
-#include <filesystem>
-#include <string_view>
 #include <system_error>
 #include <utility>
 
-#include <unistd.h>
-
+#include "Platform/SearchPath.h"
 #include "TarvoBase/PlainLog.h"
 
 namespace tarvo {
@@ -27,21 +24,6 @@ void XdgOpener::open(const std::string& address) {
     }
 }
 
-std::optional<std::string> XdgOpener::findXdgOpen() const {
-    std::string_view rest = searchPath_;
-    for (;;) {
-        const auto colon = rest.find(':');
-        const std::filesystem::path folder(rest.substr(0, colon));
-        if (folder.is_absolute()) {
-            const std::string candidate = (folder / "xdg-open").string();
-            std::error_code ignored;
-            if (::access(candidate.c_str(), X_OK) == 0 && !std::filesystem::is_directory(candidate, ignored)) {
-                return candidate;
-            }
-        }
-        if (colon == std::string_view::npos) return std::nullopt;
-        rest.remove_prefix(colon + 1);
-    }
-}
+std::optional<std::string> XdgOpener::findXdgOpen() const { return SearchPath::find(searchPath_, "xdg-open"); }
 
 } // namespace tarvo

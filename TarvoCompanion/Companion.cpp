@@ -25,9 +25,16 @@ Companion::Companion(Services services)
       opener_(std::move(services.opener)),
       panelWebView_(std::move(services.panelWebView)),
       panelCookies_(services.panelCookies ? std::move(services.panelCookies) : std::make_shared<CookieJar>()),
-      sender_(std::move(services.processRunner)),
+      sender_(services.processRunner),
       outgoing_(std::move(services.outgoingFolder)),
-      relayOutbox_(defaults_) {}
+      relayOutbox_(defaults_),
+      processRunner_(std::move(services.processRunner)),
+      alerts_(std::move(services.alerts)),
+      loginItem_(std::move(services.loginItem)),
+      settingsPanes_(std::move(services.settingsPanes)),
+      browsers_(std::move(services.browsers)),
+      executablePath_(std::move(services.executablePath)),
+      quit_(std::move(services.quit)) {}
 
 // Timers hold the companion weakly, so a fire after this would do nothing; stopping them spares
 // the loop those empty turns.

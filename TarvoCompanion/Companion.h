@@ -28,19 +28,25 @@
 #include "TarvoCompanion/CaptureAndRelay.h"
 #include "TarvoCompanion/CompanionCaptureReport.h"
 #include "TarvoCompanion/CompanionSettings.h"
+#include "TarvoCompanion/SetupWindow.h"
+#include "TarvoCompanion/UnavailableSettingsPanes.h"
 #include "TarvoCompanion/Operator/OperatorLink.h"
 #include "TarvoCompanion/Operator/OperatorPermissions.h"
 #include "TarvoCompanion/PanelWindow.h"
 #include "TarvoCompanion/WebView.h"
 #include "TarvoCompanion/WhatsApp/WhatsAppSession.h"
+#include "TarvoCore/AlertPresenter.h"
 #include "TarvoCore/AppNapHold.h"
+#include "TarvoCore/BrowserLocator.h"
 #include "TarvoCore/CaptureCursor.h"
 #include "TarvoCore/ChatDatabase/ChatDatabase.h"
 #include "TarvoCore/ChatDatabaseCaptureReport.h"
 #include "TarvoCore/CompanionState.h"
 #include "TarvoCore/ContactDirectory.h"
 #include "TarvoCore/ContactStore.h"
+#include "TarvoCore/HeadlessAlertPresenter.h"
 #include "TarvoCore/IngestedRecently.h"
+#include "TarvoCore/LoginItem.h"
 #include "TarvoCore/Opener.h"
 #include "TarvoCore/Panel/CookieJar.h"
 #include "TarvoCore/SecretStore.h"
@@ -52,6 +58,7 @@
 #include "TarvoCore/RelaySendLedger.h"
 #include "TarvoCore/RelaySendVerdict.h"
 #include "TarvoCore/MessageEvents/MessageEventsPass.h"
+#include "TarvoCore/Operator/MacPermissionMode.h"
 #include "TarvoCore/RelaySendLedger.h"
 
 namespace tarvo {
@@ -93,6 +100,16 @@ public:
         // The user's own folder that outgoing files are staged under; an empty path stages none.
         std::filesystem::path outgoingFolder = {};
         std::shared_ptr<ContactStore> contactStore = nullptr;
+        // Asks the user; by default nobody is there and each alert is logged.
+        std::shared_ptr<AlertPresenter> alerts = std::make_shared<HeadlessAlertPresenter>();
+        std::shared_ptr<LoginItem> loginItem = nullptr;
+        // The system's settings panes.
+        std::shared_ptr<Opener> settingsPanes = std::make_shared<UnavailableSettingsPanes>();
+        std::shared_ptr<BrowserLocator> browsers = nullptr;
+        // The program's own path, which a relaunch starts again.
+        std::string executablePath = {};
+        // Ends the program.
+        std::function<void()> quit = nullptr;
     };
 
     // The accounts of the token pair in the secret store, and the setting holding this
@@ -100,6 +117,10 @@ public:
     static constexpr std::string_view accessTokenAccount = "accessToken";
     static constexpr std::string_view refreshTokenAccount = "refreshToken";
     static constexpr std::string_view deviceIdKey = "TarvoDeviceId";
+    // Set once the user was asked whether the companion should open at login.
+    static constexpr std::string_view askedAboutLoginKey = "TarvoAskedAboutLogin";
+    static constexpr std::string_view fullDiskAccessAddress =
+        "x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles";
 
     using CaptureReport = CompanionCaptureReport;
 
@@ -200,6 +221,28 @@ public:
     // The page the panel shows when the service cannot be reached.
     static const std::string unreachablePage;
 
+    // The panel when signed in with Messages readable, else the setup window.
+    void showSetupWindow();
+    // Nothing until the setup window was first shown.
+    SetupWindow* setupWindow() const { return setupWindow_.get(); }
+    // Asks, once ever, whether the companion should open at login, and makes it so on a yes.
+    void offerToStartAtLogin();
+    void openFullDiskAccessSettings();
+    // Starts a new copy of the program, which waits for this one to end, and ends this one; when
+    // the new copy cannot be started this one keeps running.
+    void relaunchForPermission();
+    // A pick in the permission-mode menu.
+    void chooseMode(MacPermissionMode mode);
+    // Opens the browser extension's connect page in a browser that can host the extension.
+    void connectExtension();
+    Task<void> handOffToExtension();
+
+    // Whether this computer was ever paired.
+    bool deviceIdStored() const;
+    OperatorPermissions& operatorPermissions() { return *operatorPermissions_; }
+    OperatorLink& operatorLink() { return *operatorLink_; }
+    WhatsAppSession& whatsapp() { return *whatsapp_; }
+
     Task<void> runRelayJobs() override;
     Task<void> capture() override;
     Task<void> captureWhatsApp() override;
@@ -299,6 +342,9 @@ private:
     // How far the backlog has been read once its page is done.
     void passBacklogPage(const ChatDatabase::MessageBatch& page);
     void publishBlockedReason();
+    void presentSetupWindow();
+    static Task<void> narrowMode(std::shared_ptr<Companion> self, std::shared_ptr<BrainClient> client,
+                                 std::string deviceId, MacPermissionMode mode);
     std::optional<std::string> smsChannelId() const;
     // The ingest of one row, made after its sender is named and its own send claimed; only the
     // backlog pass says that it recognised an own send.
@@ -350,6 +396,14 @@ private:
     MessagesSender sender_;
     OutgoingFiles outgoing_;
     RelayReportOutbox relayOutbox_;
+    std::shared_ptr<ProcessRunner> processRunner_;
+    std::shared_ptr<AlertPresenter> alerts_;
+    std::shared_ptr<LoginItem> loginItem_;
+    std::shared_ptr<Opener> settingsPanes_;
+    std::shared_ptr<BrowserLocator> browsers_;
+    std::string executablePath_;
+    std::function<void()> quit_;
+    std::unique_ptr<SetupWindow> setupWindow_;
 };
 
 } // namespace tarvo

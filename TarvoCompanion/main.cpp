@@ -3,23 +3,28 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Platform/CurlHttpTransport.h"
+#include "Platform/DesktopBrowserLocator.h"
 #include "Platform/FileSecretStore.h"
 #include "Platform/LinuxComputerName.h"
 #include "Platform/LinuxProcessRunner.h"
+#include "Platform/LinuxSingleInstance.h"
 #include "Platform/LinuxContactStore.h"
 #include "Platform/LinuxHomeFolders.h"
 #include "Platform/LinuxStopSignals.h"
 #include "Platform/XdgOpener.h"
 #include "Platform/LinuxSystemCalls.h"
 #include "Platform/OutgoingFilesFolder.h"
+#include "Platform/XdgLoginItem.h"
 #include "TarvoBase/BundleIdentifier.h"
 #include "TarvoBase/FileSettingsStore.h"
 #include "TarvoBase/MemorySettingsStore.h"
 #include "TarvoBase/PlainLog.h"
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/XdgBaseFolder.h"
+#include "TarvoCompanion/AppDelegate.h"
 #include "TarvoCompanion/Arrivals/LoggingNotificationCenter.h"
 #include "TarvoCompanion/Companion.h"
 #include "TarvoCompanion/MemoryBadgeIndicator.h"
@@ -65,42 +70,104 @@ std::shared_ptr<CookieJar> panelCookies() {
     return std::make_shared<CookieJar>();
 }
 
+std::shared_ptr<LoginItem> loginItem(const std::string& executable) {
+    if (auto item = XdgLoginItem::current(executable)) return std::make_shared<XdgLoginItem>(std::move(*item));
+    return nullptr;
+}
+
+std::shared_ptr<BrowserLocator> browserLocator() {
+    const char* searchPath = std::getenv("PATH");
+    return std::make_shared<DesktopBrowserLocator>(
+        DesktopBrowserLocator::dataFolders(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"),
+                                           std::getenv("XDG_DATA_DIRS")),
+        searchPath ? searchPath : "", std::make_shared<LinuxProcessRunner>());
+}
+
+// The program's own file, which a relaunch starts again; argv[0] may be a bare name.
+std::string ownExecutable(const char* invokedAs) {
+    std::error_code failed;
+    const auto path = std::filesystem::read_symlink("/proc/self/exe", failed);
+    return failed ? std::string(invokedAs) : path.string();
+}
+
+AppDelegate::Neighbours unavailableNeighbours() {
+    return {
+        .linkWhatsApp =
+            [] { PlainLog::write("tarvo: WhatsApp Web is simulated on this computer — nothing to link"); },
+        .showSafariExtensionSettings =
+            [] { PlainLog::write("tarvo: this computer has no Safari to show the extension's settings in"); },
+        .showOperatingSetup =
+            [] { PlainLog::write("tarvo: operating this computer is simulated — there is no window for it"); },
+    };
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
     CompanionVersion::useComputerName(std::make_shared<LinuxComputerName>());
     ChatDatabase::useHomeFolders(std::make_shared<LinuxHomeFolders>());
 
     RunLoop loop;
     LinuxStopSignals stopSignals(loop);
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const std::string executable = ownExecutable(argv[0]);
+
+    const auto instanceFolder = LinuxSingleInstance::defaultFolder(std::getenv("XDG_RUNTIME_DIR"),
+                                                                   std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    if (!instanceFolder) {
+        PlainLog::write("tarvo: neither XDG_RUNTIME_DIR, XDG_DATA_HOME nor HOME names an absolute folder — cannot "
+                        "make sure that Tarvo runs only once");
+        return 1;
+    }
+    std::shared_ptr<Companion> companion;
+    auto makeCompanion = [&] {
+        companion = std::make_shared<Companion>(Companion::Services{
+            .defaults = settingsStore(),
+            .whatsapp = std::make_shared<SimulatedWhatsAppSession>(),
+            .operatorPermissions =
+                std::make_shared<SimulatedOperatorPermissions>(MacHardware::read(LinuxSystemCalls())),
+            .operatorLink = std::make_shared<SimulatedOperatorLink>(),
+            .session = std::make_shared<CurlHttpTransport>(),
+            .secrets = secretStore(),
+            .opener = opener(),
+            .panelWebView = nullptr,
+            .panelCookies = panelCookies(),
+            .notificationCenter = std::make_shared<LoggingNotificationCenter>(),
+            .badge = std::make_shared<MemoryBadgeIndicator>(),
+            .processRunner = std::make_shared<LinuxProcessRunner>(),
+            .outgoingFolder = OutgoingFilesFolder::current().value_or(std::filesystem::path()),
+            .contactStore = contactStore(),
+            .loginItem = loginItem(executable),
+            .browsers = browserLocator(),
+            .executablePath = executable,
+            .quit =
+                [&loop, &companion] {
+                    companion->stopTimers();
+                    loop.stop();
+                },
+        });
+        return companion;
+    };
+    AppDelegate delegate(std::make_shared<LinuxSingleInstance>(*instanceFolder, loop), makeCompanion,
+                         unavailableNeighbours());
+    switch (delegate.applicationWillFinishLaunching(arguments)) {
+    case SingleInstance::Claim::first: break;
+    case SingleInstance::Claim::handedOver: return 0;
+    case SingleInstance::Claim::unreachable: return 1;
+    }
 
     PlainLog::write(std::string("tarvo: companion ") + CompanionVersion::version + " (" +
                     std::to_string(CompanionVersion::build) + ") started on " + CompanionVersion::deviceName());
     PlainLog::write("tarvo: simulated on this computer: WhatsApp Web, the operator's permissions and its link, "
                     "the notification centre (each notice is logged) and the badge (kept for the menu)");
 
-    auto companion = std::make_shared<Companion>(Companion::Services{
-        .defaults = settingsStore(),
-        .whatsapp = std::make_shared<SimulatedWhatsAppSession>(),
-        .operatorPermissions = std::make_shared<SimulatedOperatorPermissions>(MacHardware::read(LinuxSystemCalls())),
-        .operatorLink = std::make_shared<SimulatedOperatorLink>(),
-        .session = std::make_shared<CurlHttpTransport>(),
-        .secrets = secretStore(),
-        .opener = opener(),
-        .panelWebView = nullptr,
-        .panelCookies = panelCookies(),
-        .notificationCenter = std::make_shared<LoggingNotificationCenter>(),
-        .badge = std::make_shared<MemoryBadgeIndicator>(),
-        .processRunner = std::make_shared<LinuxProcessRunner>(),
-        .outgoingFolder = OutgoingFilesFolder::current().value_or(std::filesystem::path()),
-        .contactStore = contactStore(),
-    });
     stopSignals.onStop([&loop, &companion](std::string_view name) {
         PlainLog::write("tarvo: " + std::string(name) + " received — stopping");
         companion->stopTimers();
         loop.stop();
     });
-    companion->launch();
+    delegate.applicationDidFinishLaunching();
+    delegate.open(arguments);
     loop.run();
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "TarvoCompanion/Operator/SimulatedOperatorPermissions.h"
 
+#include "TarvoBase/RunLoop.h"
+
 namespace tarvo {
 
 void SimulatedOperatorPermissions::sleep() const {
@@ -8,6 +10,16 @@ void SimulatedOperatorPermissions::sleep() const {
 
 void SimulatedOperatorPermissions::wake() const {
     if (onDidWake) onDidWake();
+}
+
+Task<void> SimulatedOperatorPermissions::refresh() {
+    ++refreshes_;
+    co_return;
+}
+
+void SimulatedOperatorPermissions::openSetting(MacSettingPane pane) {
+    panes_->open(pane.url());
+    settingOpenedAt = RunLoop::current().clock().date();
 }
 
 } // namespace tarvo

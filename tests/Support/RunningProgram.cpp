@@ -64,14 +64,21 @@ RunningProgram::~RunningProgram() {
 }
 
 bool RunningProgram::waitFor(const std::string& text, std::chrono::seconds silence) {
+    return waitForAny({text}, silence).has_value();
+}
+
+std::optional<std::size_t> RunningProgram::waitForAny(const std::vector<std::string>& texts,
+                                                      std::chrono::seconds silence) {
     std::unique_lock lock(mutex_);
-    while (output_.find(text) == std::string::npos) {
-        if (ended_) return false;
+    for (;;) {
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            if (output_.find(texts[i]) != std::string::npos) return i;
+        }
+        if (ended_) return std::nullopt;
         const std::size_t before = output_.size();
         grew_.wait_for(lock, silence, [&] { return ended_ || output_.size() != before; });
-        if (!ended_ && output_.size() == before) return false;
+        if (!ended_ && output_.size() == before) return std::nullopt;
     }
-    return true;
 }
 
 int RunningProgram::exitStatus() {

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,6 +30,9 @@ public:
     // Waits until `text` has appeared in the output; false when the output ends first or stays
     // silent for `silence`, so that a hung program fails its test instead of stalling it.
     bool waitFor(const std::string& text, std::chrono::seconds silence = std::chrono::seconds(60));
+    // Waits until one of `texts` has appeared and gives its position in `texts`.
+    std::optional<std::size_t> waitForAny(const std::vector<std::string>& texts,
+                                          std::chrono::seconds silence = std::chrono::seconds(60));
 
     // Waits for the program to end, reaps it and takes the rest of its output: its exit code,
     // or -1 when a signal ended it.

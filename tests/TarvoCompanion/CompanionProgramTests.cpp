@@ -25,14 +25,16 @@ namespace {
 
 // The companion program in a home of its own, with the service at `apiURL` and no browser to
 // open.
-std::unique_ptr<RunningProgram> startCompanion(const TemporaryFolder& home, const std::string& apiURL) {
+std::unique_ptr<RunningProgram> startCompanion(const TemporaryFolder& home, const std::string& apiURL,
+                                               const std::vector<std::string>& arguments = {}) {
     std::filesystem::create_directories(home / "config" / "tarvo");
     std::ofstream(home / "config" / "tarvo" / "settings.json") << Json{{"TarvoApiURL", apiURL}}.dump();
-    return std::make_unique<RunningProgram>(TARVO_COMPANION_EXECUTABLE, std::vector<std::string>{},
+    return std::make_unique<RunningProgram>(TARVO_COMPANION_EXECUTABLE, arguments,
                                             std::map<std::string, std::string>{
                                                 {"HOME", home.path().string()},
                                                 {"XDG_CONFIG_HOME", (home / "config").string()},
                                                 {"XDG_DATA_HOME", (home / "data").string()},
+                                                {"XDG_RUNTIME_DIR", (home / "run").string()},
                                                 {"PATH", home.path().string()},
                                             });
 }
@@ -74,4 +76,47 @@ TEST(CompanionProgram, StartedWithoutTokensItBeginsASignInAndLogsTheAddressToOpe
         << companion->output();
     companion->signal(SIGTERM);
     EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
+}
+
+TEST(CompanionProgram, OfTwoCopiesStartedAtOnceExactlyOneRunsAndHearsTheOthersLink) {
+    const std::string started = ") started on ";
+    const std::string handedOver = "tarvo: Tarvo is running already — handed it over to that copy";
+    for (int round = 0; round < 10; ++round) {
+        SCOPED_TRACE(round);
+        TemporaryFolder home;
+        RefusingPort service;
+        std::unique_ptr<RunningProgram> copies[] = {
+            startCompanion(home, service.baseURL(), {"tarvo://one"}),
+            startCompanion(home, service.baseURL(), {"tarvo://two"}),
+        };
+        const auto first = copies[0]->waitForAny({started, handedOver});
+        const auto second = copies[1]->waitForAny({started, handedOver});
+        ASSERT_TRUE(first && second) << copies[0]->output() << copies[1]->output();
+        ASSERT_NE(*first, *second) << copies[0]->output() << copies[1]->output();
+        RunningProgram& running = *first == 0 ? *copies[0] : *copies[1];
+        RunningProgram& later = *first == 0 ? *copies[1] : *copies[0];
+        const std::string laterLink = *first == 0 ? "tarvo://two" : "tarvo://one";
+
+        EXPECT_EQ(later.exitStatus(), 0) << later.output();
+        EXPECT_EQ(later.output().find(started), std::string::npos) << later.output();
+        EXPECT_TRUE(running.waitFor("tarvo: opening " + laterLink + " (route \"" + laterLink.substr(8) + "\")"))
+            << running.output();
+        running.signal(SIGTERM);
+        EXPECT_EQ(running.exitStatus(), 0) << running.output();
+    }
+}
+
+TEST(CompanionProgram, ARelaunchedCopyWaitsForTheRunningOneToEndAndThenRuns) {
+    TemporaryFolder home;
+    RefusingPort service;
+    const auto running = startCompanion(home, service.baseURL());
+    ASSERT_TRUE(running->waitFor(") started on ")) << running->output();
+
+    const auto relaunched = startCompanion(home, service.baseURL(), {"--relaunched"});
+    running->signal(SIGTERM);
+
+    EXPECT_EQ(running->exitStatus(), 0) << running->output();
+    EXPECT_TRUE(relaunched->waitFor(") started on ")) << relaunched->output();
+    relaunched->signal(SIGTERM);
+    EXPECT_EQ(relaunched->exitStatus(), 0) << relaunched->output();
 }
