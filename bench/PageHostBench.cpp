@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -50,7 +51,8 @@ double percentile(std::vector<double> values, double share) {
 
 Task<void> firstUsablePage(ChromiumPageHost* host) {
     co_await host->navigate(address, patience);
-    if (co_await host->evaluate("document.getElementById('app').textContent", patience) != "ready") {
+    const auto text = co_await host->evaluate("document.getElementById('app').textContent", patience);
+    if (text != "ready") {
         throw std::runtime_error("the served page did not answer");
     }
 }
@@ -59,7 +61,8 @@ Task<std::vector<double>> roundTrips(ChromiumPageHost* host, int calls) {
     std::vector<double> times;
     for (int i = 0; i < calls; ++i) {
         const auto start = Clock::now();
-        if (!co_await host->evaluate("document.title", patience)) throw std::runtime_error("no title");
+        const auto title = co_await host->evaluate("document.title", patience);
+        if (!title) throw std::runtime_error("no title");
         times.push_back(millisecondsSince(start));
     }
     co_return times;
@@ -88,6 +91,23 @@ std::vector<pid_t> processTree(pid_t root) {
         for (auto child = first; child != last; ++child) tree.push_back(child->second);
     }
     return tree;
+}
+
+// The browser names each helper's kind in its command line, which the helper may have
+// rewritten as one line: "--type=renderer", "--type=utility --utility-sub-type=...".
+std::string processKind(pid_t process) {
+    std::ifstream file("/proc/" + std::to_string(process) + "/cmdline");
+    const std::string line{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    auto option = [&](const std::string& name) {
+        const auto at = line.find(name);
+        if (at == std::string::npos) return std::string();
+        const auto from = at + name.size();
+        return line.substr(from, line.find_first_of(std::string(" \0", 2), from) - from);
+    };
+    const std::string kind = option("--type=");
+    if (kind.empty()) return "browser";
+    const std::string subType = option("--utility-sub-type=");
+    return subType.empty() ? kind : kind + " (" + subType + ")";
 }
 
 long pssKilobytes(pid_t process) {
@@ -130,7 +150,12 @@ int main(int argc, char** argv) {
     const std::vector<double> times = tarvo::runUntilDone(loop, roundTrips(&host, calls));
     const std::vector<pid_t> tree = processTree(host.browserProcess().value());
     long pss = 0;
-    for (const pid_t process : tree) pss += pssKilobytes(process);
+    std::map<std::string, long> pssByKind;
+    for (const pid_t process : tree) {
+        const long kilobytes = pssKilobytes(process);
+        pss += kilobytes;
+        pssByKind[processKind(process)] += kilobytes;
+    }
 
     std::cout << fmt::format("| measure | value |\n|---|---|\n");
     std::cout << fmt::format("| start to first usable page (median of {}, fresh profile) | {:.0f} ms |\n", starts,
@@ -138,4 +163,7 @@ int main(int argc, char** argv) {
     std::cout << fmt::format("| evaluate round trip (median of {}) | {:.3f} ms |\n", calls, median(times));
     std::cout << fmt::format("| evaluate round trip, 99th percentile | {:.3f} ms |\n", percentile(times, 0.99));
     std::cout << fmt::format("| PSS of the browser's {} processes | {:.1f} MiB |\n", tree.size(), pss / 1024.0);
+    for (const auto& [kind, kilobytes] : pssByKind) {
+        std::cout << fmt::format("| PSS of {} | {:.1f} MiB |\n", kind, kilobytes / 1024.0);
+    }
 }

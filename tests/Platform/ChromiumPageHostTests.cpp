@@ -128,5 +128,15 @@ TEST_F(ChromiumPageHostTest, ATrustedReturnReachesTheFocusedTextArea) {
     EXPECT_EQ(run(host.evaluate("area.value", patience)), "hello\n");
 }
 
+TEST_F(ChromiumPageHostTest, WhileServingNoAddressThatIsNotServedIsFetched) {
+    ChromiumPageHost host(profile.path());
+    host.serve(whatsAppAddress, {.body = "<img src='https://elsewhere.example/picture.png'>"});
+    run(host.navigate(whatsAppAddress, patience));
+
+    EXPECT_EQ(run(host.evaluate("String(document.images[0].complete && document.images[0].naturalWidth)", patience)),
+              "0");
+    EXPECT_EQ(run(failureOf(host.navigate("https://elsewhere.example/", patience))), Kind::browser);
+}
+
 } // namespace
 } // namespace tarvo
