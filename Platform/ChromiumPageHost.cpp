@@ -112,12 +112,16 @@ Task<std::optional<std::string>> ChromiumPageHost::evaluate(std::string script, 
 Task<std::optional<std::string>> ChromiumPageHost::callAsyncFunction(std::string body, Json arguments,
                                                                      Duration within) {
     if (arguments.is_null()) arguments = Json::object();
-    if (!arguments.is_object()) throw Failure(Failure::Kind::script, "the arguments of a page function are not an object");
+    if (!arguments.is_object()) {
+        throw Failure(Failure::Kind::script, "the arguments of a page function are not an object");
+    }
     std::string names;
     Json values = Json::array();
     for (auto& [name, value] : arguments.items()) {
         // The names become code: only plain identifiers may.
-        if (!isIdentifier(name)) throw Failure(Failure::Kind::script, "no page function takes an argument named " + name);
+        if (!isIdentifier(name)) {
+            throw Failure(Failure::Kind::script, "no page function takes an argument named " + name);
+        }
         names += (names.empty() ? "" : ", ") + name;
         values.push_back(std::move(value));
     }
@@ -178,7 +182,9 @@ Task<ChromiumPageHost::Target> ChromiumPageHost::readyPage(Clock::Instant due) {
 Task<ChromiumPageHost::Page> ChromiumPageHost::openPage(Clock::Instant due) {
     auto onEvent = [this](const Json& event) { take(event); };
     auto onEnd = [this] {
-        if (loaded_) std::exchange(loaded_, nullptr)->fail(std::make_exception_ptr(browserFailure("the browser ended before the page had loaded")));
+        if (!loaded_) return;
+        const auto ended = browserFailure("the browser ended before the page had loaded");
+        std::exchange(loaded_, nullptr)->fail(std::make_exception_ptr(ended));
     };
     auto browser = std::make_shared<DevToolsPipe>(browser_, profileFolder_, onEvent, onEnd);
     const Json none = Json::object();

@@ -1,6 +1,5 @@
 #include "Platform/DevToolsPipe.h"
 
-#include <array>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -210,7 +209,11 @@ std::int64_t DevToolsPipe::write(const std::string& method, Json params, const s
         const ssize_t wrote = ::send(commands_.get(), bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
         if (wrote < 0) {
             if (errno == EINTR) continue;
-            throw browserFailure("could not send " + method + " to the browser: " + std::strerror(errno));
+            const int error = errno;
+            // Part of a message may have gone out, and whatever followed it would be misread:
+            // this browser is done, and its end fails whatever still waits on it.
+            browser_.signal(SIGKILL);
+            throw browserFailure("could not send " + method + " to the browser: " + std::strerror(error));
         }
         sent += static_cast<std::size_t>(wrote);
     }
@@ -228,8 +231,9 @@ void DevToolsPipe::State::take(Json message) {
     auto [method, answer] = std::move(found->second);
     waiting.erase(found);
     if (const auto error = message.find("error"); error != message.end()) {
-        answer->fail(std::make_exception_ptr(
-            browserFailure("the browser refused " + method + ": " + error->value("message", std::string("no reason given")))));
+        const std::string reason =
+            error->is_object() ? error->value("message", std::string("no reason given")) : error->dump();
+        answer->fail(std::make_exception_ptr(browserFailure("the browser refused " + method + ": " + reason)));
         return;
     }
     answer->succeed(message.value("result", Json::object()));
@@ -238,7 +242,8 @@ void DevToolsPipe::State::take(Json message) {
 void DevToolsPipe::State::end() {
     running = false;
     for (auto& [id, entry] : std::exchange(waiting, {})) {
-        entry.second->fail(std::make_exception_ptr(browserFailure("the browser ended while " + entry.first + " waited")));
+        const auto ended = browserFailure("the browser ended while " + entry.first + " waited");
+        entry.second->fail(std::make_exception_ptr(ended));
     }
     if (onEnd) onEnd();
 }

@@ -98,7 +98,7 @@ TEST_F(ChromiumPageHostTest, ADocumentStartScriptRunsBeforeThePagesOwnFirstScrip
     host.addScriptAtDocumentStart("window.order = (window.order || []).concat('start');");
     host.serve(whatsAppAddress, {.body = "<script>"
                                          "window.order = (window.order || []).concat('page');"
-                                         "window.fromFrame = new Promise(r => addEventListener('message', e => r(e.data)));"
+                                         "window.fromFrame = new Promise(r => onmessage = e => r(e.data));"
                                          "</script><iframe src='https://frame.example/'></iframe>"});
     host.serve("https://frame.example/",
                {.body = "<script>parent.postMessage((window.order || []).concat('frame').join(), '*');</script>"});
