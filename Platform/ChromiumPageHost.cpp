@@ -186,7 +186,11 @@ Task<ChromiumPageHost::Page> ChromiumPageHost::openPage(Clock::Instant due) {
         const auto ended = browserFailure("the browser ended before the page had loaded");
         std::exchange(loaded_, nullptr)->fail(std::make_exception_ptr(ended));
     };
-    auto browser = std::make_shared<DevToolsPipe>(browser_, profileFolder_, onEvent, onEnd);
+    // A browser that serves looks up no name either: it would ask for the served addresses'
+    // names before it asks for their pages.
+    std::vector<std::string> more;
+    if (!served_.empty()) more.push_back("--host-resolver-rules=MAP * ~NOTFOUND");
+    auto browser = std::make_shared<DevToolsPipe>(browser_, profileFolder_, more, onEvent, onEnd);
     const Json none = Json::object();
     const Json targets = co_await browser->call("Target.getTargets", none, "", due);
     std::string targetId;

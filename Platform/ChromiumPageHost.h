@@ -31,9 +31,10 @@ public:
 
     explicit ChromiumPageHost(std::string profileFolder, std::string browser = defaultBrowser);
 
-    // For tests and benchmarks: from the first call on, the page loads nothing from the
+    // For tests and benchmarks: from the next call on, the page loads nothing from the
     // network. A request for a served address (as the browser asks for it: without its
-    // fragment) gets its response; any other request fails as blocked.
+    // fragment) gets its response; any other request fails as blocked. A browser started
+    // after the first address was served looks up no name at all.
     void serve(std::string address, Response response);
 
     // The running browser's process; absent when none runs.

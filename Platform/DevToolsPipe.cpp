@@ -76,7 +76,8 @@ void readMessages(int events, int ended, int stop, RunLoop* loop, std::function<
 
 } // namespace
 
-std::vector<std::string> DevToolsPipe::browserArguments(const std::string& profileFolder, bool asRoot) {
+std::vector<std::string> DevToolsPipe::browserArguments(const std::string& profileFolder, bool asRoot,
+                                                        const std::vector<std::string>& more) {
     std::vector<std::string> arguments = {
         "--headless",
         "--remote-debugging-pipe",
@@ -107,11 +108,13 @@ std::vector<std::string> DevToolsPipe::browserArguments(const std::string& profi
     };
     // The browser's own sandbox refuses to start for the superuser.
     if (asRoot) arguments.push_back("--no-sandbox");
+    arguments.insert(arguments.end(), more.begin(), more.end());
     arguments.push_back("about:blank");
     return arguments;
 }
 
-DevToolsPipe::Started DevToolsPipe::start(const std::string& executable, const std::string& profileFolder) {
+DevToolsPipe::Started DevToolsPipe::start(const std::string& executable, const std::string& profileFolder,
+                                          const std::vector<std::string>& more) {
     auto [commands, theirCommands] = socketPair();
     auto [events, theirEvents] = socketPair();
     ::setsockopt(commands.get(), SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
@@ -119,7 +122,7 @@ DevToolsPipe::Started DevToolsPipe::start(const std::string& executable, const s
     if (!nothing.isOpen()) throw browserFailure("could not open /dev/null for the browser");
     try {
         ChildProcess browser = ChildProcess::spawn(
-            executable, browserArguments(profileFolder, ::geteuid() == 0),
+            executable, browserArguments(profileFolder, ::geteuid() == 0, more),
             {.input = nothing.get(), .output = nothing.get(), .error = nothing.get(),
              .extra = {theirCommands.get(), theirEvents.get()}},
             true);
@@ -129,9 +132,9 @@ DevToolsPipe::Started DevToolsPipe::start(const std::string& executable, const s
     }
 }
 
-DevToolsPipe::DevToolsPipe(const std::string& executable, const std::string& profileFolder, EventHandler onEvent,
-                           EndHandler onEnd)
-    : DevToolsPipe(start(executable, profileFolder), std::move(onEvent), std::move(onEnd)) {}
+DevToolsPipe::DevToolsPipe(const std::string& executable, const std::string& profileFolder,
+                           const std::vector<std::string>& more, EventHandler onEvent, EndHandler onEnd)
+    : DevToolsPipe(start(executable, profileFolder, more), std::move(onEvent), std::move(onEnd)) {}
 
 DevToolsPipe::DevToolsPipe(Started started, EventHandler onEvent, EndHandler onEnd)
     : state_(std::make_shared<State>()),

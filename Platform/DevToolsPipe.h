@@ -33,13 +33,14 @@ public:
     // The browser's command line: nothing it would do on its own reaches the network (updates,
     // sync, sign-in, time queries, reports), a hidden page keeps its timers, and every frame of
     // a page runs in the page's own process, so what is done to the page reaches its frames.
-    static std::vector<std::string> browserArguments(const std::string& profileFolder, bool asRoot);
+    static std::vector<std::string> browserArguments(const std::string& profileFolder, bool asRoot,
+                                                     const std::vector<std::string>& more);
 
-    // Starts `executable` on `profileFolder`. `onEnd` runs on the loop once the browser has
-    // ended, after the calls that waited have failed. Throws `PageHost::Failure` when it
-    // cannot start.
-    DevToolsPipe(const std::string& executable, const std::string& profileFolder, EventHandler onEvent,
-                 EndHandler onEnd);
+    // Starts `executable` on `profileFolder`, with `more` arguments after the usual ones.
+    // `onEnd` runs on the loop once the browser has ended, after the calls that waited have
+    // failed. Throws `PageHost::Failure` when it cannot start.
+    DevToolsPipe(const std::string& executable, const std::string& profileFolder,
+                 const std::vector<std::string>& more, EventHandler onEvent, EndHandler onEnd);
     // Lets the browser end cleanly, so that what it keeps in the profile is written, and kills
     // it when it has not ended after a few seconds.
     ~DevToolsPipe();
@@ -76,7 +77,8 @@ private:
         ChildProcess browser;
     };
 
-    static Started start(const std::string& executable, const std::string& profileFolder);
+    static Started start(const std::string& executable, const std::string& profileFolder,
+                         const std::vector<std::string>& more);
     DevToolsPipe(Started started, EventHandler onEvent, EndHandler onEnd);
     std::int64_t write(const std::string& method, Json params, const std::string& sessionId);
 
