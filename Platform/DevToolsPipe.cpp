@@ -26,7 +26,7 @@ namespace {
 using Failure = PageHost::Failure;
 
 // How long a browser told to end may take to write its profile before it is killed.
-constexpr int closeGraceMilliseconds = 5000;
+constexpr int closeGraceMilliseconds = 10000;
 // Longer than any browser that still reads its commands takes to make room for one.
 constexpr timeval sendTimeout{10, 0};
 constexpr std::size_t readChunk = 256 * 1024;
