@@ -83,6 +83,11 @@ Task<void> ChromiumPageHost::navigate(std::string address, Duration within) {
     // A navigation within the document makes no new document and has no load of its own.
     const std::string document = navigated.value("loaderId", std::string());
     if (document.empty() || document == loadedDocument_) co_return;
+    // A navigation still waiting for its load will never see it: this one replaced its page.
+    if (loaded_) {
+        const auto replaced = browserFailure("the page went to " + address + " before it had loaded");
+        std::exchange(loaded_, nullptr)->fail(std::make_exception_ptr(replaced));
+    }
     auto loaded = std::make_shared<OneShotResult<void>>();
     awaitedDocument_ = document;
     loaded_ = loaded;
