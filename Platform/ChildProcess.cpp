@@ -1,5 +1,6 @@
 #include "Platform/ChildProcess.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <system_error>
@@ -63,7 +64,18 @@ ChildProcess ChildProcess::spawn(const std::string& executable, const std::vecto
     for (const auto& [from, to] : redirections) {
         if (from >= 0) check(posix_spawn_file_actions_adddup2(&settings.actions, from, to), executable);
     }
-    check(posix_spawn_file_actions_addclosefrom_np(&settings.actions, 3), executable);
+    // Each extra descriptor goes first to a number above every source and target, so that
+    // placing one never overwrites another that is still to be placed.
+    const int extraCount = static_cast<int>(streams.extra.size());
+    int parked = 3 + extraCount;
+    for (const int from : streams.extra) parked = std::max(parked, from + 1);
+    for (int i = 0; i < extraCount; ++i) {
+        check(posix_spawn_file_actions_adddup2(&settings.actions, streams.extra[i], parked + i), executable);
+    }
+    for (int i = 0; i < extraCount; ++i) {
+        check(posix_spawn_file_actions_adddup2(&settings.actions, parked + i, 3 + i), executable);
+    }
+    check(posix_spawn_file_actions_addclosefrom_np(&settings.actions, 3 + extraCount), executable);
 
     sigset_t none;
     sigset_t all;

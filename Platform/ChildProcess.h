@@ -19,11 +19,13 @@ public:
         int input = -1;
         int output = -1;
         int error = -1;
+        // Descriptors the child gets as 3, 4 and on, in this order.
+        std::vector<int> extra = {};
     };
 
     // Starts `executable` with `arguments` after the program name. The child gets only its
-    // three standard streams, default signal handling and an empty signal mask. Throws
-    // `std::system_error` naming the executable when it cannot be started.
+    // three standard streams and the extra descriptors, default signal handling and an empty
+    // signal mask. Throws `std::system_error` naming the executable when it cannot be started.
     static ChildProcess spawn(const std::string& executable, const std::vector<std::string>& arguments,
                               Streams streams, bool ownSession);
 

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+#include "Platform/DevToolsPipe.h"
+#include "TarvoBase/OneShotResult.h"
+#include "TarvoCore/WhatsApp/PageHost.h"
+
+namespace tarvo {
+
+// The page host on Debian's Chromium, headless, driven over its DevTools pipe. The browser
+// starts on first use with the given profile folder, which keeps cookies and storage from one
+// clean end to the next start; only one browser may use a profile at a time. The page is the
+// browser's first tab. Made on the loop's thread, and gone before the loop is.
+class ChromiumPageHost final : public PageHost {
+public:
+    static constexpr const char* defaultBrowser = "/usr/lib/chromium/chromium";
+
+    // What a served address answers.
+    struct Response {
+        std::string body;
+        std::string contentType = "text/html; charset=utf-8";
+        int status = 200;
+    };
+
+    explicit ChromiumPageHost(std::string profileFolder, std::string browser = defaultBrowser);
+
+    // For tests and benchmarks: from the next call on, the page loads nothing from the
+    // network. A request for a served address (as the browser asks for it: without its
+    // fragment) gets its response; any other request fails as blocked. A browser started
+    // after the first address was served looks up no name at all.
+    void serve(std::string address, Response response);
+
+    // The running browser's process; absent when none runs.
+    std::optional<pid_t> browserProcess() const;
+
+    void setUserAgent(std::string userAgent) override;
+    void addScriptAtDocumentStart(std::string source) override;
+    Task<void> navigate(std::string address, Duration within) override;
+    Task<std::optional<std::string>> currentAddress(Duration within) override;
+    Task<std::optional<std::string>> evaluate(std::string script, Duration within) override;
+    Task<std::optional<std::string>> callAsyncFunction(std::string body, Json arguments, Duration within) override;
+    Task<void> insertText(std::string text, Duration within) override;
+    Task<void> pressReturn(Duration within) override;
+
+private:
+    // The browser's tab, with what of the host's settings it has been given so far.
+    struct Page {
+        std::shared_ptr<DevToolsPipe> browser;
+        std::string targetId;
+        std::string sessionId;
+        std::size_t scriptsGiven = 0;
+        std::string userAgentGiven;
+        bool serving = false;
+    };
+    // A command to the page: the browser that runs it and the page's session.
+    struct Target {
+        std::shared_ptr<DevToolsPipe> browser;
+        std::string sessionId;
+        std::string targetId;
+    };
+
+    Task<Target> readyPage(Clock::Instant due);
+    Task<Page> openPage(Clock::Instant due);
+    Task<void> bringUpToDate(std::shared_ptr<DevToolsPipe> browser, std::string sessionId, Clock::Instant due);
+    Task<Json> run(std::string method, Json params, Clock::Instant due);
+    Task<std::optional<std::string>> runScript(Json params, Clock::Instant due);
+    void take(const Json& event);
+    void answerRequest(const Json& paused);
+    Clock::Instant dueAfter(Duration within) const;
+
+    const std::string profileFolder_;
+    const std::string browser_;
+    std::string userAgent_;
+    std::vector<std::string> scripts_;
+    std::map<std::string, Response> served_;
+
+    std::optional<Page> page_;
+    std::shared_ptr<OneShotResult<void>> opening_;
+    // The main frame's document whose load event came last, and the one a navigation awaits.
+    std::string loadedDocument_;
+    std::string awaitedDocument_;
+    std::shared_ptr<OneShotResult<void>> loaded_;
+};
+
+} // namespace tarvo
