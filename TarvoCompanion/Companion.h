@@ -216,8 +216,8 @@ public:
     // Nothing until the panel was first opened.
     PanelWindow* panelWindow() const { return panelWindow_.get(); }
     bool panelSignedIn() const { return panelSignedIn_; }
-    // Shows the first-run setup window; set by the application, which owns that window.
-    std::function<void()> presentSetupWindow;
+    // Brings the first-run setup window forward, creating it the first time.
+    void presentSetupWindow();
     // The page the panel shows when the service cannot be reached.
     static const std::string unreachablePage;
 
@@ -342,7 +342,6 @@ private:
     // How far the backlog has been read once its page is done.
     void passBacklogPage(const ChatDatabase::MessageBatch& page);
     void publishBlockedReason();
-    void presentSetupWindow();
     static Task<void> narrowMode(std::shared_ptr<Companion> self, std::shared_ptr<BrainClient> client,
                                  std::string deviceId, MacPermissionMode mode);
     std::optional<std::string> smsChannelId() const;

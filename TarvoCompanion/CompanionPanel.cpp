@@ -83,7 +83,7 @@ Task<void> Companion::openPanel(std::shared_ptr<Companion> self, std::shared_ptr
             web->load(self->panelPageURL());
         } else {
             self->panelWindow_->orderOut();
-            if (self->presentSetupWindow) self->presentSetupWindow();
+            self->presentSetupWindow();
         }
         break;
     }
