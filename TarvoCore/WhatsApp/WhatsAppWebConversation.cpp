@@ -16,6 +16,10 @@ constexpr std::string_view groupSuffix = "@g.us";
 
 constexpr std::size_t fewestPhoneDigits = 5;
 
+// Both end a line inside a script literal in engines older than ES2019.
+constexpr std::string_view lineSeparator = "\u2028";
+constexpr std::string_view paragraphSeparator = "\u2029";
+
 std::optional<bool> optionalBool(const Json& object, std::string_view key) {
     const auto found = object.find(key);
     if (found == object.end() || !found->is_boolean()) return std::nullopt;
@@ -69,27 +73,26 @@ std::optional<std::string> phoneDigits(std::string_view ref) {
 } // namespace
 
 std::string escapeJS(std::string_view text) {
+    // Well-formed UTF-8 is self-synchronising: a byte-wise walk finds each scalar to replace and
+    // never a piece of another.
     const std::string scalars = Text::wellFormed(text);
     std::string escaped;
     escaped.reserve(scalars.size());
     for (std::size_t i = 0; i < scalars.size(); ++i) {
-        const char byte = scalars[i];
-        switch (byte) {
-        case '\n': escaped += "\\n"; continue;
-        case '\r': continue;
-        case '"': escaped += "\\\""; continue;
-        case '\'': escaped += "\\'"; continue;
-        case '\\': escaped += "\\\\"; continue;
-        default: break;
-        }
-        // U+2028 and U+2029 end a line inside a script literal in older engines.
         const std::string_view rest = std::string_view(scalars).substr(i);
-        if (rest.starts_with("\u2028") || rest.starts_with("\u2029")) {
-            escaped += rest.starts_with("\u2028") ? "\\u2028" : "\\u2029";
-            i += 2;
+        if (rest.starts_with(lineSeparator) || rest.starts_with(paragraphSeparator)) {
+            escaped += rest.starts_with(lineSeparator) ? "\\u2028" : "\\u2029";
+            i += lineSeparator.size() - 1;
             continue;
         }
-        escaped += byte;
+        switch (scalars[i]) {
+        case '\n': escaped += "\\n"; break;
+        case '\r': break;
+        case '"': escaped += "\\\""; break;
+        case '\'': escaped += "\\'"; break;
+        case '\\': escaped += "\\\\"; break;
+        default: escaped += scalars[i];
+        }
     }
     return escaped;
 }

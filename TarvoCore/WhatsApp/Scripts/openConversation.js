@@ -166,12 +166,11 @@ return (async () => {
     }
     try {
       const row = rowsInList()[0];
-      for (let el = row ? row.parentElement : null; el; el = el.parentElement) {
-        if (el.scrollHeight > el.clientHeight && /auto|scroll/.test(getComputedStyle(el).overflowY)) {
-          el.scrollTop = 0;
-          break;
-        }
-      }
+      let scroller = row ? row.parentElement : null;
+      while (scroller && !(scroller.scrollHeight > scroller.clientHeight &&
+        /auto|scroll/.test(getComputedStyle(scroller).overflowY))) scroller = scroller.parentElement;
+      if (scroller) scroller.scrollTop = 0;
+      else if (row) row.scrollIntoView({ block: 'start' });
     } catch (ignored) {}
   };
 
