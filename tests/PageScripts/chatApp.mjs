@@ -6,7 +6,7 @@ import { fileURLToPath } from 'node:url';
 
 export const address = 'https://web.whatsapp.com/';
 const page = readFileSync(new URL('./fixtures/chatApp.html', import.meta.url), 'utf8');
-const builtTool = fileURLToPath(new URL('../../build/tests/PageScripts/assembled_page_script', import.meta.url));
+const builtTool = fileURLToPath(new URL('../../build/tests/assembled_page_script', import.meta.url));
 
 export async function openChatApp(browser, state = {}) {
   const tab = await browser.newPage();
