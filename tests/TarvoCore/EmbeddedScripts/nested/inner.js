@@ -1,0 +1,1 @@
+window.inner = true;
