@@ -9,6 +9,7 @@
 using tarvo::Json;
 using tarvo::WhatsAppWeb::conversationURL;
 using tarvo::WhatsAppWeb::escapeJS;
+using tarvo::WhatsAppWeb::openConversationScript;
 using tarvo::WhatsAppWeb::OpenOutcome;
 using tarvo::WhatsAppWeb::openFailureSentence;
 using tarvo::WhatsAppWeb::parseOpenOutcome;
@@ -18,6 +19,8 @@ using tarvo::WhatsAppWeb::SenderIdentity;
 using tarvo::WhatsAppWeb::senderIdentity;
 using tarvo::WhatsAppWeb::senderPhone;
 using tarvo::WhatsAppWeb::SendOutcome;
+using tarvo::WhatsAppWeb::sendScript;
+using tarvo::WhatsAppWeb::sessionProbeScript;
 
 TEST(WhatsAppWebConversation, EscapingKeepsEveryScalarButThoseThatWouldEndTheLiteral) {
     const std::pair<std::string, std::string> cases[] = {
@@ -169,4 +172,15 @@ TEST(WhatsAppWebConversation, TheSenderIsTheAuthorsNumberElseItsRefElseTheConver
     };
     for (const Case& c : cases)
         EXPECT_EQ(senderIdentity(c.author, c.conversation), c.sender) << c.author.value_or("(none)") << c.conversation;
+}
+
+TEST(WhatsAppWebConversation, SplicedValuesAreEscapedTrimmedAndNeverSplicedAgain) {
+    const std::string open = openConversationScript("4915112345678@c.us", " \n Anna \"{{want}}\"\t\n");
+    EXPECT_NE(open.find(R"(const want = "4915112345678@c.us";)"), std::string::npos);
+    EXPECT_NE(open.find(R"(const searchName = "Anna \"{{want}}\"";)"), std::string::npos);
+    EXPECT_EQ(open.find("{{name}}"), std::string::npos);
+    EXPECT_NE(openConversationScript("4915112345678@c.us", std::nullopt).find(R"(const searchName = "";)"),
+              std::string::npos);
+    EXPECT_NE(sendScript("it's\r\n{{body}}").find(R"(const body = "it\'s\n{{body}}";)"), std::string::npos);
+    EXPECT_NE(sessionProbeScript().find("JSON.stringify"), std::string::npos);
 }
