@@ -1,14 +1,62 @@
 #include "TarvoCore/WhatsApp/WhatsAppWeb.h"
 
+#include <algorithm>
+
 #include <fmt/format.h>
+
+#include "TarvoBase/JsonReader.h"
 
 namespace tarvo::WhatsAppWeb {
 namespace {
 
 constexpr std::int64_t bytesPerMB = 1024 * 1024;
 constexpr std::string_view blanksAndTabs = " \t";
+// How far beyond every screen a parked window lies.
+constexpr double parkMargin = 1000;
+// Where a parked window goes when there are no screens to keep it from.
+constexpr double parkMarginWithoutScreens = 5000;
+
+std::string readMember(const Json& answer, std::string_view key) {
+    const auto found = answer.find(key);
+    return found != answer.end() && found->is_string() ? found->get<std::string>() : std::string();
+}
 
 } // namespace
+
+bool shouldRenavigate(const SessionState& lastObservation, std::chrono::duration<double> sinceNavigation) {
+    return lastObservation.kind() == SessionState::Kind::unrecognised && sinceNavigation >= renavigateAfter;
+}
+
+Point parkOrigin(const std::vector<Rect>& screenFrames, Size size) {
+    if (screenFrames.empty())
+        return {-(size.width + parkMarginWithoutScreens), -(size.height + parkMarginWithoutScreens)};
+    const auto byX = [](const Rect& a, const Rect& b) { return a.minX() < b.minX(); };
+    const auto byY = [](const Rect& a, const Rect& b) { return a.minY() < b.minY(); };
+    const double minX = std::min_element(screenFrames.begin(), screenFrames.end(), byX)->minX();
+    const double minY = std::min_element(screenFrames.begin(), screenFrames.end(), byY)->minY();
+    return {minX - size.width - parkMargin, minY - size.height - parkMargin};
+}
+
+bool isParked(Point origin, Size size, const std::vector<Rect>& screenFrames) {
+    const Rect window{origin, size};
+    return std::none_of(screenFrames.begin(), screenFrames.end(),
+                        [&window](const Rect& screen) { return screen.intersects(window); });
+}
+
+SessionState readSessionState(std::string_view text) {
+    const std::optional<Json> answer = JsonReader::parse(text);
+    const std::string state = answer && answer->is_object() ? readMember(*answer, "state") : std::string();
+    if (state.empty()) return SessionState::unrecognised("the page returned nothing this build could read");
+    if (state == "linked") return SessionState::linked();
+    if (state == "needsLink") return SessionState::needsLink();
+    if (state == "syncing") return SessionState::syncing();
+    if (state == "evicted")
+        return SessionState::unrecognised("WhatsApp Web is open somewhere else — it allows one web session at a time. "
+                                          "Close WhatsApp in your browser and Tarvo takes it back.");
+    const std::string title = readMember(*answer, "title");
+    return SessionState::unrecognised(
+        fmt::format("title={} — {}", title.empty() ? "(none)" : title, readMember(*answer, "sample")));
+}
 
 bool shouldAdvertise(const std::optional<SessionState>& settled, bool hostsLinkedSession) {
     if (!settled) return hostsLinkedSession;

@@ -1,15 +1,52 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "TarvoBase/Json.h"
+#include "TarvoCore/Geometry/Point.h"
+#include "TarvoCore/Geometry/Rect.h"
+#include "TarvoCore/Geometry/Size.h"
+#include "TarvoCore/WhatsApp/OpenOutcome.h"
+#include "TarvoCore/WhatsApp/SendOutcome.h"
+#include "TarvoCore/WhatsApp/SenderIdentity.h"
 #include "TarvoCore/WhatsApp/SessionState.h"
 
-// The page model of WhatsApp Web: rules over what its session probe reports. Nothing here keeps
-// state.
+// The page model of WhatsApp Web: where it lives, how its host window is kept off screen, and
+// rules over what its scripts answer. Nothing here keeps state.
 namespace tarvo::WhatsAppWeb {
+
+// The page's address.
+constexpr std::string_view url = "https://web.whatsapp.com/";
+// The browser the page is told it runs in.
+constexpr std::string_view userAgent = "Mozilla/5.0 (Macintosh; Intel Mac OS X 10_15_7) AppleWebKit/605.1.15 (KHTML, "
+                                       "like Gecko) Version/18.0 Safari/605.1.15";
+// Between two probes while waiting for the page to settle.
+constexpr std::chrono::duration<double> settlePollInterval{1.0};
+// How long one wait for a settled page lasts.
+constexpr std::chrono::duration<double> settleDeadline{40.0};
+// How long after its navigation a page that never became WhatsApp is loaded again.
+constexpr std::chrono::duration<double> renavigateAfter{180.0};
+
+// Whether the page is worth loading again: only one that never became WhatsApp, and only once
+// `renavigateAfter` has passed since it was loaded.
+bool shouldRenavigate(const SessionState& lastObservation, std::chrono::duration<double> sinceNavigation);
+
+// Where the host window's lower-left corner goes so that no part of it is on any screen: beyond
+// the smallest x and the smallest y of all screens, 1000 points clear.
+Point parkOrigin(const std::vector<Rect>& screenFrames, Size size);
+// Whether the window at `origin` shares no area with any screen.
+bool isParked(Point origin, Size size, const std::vector<Rect>& screenFrames);
+
+// The session probe: an expression whose value is one JSON text saying where the page stands. A
+// page evicted by a session elsewhere is taken back by pressing its "use here" control.
+std::string sessionProbeScript();
+// The probe's answer as a state; an answer it cannot read is an `unrecognised` state, never an error.
+SessionState readSessionState(std::string_view text);
 
 // The largest file WhatsApp Web takes from this computer.
 constexpr std::int64_t outgoingMediaCapBytes = 16 * 1024 * 1024;
@@ -25,5 +62,37 @@ std::optional<std::string> outgoingMediaRefusal(std::int64_t sizeBytes, std::str
 
 // The media type without its parameters, or "file" when there is none.
 std::string describedType(std::string_view mimeType);
+
+// The text made safe inside a double-quoted script string literal, reading the same there.
+std::string escapeJS(std::string_view text);
+
+// The body of an async function that opens the conversation `conversationRef` and answers one JSON
+// text. The chat is chosen only by its ref; `name` is typed into the search box when the ref is not
+// in the chat list.
+std::string openConversationScript(std::string_view conversationRef, const std::optional<std::string>& name);
+// The open script's answer as an outcome; nothing when there is no answer or it is no JSON object.
+std::optional<OpenOutcome> parseOpenOutcome(const std::optional<std::string>& text);
+// One line on the name search of an open, nothing when none was tried.
+std::optional<std::string> searchSummary(const Json& searched);
+// The sentence for the person whose reply was not sent because the conversation did not open.
+std::string openFailureSentence(std::string_view reason, std::optional<std::int64_t> walked,
+                                std::optional<bool> sameNumber, std::optional<bool> anyFiber,
+                                const std::optional<std::string>& searched);
+
+// The body of an async function that types `body` into the open conversation, sends it and
+// answers one JSON text.
+std::string sendScript(std::string_view body);
+// The text-send script's answer; one that cannot be read is a failure with its own sentence.
+SendOutcome readSendOutcome(std::string_view text);
+
+// The link that opens a personal chat by its phone number, nothing for groups, linked identities
+// and refs with fewer than 5 digits.
+std::optional<std::string> conversationURL(std::string_view ref);
+// The phone number of a personal chat, as the link carries it.
+std::optional<std::string> senderPhone(std::string_view ref);
+// Who wrote a message: the author's number, else the author's own ref, else (no author, or a group
+// as author) the number of the conversation.
+std::optional<SenderIdentity> senderIdentity(const std::optional<std::string>& authorRef,
+                                             std::string_view conversationRef);
 
 } // namespace tarvo::WhatsAppWeb

@@ -1,14 +1,25 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "TarvoCore/WhatsApp/WhatsAppWeb.h"
 
+using namespace std::chrono_literals;
+using tarvo::Point;
+using tarvo::Rect;
+using tarvo::Size;
 using tarvo::WhatsAppWeb::describedType;
+using tarvo::WhatsAppWeb::isParked;
 using tarvo::WhatsAppWeb::outgoingMediaRefusal;
+using tarvo::WhatsAppWeb::parkOrigin;
+using tarvo::WhatsAppWeb::readSessionState;
 using tarvo::WhatsAppWeb::SessionState;
 using tarvo::WhatsAppWeb::shouldAdvertise;
+using tarvo::WhatsAppWeb::shouldRenavigate;
 
 TEST(WhatsAppWeb, OnlyALinkedPageOrTheLatchOfAHostedSessionIsAdvertised) {
     struct Case {
@@ -49,4 +60,56 @@ TEST(WhatsAppWeb, AFileOverSixteenMebibytesIsRefusedWithItsSizeAndType) {
 TEST(WhatsAppWeb, ATypeWithNothingBeforeItsParametersIsAFile) {
     for (const std::string type : {"", ";charset=utf-8", " \t ;x"}) EXPECT_EQ(describedType(type), "file") << type;
     EXPECT_EQ(describedType("image/png"), "image/png");
+}
+
+TEST(WhatsAppWeb, OnlyAPageThatNeverBecameWhatsAppIsLoadedAgainAndOnlyAfterThreeMinutes) {
+    const SessionState unreadable = SessionState::unrecognised("title=(none) — ");
+    EXPECT_TRUE(shouldRenavigate(unreadable, 180.0s));
+    EXPECT_TRUE(shouldRenavigate(unreadable, 3600.0s));
+    EXPECT_FALSE(shouldRenavigate(unreadable, 179.9s));
+    for (const SessionState& settled : {SessionState::needsLink(), SessionState::linked(), SessionState::syncing()})
+        EXPECT_FALSE(shouldRenavigate(settled, 100000.0s)) << static_cast<int>(settled.kind());
+}
+
+TEST(WhatsAppWeb, TheParkedWindowLiesBeyondTheSmallestXAndYOfAllScreens) {
+    const std::vector<Rect> screens = {{{0, 0}, {1440, 900}}, {{-1920, 200}, {1920, 1080}}};
+    const Size window{1100, 800};
+    const Point parked = parkOrigin(screens, window);
+    EXPECT_EQ(parked, (Point{-4020, -1800}));
+    EXPECT_TRUE(isParked(parked, window, screens));
+    EXPECT_EQ(parkOrigin({}, window), (Point{-6100, -5800}));
+    EXPECT_TRUE(isParked({100, 100}, window, {}));
+}
+
+TEST(WhatsAppWeb, AWindowSharingAnyAreaWithAScreenIsNotParked) {
+    const std::vector<Rect> screens = {{{0, 0}, {1440, 900}}, {{1440, 0}, {1920, 1080}}};
+    const Size window{1100, 800};
+    EXPECT_FALSE(isParked({100, 100}, window, screens));
+    EXPECT_FALSE(isParked({3300, 1000}, window, screens)) << "one point into the second screen";
+    EXPECT_TRUE(isParked({-1100, 0}, window, screens)) << "touching the left edge only";
+    EXPECT_TRUE(isParked({0, 1080}, window, screens)) << "touching the top edge only";
+}
+
+TEST(WhatsAppWeb, TheProbesAnswerReadsAsAState) {
+    const std::string unreadable = "the page returned nothing this build could read";
+    const std::string evicted = "WhatsApp Web is open somewhere else — it allows one web session at a time. Close "
+                                "WhatsApp in your browser and Tarvo takes it back.";
+    const std::pair<std::string, SessionState> cases[] = {
+        {R"({"state":"linked"})", SessionState::linked()},
+        {R"({"state":"needsLink"})", SessionState::needsLink()},
+        {R"({"state":"syncing"})", SessionState::syncing()},
+        {R"({"state":"syncing","reclaimed":true})", SessionState::syncing()},
+        {R"({"state":"evicted","title":"WhatsApp","sample":"Use here"})", SessionState::unrecognised(evicted)},
+        {R"({"state":"unrecognised"})", SessionState::unrecognised("title=(none) — ")},
+        {R"({"state":"unrecognised","title":"","sample":7})", SessionState::unrecognised("title=(none) — ")},
+        {R"({"state":"unrecognised","title":"Oops","sample":"Try again"})",
+         SessionState::unrecognised("title=Oops — Try again")},
+        {R"({"state":"elsewhere","title":"T"})", SessionState::unrecognised("title=T — ")},
+        {"", SessionState::unrecognised(unreadable)},
+        {"not json", SessionState::unrecognised(unreadable)},
+        {R"(["linked"])", SessionState::unrecognised(unreadable)},
+        {R"({"state":1})", SessionState::unrecognised(unreadable)},
+        {"{\"state\":\"link\xff" "ed\"}", SessionState::unrecognised(unreadable)},
+    };
+    for (const auto& [answer, state] : cases) EXPECT_EQ(readSessionState(answer), state) << answer;
 }
