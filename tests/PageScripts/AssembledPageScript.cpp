@@ -1,6 +1,7 @@
 // Prints one page script exactly as the companion assembles it, so that the tests in the browser
 // run what ships. Usage: assembled_page_script probe|open|send|escape, with the texts on standard
-// input as a JSON array of strings: open [ref] or [ref, name], send [body], escape [text].
+// input as a JSON array of strings: open [ref] or [ref, name], send [body], escape [text], capture
+// [its twelve arguments as one JSON object].
 #include <iostream>
 #include <iterator>
 #include <optional>
@@ -8,9 +9,28 @@
 #include <vector>
 
 #include "TarvoBase/JsonReader.h"
+#include "TarvoCore/WhatsApp/CaptureScript.h"
 #include "TarvoCore/WhatsApp/WhatsAppWeb.h"
 
 namespace {
+
+// The capture script's twelve arguments come as one JSON object under their own names.
+std::optional<std::string> captureScript(const std::string& arguments) {
+    const auto parsed = tarvo::JsonReader::parse(arguments);
+    if (!parsed || !parsed->is_object()) return std::nullopt;
+    try {
+        const tarvo::JsonReader read(*parsed);
+        const auto texts = [&read](const char* key) { return read.array(key).get<std::vector<std::string>>(); };
+        const auto count = [&read](const char* key) { return static_cast<int>(read.int64(key)); };
+        return tarvo::WhatsAppWeb::captureScript(
+            count("chatLimit"), count("messageLimit"), count("bootstrapChats"), texts("known"), read.boolean("catchUp"),
+            read.int64("cursor"), read.int64("mediaBudget"), texts("retriesSpent"), texts("peek"), count("peekLimit"),
+            count("peekMessageLimit"),
+            read.object("peekWatching").json().get<std::map<std::string, std::vector<std::string>>>());
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
 
 std::optional<std::string> assembled(const std::string& kind, const std::vector<std::string>& texts) {
     using namespace tarvo::WhatsAppWeb;
@@ -19,6 +39,7 @@ std::optional<std::string> assembled(const std::string& kind, const std::vector<
     if (kind == "open" && texts.size() == 2) return openConversationScript(texts[0], texts[1]);
     if (kind == "send" && texts.size() == 1) return sendScript(texts[0]);
     if (kind == "escape" && texts.size() == 1) return escapeJS(texts[0]);
+    if (kind == "capture" && texts.size() == 1) return captureScript(texts[0]);
     return std::nullopt;
 }
 
@@ -36,7 +57,7 @@ int main(int argc, char** argv) {
         }
     }
     if (!script) {
-        std::cerr << "usage: assembled_page_script probe|open|send|escape < [texts as a JSON array of strings]\n";
+        std::cerr << "usage: assembled_page_script probe|open|send|escape|capture < [texts as a JSON array of strings]\n";
         return 2;
     }
     std::cout << *script;

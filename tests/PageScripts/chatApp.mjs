@@ -21,7 +21,7 @@ export const events = (tab) => tab.evaluate('fixture.events');
 export const snapshot = (tab) => tab.evaluate('fixture.snapshot()');
 
 // `kind` and its texts as the program takes them: probe | open <ref> [<name>] | send <body> |
-// escape <text>, the texts as a JSON array on its input (an argument cannot hold a NUL). The
+// escape <text> | capture <arguments as JSON>, the texts as a JSON array on its input (an argument cannot hold a NUL). The
 // program comes from TARVO_ASSEMBLED_PAGE_SCRIPT (ctest sets it), else from the plain build.
 export function assembled(kind, ...texts) {
   const tool = process.env.TARVO_ASSEMBLED_PAGE_SCRIPT || builtTool;
