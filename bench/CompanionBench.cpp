@@ -12,9 +12,10 @@
 //
 // For each database size: the start-up (generation left out), then an idle phase with no new
 // rows, then a busy phase with the writer; for each phase the CPU time of the companion (user +
-// system, all its threads), its wake-ups (voluntary context switches of its threads), its peak
-// and final resident memory, and in the busy phase the delay from each row's commit to its
-// arrival at the service. The bench reruns itself as the writer:
+// system, all its threads), its wake-ups (voluntary context switches of its threads), the
+// requests that reached the service, its peak and final resident memory, and in the busy phase
+// the delay from each row's commit to its arrival at the service. The bench reruns itself as the
+// writer:
 //
 //   companion_bench --writer DATABASE --seconds S
 //
@@ -141,6 +142,7 @@ struct Phase {
     Reading end = {};
     std::vector<double> delays = {}; // seconds from commit to arrival, of the rows that arrived
     int written = 0;
+    std::int64_t requests = 0; // that reached the service
 };
 
 double median(std::vector<double> values) {
@@ -158,12 +160,17 @@ std::string row(int messages, const Phase& phase) {
         delay = fmt::format("{:.2f} / {:.2f} s ({} of {} arrived)", median(phase.delays), worst, phase.delays.size(),
                             phase.written);
     }
-    return fmt::format("| {:>9} | {:<8} | {:>5.0f} s | {:>7.2f} s | {:>7.3f} % | {:>8.0f} | {:>7.1f} MiB | {:>7.1f} MiB | {} |",
+    return fmt::format("| {:>9} | {:<8} | {:>5.0f} s | {:>7.2f} s | {:>7.3f} % | {:>8.0f} | {:>6.1f} | {:>7.1f} MiB | "
+                       "{:>7.1f} MiB | {} |",
                        messages, phase.name, wall, cpu, 100 * cpu / wall,
                        static_cast<double>(phase.end.wakeUps - phase.start.wakeUps) / minutes,
+                       static_cast<double>(phase.requests) / minutes,
                        static_cast<double>(phase.end.peakKiB) / 1024,
                        static_cast<double>(phase.end.residentKiB) / 1024, delay);
 }
+
+// The companion asks the service to hold a poll for the operator up to 25 seconds.
+constexpr int operatorPollHoldMs = 25000;
 
 // A computer of the companion's own: a home with the settings that point it at the stand-in
 // service, a token pair in its secret store, and the Messages database where it looks for it.
@@ -192,9 +199,17 @@ public:
     fs::path databasePath() const { return home_ / "Library/Messages/chat.db"; }
     const ServiceRecord& record() const { return record_; }
 
+    // The service holds an operator poll open for as long as the companion lets it while it has
+    // nothing for the Mac to do; the stand-in's own short hold would have the companion poll
+    // sixteen times as often.
     void startService() {
+        const fs::path script = home_ / "service-script.json";
+        writeFile(script, Json{{"answers", Json::array({Json{{"method", "POST"},
+                                                             {"path", "/v1/mac/operator/next"},
+                                                             {"delayMs", operatorPollHoldMs}}})}}
+                              .dump());
         service_.emplace(programs_.service,
-                         std::vector<std::string>{"--record", record_.path().string()},
+                         std::vector<std::string>{"--record", record_.path().string(), "--script", script.string()},
                          std::map<std::string, std::string>{});
         if (!service_->waitFor("\n")) throw std::runtime_error("the stand-in service did not start: " + service_->output());
         const std::string url = "http://127.0.0.1:" + service_->output().substr(0, service_->output().find('\n'));
@@ -247,6 +262,18 @@ std::map<std::string, std::int64_t> arrivals(const ServiceRecord& record) {
     return arrived;
 }
 
+// The requests that arrived at the service within the phase.
+std::int64_t requestsWithin(const ServiceRecord& record, const Phase& phase) {
+    const auto micros = [](SystemClock::Instant at) {
+        return std::chrono::duration_cast<std::chrono::microseconds>(at.time_since_epoch()).count();
+    };
+    const std::vector<Json> requests = record.requests();
+    return std::count_if(requests.begin(), requests.end(), [&](const Json& request) {
+        const std::int64_t arrived = request["arrivedAtMicros"].get<std::int64_t>();
+        return arrived >= micros(phase.start.at) && arrived < micros(phase.end.at);
+    });
+}
+
 // The writer's lines: guid and commit time.
 std::map<std::string, std::int64_t> commits(const std::string& output) {
     std::map<std::string, std::int64_t> committed;
@@ -296,6 +323,7 @@ std::vector<Phase> measure(int messages, const Computer::Programs& programs, Sec
         if (found != arrived.end()) busy.delays.push_back(static_cast<double>(found->second - at) / 1e6);
     }
 
+    for (Phase* phase : {&startUp, &idle, &busy}) phase->requests = requestsWithin(computer.record(), *phase);
     const auto [status, output] = computer.stop();
     std::istringstream lines(output);
     int failures = 0;
@@ -383,9 +411,9 @@ int main(int argc, char** argv) {
         }
     }
     describeMachine("at the end");
-    fmt::print("\n| messages  | phase    |  wall   | CPU (u+s) | of 1 core | wake-ups/min | peak RSS    | final RSS   | "
-               "commit → service, median / worst |\n");
-    fmt::print("|---|---|---|---|---|---|---|---|---|\n");
+    fmt::print("\n| messages  | phase    |  wall   | CPU (u+s) | of 1 core | wake-ups/min | requests/min | peak RSS    | "
+               "final RSS   | commit → service, median / worst |\n");
+    fmt::print("|---|---|---|---|---|---|---|---|---|---|\n");
     for (const auto& [messages, phase] : table) fmt::print("{}\n", row(messages, phase));
     return 0;
 }
