@@ -169,6 +169,10 @@ std::string row(int messages, const Phase& phase) {
                        static_cast<double>(phase.end.residentKiB) / 1024, delay);
 }
 
+// A new message should be at the service this soon after its commit: the live reading runs
+// every 5 seconds.
+constexpr double lateSeconds = 6;
+
 // The companion asks the service to hold a poll for the operator up to 25 seconds.
 constexpr int operatorPollHoldMs = 25000;
 
@@ -318,9 +322,16 @@ std::vector<Phase> measure(int messages, const Computer::Programs& programs, Sec
         },
         30s);
     const auto arrived = arrivals(computer.record());
+    const std::int64_t busyStart = std::chrono::duration_cast<std::chrono::microseconds>(busy.start.at.time_since_epoch()).count();
     for (const auto& [guid, at] : committed) {
         const auto found = arrived.find(guid);
-        if (found != arrived.end()) busy.delays.push_back(static_cast<double>(found->second - at) / 1e6);
+        if (found == arrived.end()) continue;
+        const double delay = static_cast<double>(found->second - at) / 1e6;
+        busy.delays.push_back(delay);
+        if (delay > lateSeconds) {
+            fmt::print("  {} committed {:.0f} s into the busy phase arrived {:.2f} s later\n", guid,
+                       static_cast<double>(at - busyStart) / 1e6, delay);
+        }
     }
 
     for (Phase* phase : {&startUp, &idle, &busy}) phase->requests = requestsWithin(computer.record(), *phase);
