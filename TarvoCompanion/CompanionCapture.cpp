@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <exception>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <utility>
@@ -45,6 +47,22 @@ std::string dateText(Date date) {
     return fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02} +0000", static_cast<int>(ymd.year()),
                        static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()), time.hours().count(),
                        time.minutes().count(), time.seconds().count());
+}
+
+// Every row from `start` on, a page at a time: a span busier than one page would otherwise
+// always give its oldest rows, and the newest would wait for the full pass.
+ChatDatabase::MessageBatch wholeSpan(const ChatDatabase& database, Date start) {
+    ChatDatabase::MessageBatch batch = database.messages(start, Companion::captureReadLimit);
+    int scanned = static_cast<int>(batch.messages.size()) + batch.skippedWithoutText;
+    while (scanned == Companion::captureReadLimit) {
+        ChatDatabase::MessageBatch page = database.messages(start, Companion::captureReadLimit, batch.scannedThrough);
+        scanned = static_cast<int>(page.messages.size()) + page.skippedWithoutText;
+        std::move(page.messages.begin(), page.messages.end(), std::back_inserter(batch.messages));
+        batch.skippedWithoutText += page.skippedWithoutText;
+        if (!batch.attachmentsUnavailable) batch.attachmentsUnavailable = std::move(page.attachmentsUnavailable);
+        if (page.scannedThrough) batch.scannedThrough = page.scannedThrough;
+    }
+    return batch;
 }
 
 } // namespace
@@ -102,7 +120,7 @@ Task<void> Companion::captureRecentFirst(std::shared_ptr<BrainClient> client, st
     // overlap from being handed over twice.
     const Date start = now - liveSpan;
     liveSent_.forget(start);
-    auto read = [database = database_, start] { return database.messages(start, captureReadLimit); };
+    auto read = [database = database_, start] { return wholeSpan(database, start); };
     ChatDatabase::MessageBatch batch;
     try {
         batch = co_await onWorker(read);

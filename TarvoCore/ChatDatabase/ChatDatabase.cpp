@@ -135,19 +135,20 @@ std::int64_t ChatDatabase::appleSeconds(Date date) {
     return std::chrono::duration_cast<std::chrono::seconds>(date - appleEpoch).count();
 }
 
-std::string ChatDatabase::dateCondition() {
-    return fmt::format("(case when m.date > {}\n"
-                       "            then m.date / 1000000000\n"
-                       "            else m.date end)",
-                       nanosecondThreshold);
-}
-
-ChatDatabase::DateRanges ChatDatabase::dateRanges(std::string_view comparison) {
+ChatDatabase::DateRanges ChatDatabase::dateRanges(std::string_view comparison, std::string_view column) {
     // A value in nanoseconds lies in a later whole second from the first nanosecond of that
     // second on; the bound is computed by SQLite, which turns an overflowing product into a real.
     const std::string_view firstSecond = comparison == ">" ? "(?1 + 1)" : "?1";
-    return {fmt::format("m.date {} ?1 and m.date <= {}", comparison, nanosecondThreshold),
-            fmt::format("m.date >= max({} * 1000000000, {})", firstSecond, nanosecondThreshold + 1)};
+    return {fmt::format("{} {} ?1 and {} <= {}", column, comparison, column, nanosecondThreshold),
+            fmt::format("{} >= max({} * 1000000000, {})", column, firstSecond, nanosecondThreshold + 1)};
+}
+
+std::string ChatDatabase::datedFromCondition() {
+    const DateRanges dates = dateRanges(">=", "r.date");
+    return fmt::format("m.ROWID in (select r.ROWID from message r where {}\n"
+                       "                union all\n"
+                       "                select r.ROWID from message r where {})",
+                       dates.seconds, dates.nanoseconds);
 }
 
 } // namespace tarvo

@@ -150,18 +150,19 @@ public:
     static Date appleTimeToDate(std::int64_t raw);
     // Whole seconds from `appleEpoch` to `date`, truncated toward zero: how times are bound.
     static std::int64_t appleSeconds(Date date);
-    // A raw `m.date` as whole seconds since `appleEpoch`, over three lines of SQL; the reader
-    // writes what comes before it and the comparison after it.
-    static std::string dateCondition();
-
-    // The raw values of `m.date` whose whole second is after (`comparison` ">") or at or after
-    // (">=") the one bound to ?1, as two ranges that an index on the date serves: seconds up to
-    // the threshold, nanoseconds above it. No value lies in both.
+    // The raw values of `column` (a message date) whose whole second is after (`comparison` ">")
+    // or at or after (">=") the one bound to ?1, as two ranges that an index on the date serves:
+    // seconds up to the threshold, nanoseconds above it. No value lies in both.
     struct DateRanges {
         std::string seconds;
         std::string nanoseconds;
     };
-    static DateRanges dateRanges(std::string_view comparison);
+    static DateRanges dateRanges(std::string_view comparison, std::string_view column = "m.date");
+
+    // A condition on the message `m`: dated in or after the whole second bound to ?1. Its rows
+    // are found through the date index, so a reading of a recent window costs the same whatever
+    // the age of the database; a condition on the date itself would have SQLite read every row.
+    static std::string datedFromCondition();
 
     // The statements of `messages` (?1 the seconds of `after`, ?2 the limit) and of
     // `outboundSends` (?1 the seconds of `at`, ?2 the limit), as sent to SQLite.

@@ -32,14 +32,14 @@ std::string receiptStatement(std::string_view exclusion) {
                        "from message m\n"
                        "join chat_message_join cmj on cmj.message_id = m.ROWID\n"
                        "join chat c on c.ROWID = cmj.chat_id\n"
-                       "where m.is_from_me = 1\n"
+                       "where {3}\n"
+                       "  and m.is_from_me = 1\n"
                        "  and m.service = 'iMessage'\n"
                        "  {2}\n"
-                       "  and {3} >= ?2\n"
-                       "  and max({0}, {1}) > ?1\n"
+                       "  and max({0}, {1}) > ?2\n"
                        "order by max({0}, {1}) asc\n"
                        "limit ?3",
-                       read, delivered, exclusion, ChatDatabase::dateCondition());
+                       read, delivered, exclusion, ChatDatabase::datedFromCondition());
 }
 
 ChatDatabase::Receipt receiptOf(const SqliteStatement& row, std::string guid) {
@@ -63,8 +63,8 @@ ChatDatabase::ReceiptReadout ChatDatabase::receipts(std::int64_t changedAfter, D
     const std::string_view exclusion = present.contains("associated_message_type") ? reactionExclusion : "";
     try {
         SqliteStatement row = clone.connection().prepare(receiptStatement(exclusion));
-        row.bindInt64(1, changedAfter);
-        row.bindInt64(2, appleSeconds(sentSince));
+        row.bindInt64(1, appleSeconds(sentSince));
+        row.bindInt64(2, changedAfter);
         row.bindInt32(3, limit);
         std::vector<Receipt> receipts;
         while (row.step()) {

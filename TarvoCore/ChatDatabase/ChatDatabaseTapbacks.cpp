@@ -37,13 +37,13 @@ std::string tapbackStatement(std::string_view emojiColumn) {
                        "join chat_message_join cmj on cmj.message_id = m.ROWID\n"
                        "join chat c on c.ROWID = cmj.chat_id\n"
                        "left join handle h on h.ROWID = m.handle_id\n"
-                       "where m.ROWID > ?1\n"
+                       "where {}\n"
+                       "  and m.ROWID > ?2\n"
                        "  and (coalesce(m.associated_message_type, 0) between 2000 and 2006 or "
                        "coalesce(m.associated_message_type, 0) between 3000 and 3006)\n"
-                       "  and {} >= ?2\n"
                        "order by m.ROWID asc\n"
                        "limit ?3",
-                       emojiColumn, ChatDatabase::dateCondition());
+                       emojiColumn, ChatDatabase::datedFromCondition());
 }
 
 std::optional<std::string> reactor(bool fromMe, const std::optional<std::string>& handle) {
@@ -90,8 +90,8 @@ ChatDatabase::TapbackReadout ChatDatabase::tapbacks(std::int64_t afterRowId, Dat
         present.contains("associated_message_emoji") ? "m.associated_message_emoji" : "null";
     try {
         SqliteStatement row = clone.connection().prepare(tapbackStatement(emojiColumn));
-        row.bindInt64(1, afterRowId);
-        row.bindInt64(2, appleSeconds(since));
+        row.bindInt64(1, appleSeconds(since));
+        row.bindInt64(2, afterRowId);
         row.bindInt32(3, limit);
         TapbackBatch batch{.tapbacks = {}, .newestRowId = afterRowId, .skipped = 0};
         while (row.step()) {

@@ -40,6 +40,9 @@ public:
 
     void signal(int number) const;
 
+    // The child's process id, for reading what it costs from /proc; -1 once it was reaped.
+    pid_t pid() const { return pid_; }
+
     // Everything written so far.
     std::string output() const;
 

@@ -88,12 +88,13 @@ StandInService::StandInService(const Json& script, const std::filesystem::path& 
 }
 
 ScriptedAnswer StandInService::answer(const RecordedRequest& request) {
+    const Clock::Instant arrived = clock_.now();
     const Json body = JsonReader::parse(request.body).value_or(Json(nullptr));
     const auto scripted = scripted_.find({request.method, request.path});
     const bool replaced = scripted != scripted_.end() && scripted->second.answer;
     ScriptedAnswer chosen = replaced ? *scripted->second.answer : usualAnswer(request, body);
     if (scripted != scripted_.end()) chosen.delay = scripted->second.delay;
-    write(request, body, chosen);
+    write(request, body, chosen, arrived);
     return chosen;
 }
 
@@ -201,7 +202,8 @@ Json StandInService::tokens() {
     return Json{{"accessToken", accessToken(serial_)}, {"refreshToken", "stand-in-refresh-" + std::to_string(serial_)}};
 }
 
-void StandInService::write(const RecordedRequest& request, const Json& body, const ScriptedAnswer& answer) {
+void StandInService::write(const RecordedRequest& request, const Json& body, const ScriptedAnswer& answer,
+                           Clock::Instant arrived) {
     Json headers = Json::object();
     for (const auto& [name, value] : request.headers) {
         if (recordedHeader(lowercase(name))) headers[lowercase(name)] = value;
@@ -213,6 +215,8 @@ void StandInService::write(const RecordedRequest& request, const Json& body, con
         line["bodyBase64"] = Base64::encode(request.body);
     }
     line["answer"] = JsonReader::parse(answer.body).value_or(Json(nullptr));
+    line["arrivedAtMicros"] =
+        std::chrono::duration_cast<std::chrono::microseconds>(arrived.time_since_epoch()).count();
     record_ << line.dump() << '\n' << std::flush;
 }
 

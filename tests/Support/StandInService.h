@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "Support/FakeService.h"
+#include "TarvoBase/Clock.h"
 #include "TarvoBase/Json.h"
 
 namespace tarvo::testing {
@@ -19,7 +20,9 @@ namespace tarvo::testing {
 // endpoint the companion calls answers as a willing service would, and every request goes into
 // a record file as one JSON line, written before the answer leaves:
 //   {"method", "path", "headers" (authorization, content-type and the x-tarvo- ones, names in
-//    lower case), "body" (the JSON body) or "bodyBase64" (any other body), "status", "answer"}.
+//    lower case), "body" (the JSON body) or "bodyBase64" (any other body), "status", "answer",
+//    "arrivedAtMicros" (when it arrived, on the machine's steady clock, which every process on
+//    the machine shares)}.
 //
 // The script, a JSON object, may hold:
 //   "relayJobs": jobs handed out in order, each once, by the claim; an attachment of a job may
@@ -47,10 +50,12 @@ private:
     ScriptedAnswer jobFile(const std::string& jobId, const std::string& attachmentId) const;
     Json ingest(const Json& body);
     Json tokens();
-    void write(const RecordedRequest& request, const Json& body, const ScriptedAnswer& answer);
+    void write(const RecordedRequest& request, const Json& body, const ScriptedAnswer& answer,
+               Clock::Instant arrived);
 
     // Only touched by `answer`, which the service calls one request at a time.
     std::ofstream record_;
+    SystemClock clock_;
     struct Scripted {
         std::optional<ScriptedAnswer> answer;
         std::chrono::milliseconds delay{0};

@@ -100,6 +100,8 @@ TEST_F(StandInServiceTest, RecordsEveryRequestAndAnswersAsScripted) {
     EXPECT_EQ(requests[0]["status"], 503);
     EXPECT_EQ(requests[1]["path"], "/v1/ingest/attachments/upload-1/bytes");
     EXPECT_EQ(requests[1]["body"], (Json{{"dataBase64", "YWJj"}}));
+    EXPECT_GT(requests[0]["arrivedAtMicros"].get<std::int64_t>(), 0);
+    EXPECT_LE(requests[0]["arrivedAtMicros"].get<std::int64_t>(), requests[1]["arrivedAtMicros"].get<std::int64_t>());
 }
 
 } // namespace

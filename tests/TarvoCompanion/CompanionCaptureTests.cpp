@@ -99,6 +99,22 @@ TEST_F(CaptureTest, ARowStoredAfterTheCursorPassedItsDateStillArrives) {
     EXPECT_EQ(countsOf(ingestedIds())["late"], 1);
 }
 
+TEST_F(CaptureTest, TheLivePassReachesTheNewestRowOfAnHourBusierThanOneReading) {
+    messages.execute("begin");
+    for (int i = 0; i < 600; ++i) addText("busy" + std::to_string(i), noon - 50min + std::chrono::seconds(4 * i));
+    messages.execute("commit");
+    const auto companion = makeCompanion();
+    runUntilDone(loop, companion->captureRecentFirst(companion->client(), "ch-imessage"));
+
+    clock->advance(5s);
+    addText("newest", clock->date());
+    runUntilDone(loop, companion->captureRecentFirst(companion->client(), "ch-imessage"));
+
+    const auto counts = countsOf(ingestedIds());
+    EXPECT_EQ(counts.size(), 601u);
+    EXPECT_TRUE(std::all_of(counts.begin(), counts.end(), [](const auto& id) { return id.second == 1; }));
+}
+
 TEST_F(CaptureTest, AnOwnSendWhoseIngestFailedGoesAgainStillMarkedAsSentByTarvo) {
     const auto companion = makeCompanion();
     companion->relaySends().record("+15550001", "On my way", noon - 21s);

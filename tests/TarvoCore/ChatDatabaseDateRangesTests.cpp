@@ -58,6 +58,16 @@ const std::string referenceOutboundStatement = "select m.guid,\n"
                                                "order by m.date asc\n"
                                                "limit ?2";
 
+// The condition the readings of reactions and receipts had, and the one they have now.
+const std::string referenceDatedFrom = "select m.ROWID from message m\n"
+                                       "where (case when m.date > 1000000000000\n"
+                                       "            then m.date / 1000000000\n"
+                                       "            else m.date end) >= ?1\n"
+                                       "order by m.ROWID asc\n"
+                                       "limit ?2";
+const std::string datedFrom =
+    "select m.ROWID from message m where " + ChatDatabase::datedFromCondition() + " order by m.ROWID asc limit ?2";
+
 using Row = std::vector<std::optional<std::string>>;
 
 // The first `columns` columns of every row, as SQLite gives them.
@@ -128,6 +138,7 @@ TEST_F(ChatDatabaseTest, TheDateRangeStatementsReadTheRowsOfTheReferenceInItsOrd
                   rowsOf(*reader, referenceMessageStatement, seconds, limit, 11));
         EXPECT_EQ(rowsOf(*reader, ChatDatabase::outboundStatement(), seconds, limit, 5),
                   rowsOf(*reader, referenceOutboundStatement, seconds, limit, 5));
+        EXPECT_EQ(rowsOf(*reader, datedFrom, seconds, limit, 1), rowsOf(*reader, referenceDatedFrom, seconds, limit, 1));
     };
     for (int i = 0; i < 300; ++i) {
         const std::int64_t raw = rawDates[pick(rawDates.size())];
