@@ -32,6 +32,13 @@
 //    functions rather than tasks.
 //        Task<int> one() { co_return 1; }
 //        for (int i = 0; i < 1000000; ++i) sum += co_await one();  // stack overflow at -O0
+//
+// 5. Never test the result of a `co_await` in place when it is a temporary with a destructor:
+//    in an `if` or `switch` condition such a coroutine may never run its body at -O2 (the
+//    caller waits forever) or stop at an illegal instruction. Name the result first:
+//    `const std::string state = co_await probe(); if (state != "ready") ..`.
+//        Task<std::string> probe();
+//        Task<> f() { if (co_await probe() != "ready") co_return; }  // body never runs at -O2
 
 #include <coroutine>
 #include <exception>

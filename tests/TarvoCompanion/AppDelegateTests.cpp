@@ -27,18 +27,8 @@ class AppDelegateTest : public CompanionTest {
 protected:
     void SetUp() override {
         AppDelegate::MakeCompanion make = [this] {
-            auto services = Companion::Services{
-                .defaults = defaults,
-                .chatDatabasePath = (folder / "missing-chat.db").string(),
-                .whatsapp = whatsapp,
-                .operatorPermissions = permissions,
-                .operatorLink = link,
-                .session = session,
-                .secrets = secrets,
-                .opener = opener,
-                .contactStore = std::make_shared<MemoryContactStore>(),
-                .alerts = alerts,
-            };
+            auto services = usualServices();
+            services.alerts = alerts;
             return std::static_pointer_cast<Companion>(
                 std::make_shared<ScriptedCompanion>(std::move(services), script));
         };

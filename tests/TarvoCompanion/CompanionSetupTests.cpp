@@ -29,18 +29,8 @@ class CompanionSetupTest : public CompanionTest {
 protected:
     // The usual companion, its services changed by `adjust`.
     std::shared_ptr<ScriptedCompanion> companionWith(const std::function<void(Companion::Services&)>& adjust) {
-        Companion::Services services{
-            .defaults = defaults,
-            .chatDatabasePath = (folder / "missing-chat.db").string(),
-            .whatsapp = whatsapp,
-            .operatorPermissions = permissions,
-            .operatorLink = link,
-            .session = session,
-            .secrets = secrets,
-            .opener = opener,
-            .contactStore = std::make_shared<MemoryContactStore>(),
-            .quit = [this] { ++quits; },
-        };
+        Companion::Services services = usualServices();
+        services.quit = [this] { ++quits; };
         adjust(services);
         return std::make_shared<ScriptedCompanion>(std::move(services), script);
     }

@@ -105,25 +105,28 @@ public:
 
 class CompanionTest : public ::testing::Test {
 protected:
+    // The services every companion of these tests is built over.
+    Companion::Services usualServices(std::optional<std::filesystem::path> chatDb = std::nullopt) {
+        return Companion::Services{
+            .defaults = defaults,
+            .chatDatabasePath = chatDb.value_or(folder / "missing-chat.db").string(),
+            .whatsapp = whatsapp,
+            .operatorPermissions = permissions,
+            .operatorLink = link,
+            .session = session,
+            .secrets = secrets,
+            .opener = opener,
+            .panelWebView = panelWebView,
+            .panelCookies = panelCookies,
+            .notificationCenter = centre,
+            .badge = badge,
+            .contactStore = std::make_shared<MemoryContactStore>(),
+        };
+    }
+
     template <class C = ScriptedCompanion>
     std::shared_ptr<C> makeCompanion(std::optional<std::filesystem::path> chatDb = std::nullopt) {
-        return std::make_shared<C>(
-            Companion::Services{
-                .defaults = defaults,
-                .chatDatabasePath = chatDb.value_or(folder / "missing-chat.db").string(),
-                .whatsapp = whatsapp,
-                .operatorPermissions = permissions,
-                .operatorLink = link,
-                .session = session,
-                .secrets = secrets,
-                .opener = opener,
-                .panelWebView = panelWebView,
-                .panelCookies = panelCookies,
-                .notificationCenter = centre,
-                .badge = badge,
-                .contactStore = std::make_shared<MemoryContactStore>(),
-            },
-            script);
+        return std::make_shared<C>(usualServices(std::move(chatDb)), script);
     }
 
     // A real Messages database with every table and column the companion reads.
