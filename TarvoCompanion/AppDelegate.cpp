@@ -105,7 +105,9 @@ void AppDelegate::becomeActive(const std::weak_ptr<Companion>& weakCompanion) {
     if (!companion) return;
     companion->whatsapp().reparkIfOnScreen();
     const SetupWindow* setup = companion->setupWindow();
-    if (!setup || !setup->isVisible()) openFirstWindow(*companion);
+    const PanelWindow* panel = companion->panelWindow();
+    const bool windowShown = (setup && setup->isVisible()) || (panel && panel->visible);
+    if (!windowShown) openFirstWindow(*companion);
 
     OperatorPermissions& permissions = companion->operatorPermissions();
     if (!MacSettingPane::shouldReport(permissions.settingOpenedAt, RunLoop::current().clock().date())) return;

@@ -103,6 +103,21 @@ TEST_F(AppDelegateTest, ALaterCopysLinkIsActedOnBeforeTheActivationLooksForAWind
     EXPECT_EQ(window.timesFronted(), 2) << "the link brought the window back; the activation found it up";
 }
 
+TEST_F(AppDelegateTest, AnActivationWhileThePanelIsUpOpensNoWindow) {
+    Companion& companion = *delegate->companion();
+    companion.openPanelWindow("/app");
+    settle();
+    companion.setupWindow()->close();
+    companion.panelWindow()->makeKeyAndOrderFront();
+    const int fronted = companion.setupWindow()->timesFronted();
+
+    delegate->applicationDidBecomeActive();
+    settle();
+
+    EXPECT_EQ(companion.setupWindow()->timesFronted(), fronted);
+    EXPECT_FALSE(companion.setupWindow()->isVisible());
+}
+
 TEST_F(AppDelegateTest, ComingBackSoonAfterASettingsPaneWasOpenedReportsTheNewPermissions) {
     struct Case {
         std::chrono::seconds since;
