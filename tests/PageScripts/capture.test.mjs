@@ -2,18 +2,13 @@ import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { existsSync } from 'node:fs';
 import { fileURLToPath } from 'node:url';
-import { after, before, beforeEach, test } from 'node:test';
+import { beforeEach, test } from 'node:test';
 
-import { assembled, events, openChatApp, people, setState } from './chatApp.mjs';
-import { launchBrowser, readScript } from './harness.mjs';
+import { assembled, events, people, setState, withChatApp } from './chatApp.mjs';
+import { readScript } from './harness.mjs';
 
-let browser;
 let tab;
-before(async () => {
-  browser = await launchBrowser();
-  tab = await openChatApp(browser);
-});
-after(() => browser?.close());
+withChatApp((opened) => { tab = opened; });
 beforeEach(() => tab.evaluate('fixture.events.length = 0'));
 
 const passArguments = {

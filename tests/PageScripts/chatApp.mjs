@@ -2,7 +2,10 @@
 // companion assembles them (printed by the C++ program `assembled_page_script`).
 import { execFileSync } from 'node:child_process';
 import { existsSync, readFileSync } from 'node:fs';
+import { after, before } from 'node:test';
 import { fileURLToPath } from 'node:url';
+
+import { launchBrowser } from './harness.mjs';
 
 export const address = 'https://web.whatsapp.com/';
 const page = readFileSync(new URL('./fixtures/chatApp.html', import.meta.url), 'utf8');
@@ -14,6 +17,17 @@ export async function openChatApp(browser, state = {}) {
   await tab.navigate(address);
   await setState(tab, state);
   return tab;
+}
+
+// One browser showing the chat app for every test of the file that calls this: `use` gets its
+// page before the first test; the browser closes after the last.
+export function withChatApp(use) {
+  let browser;
+  before(async () => {
+    browser = await launchBrowser();
+    use(await openChatApp(browser));
+  });
+  after(() => browser?.close());
 }
 
 export const setState = (tab, state) => tab.evaluate(`fixture.setState(${JSON.stringify(state)})`);

@@ -1,16 +1,10 @@
 import assert from 'node:assert/strict';
-import { after, before, beforeEach, test } from 'node:test';
+import { beforeEach, test } from 'node:test';
 
-import { assembled, events, openChatApp, people, setState, snapshot } from './chatApp.mjs';
-import { launchBrowser } from './harness.mjs';
+import { assembled, events, people, setState, snapshot, withChatApp } from './chatApp.mjs';
 
-let browser;
 let tab;
-before(async () => {
-  browser = await launchBrowser();
-  tab = await openChatApp(browser);
-});
-after(() => browser?.close());
+withChatApp((opened) => { tab = opened; });
 beforeEach(() => tab.evaluate('fixture.events.length = 0'));
 
 const open = async (ref, name) =>

@@ -1,16 +1,10 @@
 import assert from 'node:assert/strict';
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 
-import { assembled, events, openChatApp, people, setState } from './chatApp.mjs';
-import { launchBrowser } from './harness.mjs';
+import { assembled, events, people, setState, withChatApp } from './chatApp.mjs';
 
-let browser;
 let tab;
-before(async () => {
-  browser = await launchBrowser();
-  tab = await openChatApp(browser);
-});
-after(() => browser?.close());
+withChatApp((opened) => { tab = opened; });
 
 const probe = async () => JSON.parse(await tab.evaluate(assembled('probe')));
 
