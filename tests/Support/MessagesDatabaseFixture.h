@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -14,6 +15,14 @@
 #include "TarvoCore/ChatDatabase/SqliteConnection.h"
 
 namespace tarvo::testing {
+
+// The Messages database dates its rows in nanoseconds since 2001-01-01 (older rows in seconds).
+inline constexpr std::int64_t appleNanosecondsPerSecond = 1000000000;
+
+// The instant `appleSeconds` after 2001-01-01.
+inline ChatDatabase::Date appleDate(std::int64_t appleSeconds) {
+    return ChatDatabase::appleEpoch + std::chrono::seconds(appleSeconds);
+}
 
 using Bytes = std::vector<std::uint8_t>;
 using Cell = std::variant<std::nullptr_t, std::int64_t, std::string, Bytes>;

@@ -31,7 +31,7 @@ constexpr std::int64_t t = 780000000;
 constexpr std::size_t readerMarksStart = 100;
 constexpr std::size_t readerMarksEnd = 120;
 
-ChatDatabase::Date at(std::int64_t appleSeconds) { return ChatDatabase::appleEpoch + std::chrono::seconds(appleSeconds); }
+const auto at = tarvo::testing::appleDate;
 
 std::vector<std::string> guids(const ChatDatabase::MessageBatch& batch) {
     std::vector<std::string> out;

@@ -17,10 +17,10 @@ using tarvo::testing::typedStreamHolding;
 
 namespace {
 
-constexpr std::int64_t second = 1000000000;
+constexpr std::int64_t second = tarvo::testing::appleNanosecondsPerSecond;
 constexpr std::int64_t t = 780000000;
 
-ChatDatabase::Date at(std::int64_t appleSeconds) { return ChatDatabase::appleEpoch + std::chrono::seconds(appleSeconds); }
+const auto at = tarvo::testing::appleDate;
 
 std::vector<std::string> guids(const ChatDatabase::MessageBatch& batch) {
     std::vector<std::string> out;

@@ -11,9 +11,9 @@ using tarvo::testing::MessagesDatabaseFixture;
 
 namespace {
 
-constexpr std::int64_t second = 1000000000;
+constexpr std::int64_t second = tarvo::testing::appleNanosecondsPerSecond;
 
-ChatDatabase::Date at(std::int64_t appleSeconds) { return ChatDatabase::appleEpoch + std::chrono::seconds(appleSeconds); }
+const auto at = tarvo::testing::appleDate;
 
 } // namespace
 

@@ -14,10 +14,10 @@ using tarvo::testing::MessagesDatabaseFixture;
 
 namespace {
 
-constexpr std::int64_t second = 1000000000;
+constexpr std::int64_t second = tarvo::testing::appleNanosecondsPerSecond;
 constexpr std::int64_t t = 780000000;
 
-ChatDatabase::Date at(std::int64_t appleSeconds) { return ChatDatabase::appleEpoch + std::chrono::seconds(appleSeconds); }
+const auto at = tarvo::testing::appleDate;
 
 const std::string heart = "\u2764\uFE0F";
 const std::string melting = "\U0001FAE0";

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "Support/MessagesDatabaseFixture.h"
 #include "TarvoCore/MessageEvents/MessageEvents.h"
 #include "TarvoCore/MessageEvents/MessageEventsPass.h"
 #include "TarvoCore/MessageEvents/ReceiptLedger.h"
@@ -17,10 +18,10 @@ using tarvo::ReceiptLedger;
 
 namespace {
 
-constexpr std::int64_t second = 1000000000;
+constexpr std::int64_t second = tarvo::testing::appleNanosecondsPerSecond;
 constexpr std::int64_t t = 780000000;
 
-ChatDatabase::Date at(std::int64_t appleSeconds) { return ChatDatabase::appleEpoch + std::chrono::seconds(appleSeconds); }
+const auto at = tarvo::testing::appleDate;
 
 ChatDatabase::Tapback tapback(std::int64_t rowId, ChatDatabase::Date date) {
     return {rowId, "m" + std::to_string(rowId), "me", true, "x", date, false};
