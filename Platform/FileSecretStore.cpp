@@ -9,7 +9,6 @@
 #include <fmt/format.h>
 
 #include "TarvoBase/AtomicFile.h"
-#include "TarvoBase/BundleIdentifier.h"
 #include "TarvoBase/FileCalls.h"
 #include "TarvoBase/JsonReader.h"
 #include "TarvoBase/PlainLog.h"
@@ -43,8 +42,7 @@ std::optional<fs::path> FileSecretStore::defaultFolder() {
 }
 
 std::optional<fs::path> FileSecretStore::defaultFolder(const char* xdgDataHome, const char* home) {
-    if (auto data = XdgBaseFolder::resolve(xdgDataHome, home, ".local/share")) return *data / bundleIdentifier;
-    return std::nullopt;
+    return XdgBaseFolder::programData(xdgDataHome, home);
 }
 
 std::optional<std::string> FileSecretStore::read(const std::string& account) {

@@ -119,8 +119,7 @@ std::optional<std::filesystem::path> LinuxSingleInstance::defaultFolder(const ch
     if (runtimeFolder && std::filesystem::path(runtimeFolder).is_absolute()) {
         return std::filesystem::path(runtimeFolder) / bundleIdentifier;
     }
-    if (auto data = XdgBaseFolder::resolve(dataHome, home, ".local/share")) return *data / bundleIdentifier;
-    return std::nullopt;
+    return XdgBaseFolder::programData(dataHome, home);
 }
 
 SingleInstance::Claim LinuxSingleInstance::claim(const std::vector<std::string>& message, bool waitForRelease) {

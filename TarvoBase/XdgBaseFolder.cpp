@@ -1,5 +1,7 @@
 #include "TarvoBase/XdgBaseFolder.h"
 
+#include "TarvoBase/BundleIdentifier.h"
+
 namespace tarvo {
 namespace {
 
@@ -17,6 +19,11 @@ std::optional<fs::path> absoluteFolder(const char* variable) {
 std::optional<fs::path> XdgBaseFolder::resolve(const char* variable, const char* home, const fs::path& underHome) {
     if (auto folder = absoluteFolder(variable)) return folder;
     if (auto homeFolder = absoluteFolder(home)) return *homeFolder / underHome;
+    return std::nullopt;
+}
+
+std::optional<fs::path> XdgBaseFolder::programData(const char* xdgDataHome, const char* home) {
+    if (auto data = resolve(xdgDataHome, home, ".local/share")) return *data / bundleIdentifier;
     return std::nullopt;
 }
 

@@ -13,6 +13,9 @@ public:
     // neither gives an absolute folder.
     static std::optional<std::filesystem::path> resolve(const char* variable, const char* home,
                                                         const std::filesystem::path& underHome);
+
+    // The program's own folder in the user's data folder: its tokens, its panel's cookies.
+    static std::optional<std::filesystem::path> programData(const char* xdgDataHome, const char* home);
 };
 
 } // namespace tarvo

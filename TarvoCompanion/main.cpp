@@ -18,7 +18,6 @@
 #include "Platform/LinuxSystemCalls.h"
 #include "Platform/OutgoingFilesFolder.h"
 #include "Platform/XdgLoginItem.h"
-#include "TarvoBase/BundleIdentifier.h"
 #include "TarvoBase/FileSettingsStore.h"
 #include "TarvoBase/MemorySettingsStore.h"
 #include "TarvoBase/PlainLog.h"
@@ -65,8 +64,8 @@ std::shared_ptr<ContactStore> contactStore() {
 
 // The panel's cookies live in the program's data folder, beside its tokens.
 std::shared_ptr<CookieJar> panelCookies() {
-    const auto data = XdgBaseFolder::resolve(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), ".local/share");
-    if (data) return std::make_shared<CookieJar>(*data / bundleIdentifier / "panel-cookies.json");
+    const auto data = XdgBaseFolder::programData(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    if (data) return std::make_shared<CookieJar>(*data / "panel-cookies.json");
     return std::make_shared<CookieJar>();
 }
 
