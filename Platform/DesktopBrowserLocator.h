@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "TarvoBase/ProcessRunner.h"
-#include "TarvoCore/BrowserLocator.h"
+#include "TarvoCore/Ports/BrowserLocator.h"
 
 namespace tarvo {
 

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "TarvoBase/Json.h"
-#include "TarvoCore/SecretStore.h"
+#include "TarvoCore/Ports/SecretStore.h"
 
 namespace tarvo {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "TarvoCore/ComputerName.h"
+#include "TarvoCore/Ports/ComputerName.h"
 
 namespace tarvo {
 

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "Platform/VCard.h"
-#include "TarvoCore/ContactStore.h"
+#include "TarvoCore/Ports/ContactStore.h"
 
 namespace tarvo {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TarvoCore/HomeFolders.h"
+#include "TarvoCore/Ports/HomeFolders.h"
 
 namespace tarvo {
 

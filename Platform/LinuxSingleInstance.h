@@ -8,7 +8,7 @@
 
 #include "TarvoBase/FileDescriptor.h"
 #include "TarvoBase/RunLoop.h"
-#include "TarvoCore/SingleInstance.h"
+#include "TarvoCore/Ports/SingleInstance.h"
 
 namespace tarvo {
 

@@ -6,7 +6,7 @@
 
 #include "TarvoBase/FileDescriptor.h"
 #include "TarvoBase/RunLoop.h"
-#include "TarvoCore/StopSignals.h"
+#include "TarvoCore/Ports/StopSignals.h"
 
 namespace tarvo {
 

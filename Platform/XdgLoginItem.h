@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "TarvoCore/LoginItem.h"
+#include "TarvoCore/Ports/LoginItem.h"
 
 namespace tarvo {
 

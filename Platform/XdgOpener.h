@@ -5,7 +5,7 @@
 #include <string>
 
 #include "TarvoBase/ProcessRunner.h"
-#include "TarvoCore/Opener.h"
+#include "TarvoCore/Ports/Opener.h"
 
 namespace tarvo {
 

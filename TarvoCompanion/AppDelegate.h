@@ -8,7 +8,7 @@
 
 #include "TarvoBase/Task.h"
 #include "TarvoCompanion/Companion.h"
-#include "TarvoCore/SingleInstance.h"
+#include "TarvoCore/Ports/SingleInstance.h"
 
 namespace tarvo {
 

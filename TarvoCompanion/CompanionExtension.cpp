@@ -9,7 +9,7 @@
 #include "TarvoBase/PlainLog.h"
 #include "TarvoBase/Spawn.h"
 #include "TarvoCompanion/Companion.h"
-#include "TarvoCore/ExtensionHandoff.h"
+#include "TarvoCore/Companion/ExtensionHandoff.h"
 
 namespace tarvo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "TarvoCompanion/Companion.h"
 #include "TarvoCompanion/MessageEventsRefused.h"
-#include "TarvoCore/MessageEvents/MessageEvents.h"
+#include "TarvoCore/Messages/MessageEvents/MessageEvents.h"
 
 namespace tarvo {
 namespace {

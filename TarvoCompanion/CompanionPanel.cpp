@@ -10,7 +10,7 @@
 #include "TarvoBase/Spawn.h"
 #include "TarvoClient/ServiceRequest.h"
 #include "TarvoCompanion/Companion.h"
-#include "TarvoCore/CompanionVersion.h"
+#include "TarvoCore/Companion/CompanionVersion.h"
 
 namespace tarvo {
 namespace {

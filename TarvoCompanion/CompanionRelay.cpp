@@ -11,12 +11,12 @@
 
 #include "TarvoBase/OnWorker.h"
 #include "TarvoBase/PlainLog.h"
-#include "TarvoCore/TarvoLog.h"
+#include "TarvoCore/Companion/TarvoLog.h"
 #include "TarvoBase/Text.h"
 #include "TarvoCompanion/Companion.h"
-#include "TarvoCore/RelayFailureSentence.h"
-#include "TarvoCore/RelayFileFailure.h"
-#include "TarvoCore/RelaySendConfirmation.h"
+#include "TarvoCore/Relay/RelayFailureSentence.h"
+#include "TarvoCore/Relay/RelayFileFailure.h"
+#include "TarvoCore/Relay/RelaySendConfirmation.h"
 #include "TarvoCore/WhatsApp/WhatsAppWeb.h"
 
 namespace tarvo {

@@ -8,7 +8,7 @@
 #include "TarvoCompanion/Companion.h"
 #include "TarvoCore/Operator/MacModeMenu.h"
 #include "TarvoCore/Operator/MacPermissionWords.h"
-#include "TarvoCore/SingleInstance.h"
+#include "TarvoCore/Ports/SingleInstance.h"
 
 namespace tarvo {
 

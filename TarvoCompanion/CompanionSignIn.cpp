@@ -12,7 +12,7 @@
 #include "TarvoBase/Spawn.h"
 #include "TarvoClient/PercentEscape.h"
 #include "TarvoCompanion/Companion.h"
-#include "TarvoCore/CompanionVersion.h"
+#include "TarvoCore/Companion/CompanionVersion.h"
 #include "TarvoCore/Operator/MacIdentityWire.h"
 
 namespace tarvo {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "TarvoCompanion/WebView.h"
+#include "TarvoCompanion/Ports/WebView.h"
 #include "TarvoCore/Panel/PanelNavigation.h"
 
 namespace tarvo {

@@ -24,14 +24,14 @@
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/XdgBaseFolder.h"
 #include "TarvoCompanion/AppDelegate.h"
-#include "TarvoCompanion/Arrivals/LoggingNotificationCenter.h"
+#include "TarvoCompanion/Ports/LoggingNotificationCenter.h"
 #include "TarvoCompanion/Companion.h"
-#include "TarvoCompanion/MemoryBadgeIndicator.h"
+#include "TarvoCompanion/Ports/MemoryBadgeIndicator.h"
 #include "TarvoCompanion/Operator/SimulatedOperatorLink.h"
 #include "TarvoCompanion/Operator/SimulatedOperatorPermissions.h"
 #include "TarvoCompanion/WhatsApp/SimulatedWhatsAppSession.h"
-#include "TarvoCore/CompanionVersion.h"
-#include "TarvoCore/MemorySecretStore.h"
+#include "TarvoCore/Companion/CompanionVersion.h"
+#include "TarvoCore/Ports/MemorySecretStore.h"
 
 namespace {
 

@@ -48,8 +48,8 @@
 #include "Support/TemporaryFolder.h"
 #include "TarvoBase/Clock.h"
 #include "TarvoBase/Json.h"
-#include "TarvoCore/ChatDatabase/ChatDatabase.h"
-#include "TarvoCore/ChatDatabase/SqliteConnection.h"
+#include "TarvoCore/Messages/ChatDatabase/ChatDatabase.h"
+#include "TarvoCore/Messages/ChatDatabase/SqliteConnection.h"
 
 namespace {
 

@@ -28,7 +28,7 @@
 #include "GeneratedMessages.h"
 #include "Support/MessagesDatabaseFixture.h"
 #include "Support/TemporaryFolder.h"
-#include "TarvoCore/ChatDatabase/ChatDatabase.h"
+#include "TarvoCore/Messages/ChatDatabase/ChatDatabase.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <span>
 
-#include "TarvoCore/ChatDatabase/ChatDatabase.h"
+#include "TarvoCore/Messages/ChatDatabase/ChatDatabase.h"
 
 // The blob is copied into a buffer of exactly its size, so any read past its end trips the
 // address sanitizer.

@@ -5,8 +5,8 @@
 
 #include "TarvoBase/PlainLog.h"
 #include "TarvoBase/Spawn.h"
-#include "TarvoCore/TarvoLog.h"
-#include "TarvoCore/Arrivals.h"
+#include "TarvoCore/Companion/TarvoLog.h"
+#include "TarvoCore/Companion/Arrivals.h"
 
 namespace tarvo {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "TarvoClient/HeartbeatNudge.h"
 #include "TarvoCompanion/Arrivals/NoticeRouter.h"
-#include "TarvoCompanion/Arrivals/NotificationCenter.h"
+#include "TarvoCompanion/Ports/NotificationCenter.h"
 
 namespace tarvo {
 

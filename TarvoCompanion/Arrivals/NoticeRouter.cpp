@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "TarvoCore/Arrivals.h"
+#include "TarvoCore/Companion/Arrivals.h"
 
 namespace tarvo {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "TarvoBase/RunLoop.h"
-#include "TarvoCompanion/Arrivals/NotificationCenter.h"
+#include "TarvoCompanion/Ports/NotificationCenter.h"
 
 namespace tarvo {
 

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "TarvoCompanion/Operator/OperatorPermissions.h"
-#include "TarvoCompanion/UnavailableSettingsPanes.h"
-#include "TarvoCore/Opener.h"
+#include "TarvoCompanion/Ports/UnavailableSettingsPanes.h"
+#include "TarvoCore/Ports/Opener.h"
 
 namespace tarvo {
 

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "TarvoCore/Opener.h"
 #include "TarvoCore/Panel/PanelRoute.h"
 #include "TarvoCore/Panel/WebAddress.h"
+#include "TarvoCore/Ports/Opener.h"
 
 namespace tarvo {
 

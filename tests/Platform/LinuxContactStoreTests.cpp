@@ -7,7 +7,7 @@
 #include "Support/TemporaryFolder.h"
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/Spawn.h"
-#include "TarvoCore/ContactDirectory.h"
+#include "TarvoCore/Messages/ContactDirectory.h"
 
 namespace fs = std::filesystem;
 using tarvo::ContactStore;

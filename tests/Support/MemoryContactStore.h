@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "TarvoCore/ContactStore.h"
+#include "TarvoCore/Ports/ContactStore.h"
 
 namespace tarvo::testing {
 

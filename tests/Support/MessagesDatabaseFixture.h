@@ -11,8 +11,8 @@
 #include <variant>
 #include <vector>
 
-#include "TarvoCore/ChatDatabase/ChatDatabase.h"
-#include "TarvoCore/ChatDatabase/SqliteConnection.h"
+#include "TarvoCore/Messages/ChatDatabase/ChatDatabase.h"
+#include "TarvoCore/Messages/ChatDatabase/SqliteConnection.h"
 
 namespace tarvo::testing {
 

@@ -25,7 +25,7 @@
 #include "TarvoBase/Clock.h"
 #include "TarvoBase/Json.h"
 #include "TarvoBase/TarvoDate.h"
-#include "TarvoCore/ChatDatabase/ChatDatabase.h"
+#include "TarvoCore/Messages/ChatDatabase/ChatDatabase.h"
 
 namespace {
 

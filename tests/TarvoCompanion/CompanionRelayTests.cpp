@@ -25,10 +25,10 @@
 #include "TarvoBase/BundleIdentifier.h"
 #include "TarvoBase/FileSettingsStore.h"
 #include "TarvoBase/Spawn.h"
-#include "TarvoCore/MessagesSender/MessagesSender.h"
-#include "TarvoCore/RelayFileFailure.h"
-#include "TarvoCore/RelayReportOutbox.h"
-#include "TarvoCore/RelaySendConfirmation.h"
+#include "TarvoCore/Messages/MessagesSender/MessagesSender.h"
+#include "TarvoCore/Relay/RelayFileFailure.h"
+#include "TarvoCore/Relay/RelayReportOutbox.h"
+#include "TarvoCore/Relay/RelaySendConfirmation.h"
 #include "TarvoCore/WhatsApp/WhatsAppWeb.h"
 
 using namespace std::chrono_literals;

@@ -25,11 +25,11 @@
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/SleepFor.h"
 #include "TarvoCompanion/Companion.h"
-#include "TarvoCompanion/MemoryBadgeIndicator.h"
+#include "TarvoCompanion/Ports/MemoryBadgeIndicator.h"
 #include "TarvoCompanion/Operator/SimulatedOperatorLink.h"
 #include "TarvoCompanion/Operator/SimulatedOperatorPermissions.h"
 #include "TarvoCompanion/WhatsApp/SimulatedWhatsAppSession.h"
-#include "TarvoCore/MemorySecretStore.h"
+#include "TarvoCore/Ports/MemorySecretStore.h"
 
 namespace tarvo::testing {
 

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "TarvoCompanion/Arrivals/NotificationCenter.h"
+#include "TarvoCompanion/Ports/NotificationCenter.h"
 
 namespace tarvo::testing {
 

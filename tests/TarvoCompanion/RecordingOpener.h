@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "TarvoCore/Opener.h"
+#include "TarvoCore/Ports/Opener.h"
 
 namespace tarvo::testing {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "TarvoCompanion/WebView.h"
+#include "TarvoCompanion/Ports/WebView.h"
 
 namespace tarvo::testing {
 

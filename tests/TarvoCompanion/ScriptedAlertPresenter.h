@@ -3,7 +3,7 @@
 #include <functional>
 #include <vector>
 
-#include "TarvoCore/AlertPresenter.h"
+#include "TarvoCore/Ports/AlertPresenter.h"
 
 namespace tarvo::testing {
 

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "TarvoClient/ClientIdentity.h"
+#include "TarvoCore/Ports/ComputerName.h"
+
+namespace tarvo {
+
+// Which release of the companion runs, and how this computer introduces itself to the service.
+class CompanionVersion {
+public:
+    static constexpr const char* version = "0.1.0";
+    static constexpr std::int64_t build = 114;
+
+    // The computer's name, or "Mac" when the system gives none.
+    static std::string deviceName();
+    static ClientIdentity identity();
+
+    // The application installs the system's name source at start; until then there is none.
+    static void useComputerName(std::shared_ptr<const ComputerName> source);
+};
+
+} // namespace tarvo

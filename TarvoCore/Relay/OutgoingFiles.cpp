@@ -1,0 +1,200 @@
+#include "TarvoCore/Relay/OutgoingFiles.h"
+
+#include <cerrno>
+#include <climits>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include <fcntl.h>
+
+#include <fmt/format.h>
+
+#include "TarvoBase/BundleIdentifier.h"
+#include "TarvoBase/FileCalls.h"
+#include "TarvoBase/FileDescriptor.h"
+#include "TarvoBase/Text.h"
+#include "TarvoBase/Uuid.h"
+
+namespace fs = std::filesystem;
+
+namespace tarvo {
+namespace {
+
+constexpr mode_t ownerOnlyFolder = 0700;
+constexpr mode_t ownerOnlyFile = 0600;
+constexpr std::string_view stagingName = "outgoing";
+
+// A name longer than this (in UTF-8 bytes) is shortened.
+constexpr std::size_t longestKeptName = 200;
+constexpr std::size_t shortenedCharacters = 60;
+// What the file system takes as one name, whatever the characters.
+constexpr std::size_t longestName = NAME_MAX;
+
+// Opens the folder `name` in `parent` that belongs to this program alone, making it first when
+// `make` is true. Throws `OutgoingFilesFailure` when it is not a folder of the user's that nobody
+// else can enter; std::system_error when a call fails.
+FileDescriptor ownFolder(const FileDescriptor& parent, const std::string& name, const fs::path& path, bool make) {
+    if (make && FileCalls::makeFolderAt(parent, name, ownerOnlyFolder)) {
+        FileCalls::changeModeAt(parent, name, ownerOnlyFolder);
+    }
+    const auto entry = FileCalls::entryStatusAt(parent, name);
+    if (!entry) throw std::system_error(ENOENT, std::generic_category(), name);
+    if (S_ISLNK(entry->st_mode)) throw OutgoingFilesFailure::couldNotStage(path.string() + " is a symbolic link");
+    if (!S_ISDIR(entry->st_mode)) throw OutgoingFilesFailure::couldNotStage(path.string() + " is not a folder");
+    FileDescriptor folder = FileCalls::openAt(parent, name, O_PATH | O_DIRECTORY | O_NOFOLLOW);
+    const FileCalls::Status opened = FileCalls::status(folder);
+    if (opened.st_dev != entry->st_dev || opened.st_ino != entry->st_ino) {
+        throw OutgoingFilesFailure::couldNotStage(path.string() + " was replaced while it was checked");
+    }
+    if (opened.st_uid != FileCalls::effectiveUser()) {
+        throw OutgoingFilesFailure::couldNotStage(path.string() + " belongs to another user");
+    }
+    if ((opened.st_mode & 0777) != ownerOnlyFolder) {
+        throw OutgoingFilesFailure::couldNotStage(
+            fmt::format("{} has permissions {:04o} where only 0700 is safe", path.string(), opened.st_mode & 0777));
+    }
+    return folder;
+}
+
+// The user's folder is the system's or the user's own choice, so a link to it is followed.
+FileDescriptor openUserFolder(const fs::path& userFolder, bool make) {
+    if (!userFolder.is_absolute()) {
+        throw OutgoingFilesFailure::couldNotStage("this computer gives Tarvo no private folder to write it in");
+    }
+    if (make) {
+        fs::path partial;
+        for (const fs::path& piece : userFolder) {
+            partial /= piece;
+            FileCalls::makeFolder(partial, ownerOnlyFolder);
+        }
+    }
+    return FileCalls::open(userFolder, O_PATH | O_DIRECTORY);
+}
+
+// The file appears whole under its name or not at all.
+void writeReplacing(const FileDescriptor& folder, const std::string& name, std::string_view data) {
+    const std::string temporary = ".staging-" + Uuid::random().lowercased();
+    FileDescriptor file =
+        FileCalls::openAt(folder, temporary, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, ownerOnlyFile);
+    FileCalls::writeAll(file, data);
+    FileCalls::changeMode(file, ownerOnlyFile);
+    if (const int error = file.close(); error != 0) throw std::system_error(error, std::generic_category(), temporary);
+    FileCalls::renameAt(folder, temporary, name);
+}
+
+// Removes the entry and, for a folder, everything in it; a link is removed, never followed.
+bool removeEntry(const FileDescriptor& folder, const std::string& name) {
+    try {
+        const auto entry = FileCalls::entryStatusAt(folder, name);
+        if (!entry || !S_ISDIR(entry->st_mode)) {
+            FileCalls::removeAt(folder, name, false);
+            return true;
+        }
+        const FileDescriptor inner = FileCalls::openAt(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+        for (const std::string& innerName : FileCalls::names(inner)) removeEntry(inner, innerName);
+        FileCalls::removeAt(folder, name, true);
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    }
+}
+
+std::optional<OutgoingFiles::Date> modificationDate(const FileDescriptor& folder, const std::string& name) {
+    try {
+        const auto entry = FileCalls::entryStatusAt(folder, name);
+        if (!entry) return std::nullopt;
+        const auto sinceEpoch = std::chrono::seconds(entry->st_mtim.tv_sec) +
+                                std::chrono::nanoseconds(entry->st_mtim.tv_nsec);
+        return OutgoingFiles::Date(std::chrono::duration_cast<OutgoingFiles::Date::duration>(sinceEpoch));
+    } catch (const std::system_error&) {
+        return std::nullopt;
+    }
+}
+
+// The name's last non-empty "/"-separated piece, or the whole name when it has none.
+std::string_view lastPiece(std::string_view name) {
+    std::size_t end = name.size();
+    while (end > 0 && name[end - 1] == '/') --end;
+    if (end == 0) return name;
+    const std::size_t slash = name.rfind('/', end - 1);
+    const std::size_t start = slash == std::string_view::npos ? 0 : slash + 1;
+    return name.substr(start, end - start);
+}
+
+// The first characters of a long name, with its extension kept. Characters with many bytes
+// (emoji, letters under many marks) are cut short of the file system's limit on one name.
+std::string shortened(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    std::string suffix = dot == std::string::npos || dot == 0 || dot + 1 == name.size() ? "" : name.substr(dot);
+    if (suffix.size() > longestName / 2) suffix.clear();
+    std::string prefix;
+    std::size_t taken = 0;
+    for (const std::string& character : Text::graphemes(name)) {
+        if (taken == shortenedCharacters || prefix.size() + character.size() + suffix.size() > longestName) break;
+        prefix += character;
+        ++taken;
+    }
+    if (prefix.empty()) prefix = "attachment";
+    return prefix + suffix;
+}
+
+} // namespace
+
+OutgoingFiles::OutgoingFiles(fs::path userFolder)
+    : userFolder_(std::move(userFolder)),
+      directory_(userFolder_ / std::string(bundleIdentifier) / std::string(stagingName)) {}
+
+fs::path OutgoingFiles::stage(const std::string& attachmentId, const std::string& filename,
+                              std::string_view data) const {
+    const std::string folderName = safeFilename(attachmentId);
+    const std::string fileName = safeFilename(filename);
+    const fs::path folderPath = directory_ / folderName;
+    fs::path working = userFolder_;
+    try {
+        const FileDescriptor user = openUserFolder(userFolder_, true);
+        working = directory_.parent_path();
+        const FileDescriptor bundle = ownFolder(user, std::string(bundleIdentifier), working, true);
+        working = directory_;
+        const FileDescriptor staging = ownFolder(bundle, std::string(stagingName), working, true);
+        working = folderPath;
+        const FileDescriptor folder = ownFolder(staging, folderName, working, true);
+        working = folderPath / fileName;
+        writeReplacing(folder, fileName, data);
+        return working;
+    } catch (const std::system_error& error) {
+        throw Failure::couldNotStage(working.string() + ": " + error.code().message());
+    }
+}
+
+int OutgoingFiles::sweep(Seconds olderThan, Date now) const {
+    try {
+        const FileDescriptor user = openUserFolder(userFolder_, false);
+        const FileDescriptor bundle = ownFolder(user, std::string(bundleIdentifier), directory_.parent_path(), false);
+        const FileDescriptor staging = ownFolder(bundle, std::string(stagingName), directory_, false);
+        const FileDescriptor listing = FileCalls::openAt(staging, ".", O_RDONLY | O_DIRECTORY);
+        int removed = 0;
+        for (const std::string& name : FileCalls::names(listing)) {
+            if (name.starts_with('.')) continue;
+            const std::optional<Date> modified = modificationDate(listing, name);
+            if (modified && now - *modified <= olderThan) continue;
+            if (removeEntry(listing, name)) ++removed;
+        }
+        return removed;
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+std::string OutgoingFiles::safeFilename(std::string_view name) {
+    std::string piece(lastPiece(name));
+    for (char& byte : piece) {
+        if (byte == '\0' || byte == '/' || byte == ':') byte = '_';
+    }
+    const std::string trimmed = Text::trimmingWhitespaceAndNewlines(piece);
+    if (trimmed.empty() || trimmed == "." || trimmed == "..") return "attachment";
+    if (trimmed.size() <= longestKeptName) return trimmed;
+    return shortened(trimmed);
+}
+
+} // namespace tarvo
