@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "TarvoBase/Json.h"
-#include "TarvoCore/Messages/CaptureCursor.h"
+#include "TarvoCore/Companion/CaptureCursor.h"
 #include "TarvoCore/Messages/ChatDatabase/ChatDatabase.h"
 
 namespace tarvo {

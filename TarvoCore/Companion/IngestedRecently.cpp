@@ -1,4 +1,4 @@
-#include "TarvoCore/Messages/IngestedRecently.h"
+#include "TarvoCore/Companion/IngestedRecently.h"
 
 namespace tarvo {
 

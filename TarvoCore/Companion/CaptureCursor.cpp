@@ -1,4 +1,4 @@
-#include "TarvoCore/Messages/CaptureCursor.h"
+#include "TarvoCore/Companion/CaptureCursor.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "TarvoCore/Messages/CaptureCursor.h"
-#include "TarvoCore/Messages/IngestedRecently.h"
+#include "TarvoCore/Companion/CaptureCursor.h"
+#include "TarvoCore/Companion/IngestedRecently.h"
 
 using namespace std::chrono_literals;
 using tarvo::CaptureCursor;

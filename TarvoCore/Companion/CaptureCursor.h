@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "TarvoBase/Json.h"
-#include "TarvoCore/Messages/LiveWindow.h"
+#include "TarvoCore/Companion/LiveWindow.h"
 
 namespace tarvo {
 
