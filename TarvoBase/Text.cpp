@@ -111,6 +111,35 @@ std::string Text::graphemePrefix(std::string_view text, std::size_t count) {
 
 std::size_t Text::utf16Length(std::string_view text) { return static_cast<std::size_t>(decoded(text).length()); }
 
+std::u16string Text::utf16(std::string_view text) {
+    const icu::UnicodeString unicode = decoded(text);
+    return std::u16string(unicode.getBuffer(), static_cast<std::size_t>(unicode.length()));
+}
+
+std::u32string Text::scalars(std::string_view text) {
+    const icu::UnicodeString unicode = decoded(text);
+    std::u32string out;
+    out.reserve(static_cast<std::size_t>(unicode.length()));
+    for (int32_t index = 0; index < unicode.length(); index = unicode.moveIndex32(index, 1)) {
+        out.push_back(static_cast<char32_t>(unicode.char32At(index)));
+    }
+    return out;
+}
+
+std::string Text::fromScalars(std::u32string_view scalars) {
+    std::string out;
+    out.reserve(scalars.size());
+    for (const char32_t scalar : scalars) {
+        const bool valid = scalar <= 0x10FFFF && (scalar < 0xD800 || scalar > 0xDFFF);
+        const UChar32 c = valid ? static_cast<UChar32>(scalar) : 0xFFFD;
+        std::uint8_t bytes[U8_MAX_LENGTH];
+        int32_t length = 0;
+        U8_APPEND_UNSAFE(bytes, length, c);
+        out.append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length));
+    }
+    return out;
+}
+
 std::string Text::utf16Prefix(std::string_view text, std::size_t units) {
     const icu::UnicodeString unicode = decoded(text);
     if (static_cast<std::size_t>(unicode.length()) <= units) return encoded(unicode);

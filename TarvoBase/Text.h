@@ -21,6 +21,13 @@ public:
 
     // The number of UTF-16 code units: a character outside the Basic Multilingual Plane counts two.
     static std::size_t utf16Length(std::string_view text);
+    // The text's UTF-16 code units, in order.
+    static std::u16string utf16(std::string_view text);
+
+    // The text's Unicode scalars, in order, and the UTF-8 text of a list of scalars (a surrogate or
+    // a value above U+10FFFF becomes U+FFFD).
+    static std::u32string scalars(std::string_view text);
+    static std::string fromScalars(std::u32string_view scalars);
 
     // The whole text when it has at most `units` UTF-16 code units; otherwise the longest prefix
     // of whole characters whose UTF-16 length is at most `units`. A character is never split, so

@@ -51,6 +51,14 @@ TEST(Text, CountsUtf16UnitsAndCharacters) {
     EXPECT_EQ(Text::graphemePrefix("ab", 5), "ab");
 }
 
+TEST(Text, ReadsUtf16UnitsAndScalarsAndWritesScalarsBack) {
+    EXPECT_EQ(Text::utf16("a\xC3\xA9" + flag), (std::u16string{u'a', 0xE9, 0xD83C, 0xDDEB, 0xD83C, 0xDDF7}));
+    EXPECT_EQ(Text::scalars("a\xC3\xA9" + flag), (std::u32string{U'a', 0xE9, 0x1F1EB, 0x1F1F7}));
+    EXPECT_EQ(Text::scalars("a\xFF"), (std::u32string{U'a', 0xFFFD}));
+    EXPECT_EQ(Text::fromScalars(Text::scalars("a" + family + accented)), "a" + family + accented);
+    EXPECT_EQ(Text::fromScalars(std::u32string{U'a', 0xD800, 0x110000, U'b'}), "a\xEF\xBF\xBD\xEF\xBF\xBD" "b");
+}
+
 TEST(Text, IllFormedUtf8ReadsAsReplacementCharacters) {
     const std::string broken = "ab\xFF\xC3" "cd";
     const std::string replacement = "\xEF\xBF\xBD";
