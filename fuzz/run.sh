@@ -26,3 +26,5 @@ run() {
 
 run typed_stream
 run operator_step -dict="$root/fuzz/operator_step.dict"
+run press_writer
+run snapshot_resolve
