@@ -43,6 +43,17 @@ BrainClientFailure BrainClientFailure::notSignedIn() {
     return {Kind::notSignedIn, 0, {}, {}, {}};
 }
 
+std::optional<BrainClientFailure> BrainClientFailure::held(const std::exception_ptr& error) {
+    if (!error) return std::nullopt;
+    try {
+        std::rethrow_exception(error);
+    } catch (const BrainClientFailure& failure) {
+        return failure;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
 bool BrainClientFailure::isSessionGone() const {
     switch (kind_) {
     case Kind::notSignedIn:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <optional>
 #include <string>
 
 namespace tarvo {
@@ -15,6 +16,9 @@ public:
     static BrainClientFailure transport(std::string detail);
     static BrainClientFailure decoding(std::string detail);
     static BrainClientFailure notSignedIn();
+
+    // The failure `error` holds, when it is one of these.
+    static std::optional<BrainClientFailure> held(const std::exception_ptr& error);
 
     Kind kind() const { return kind_; }
     // Only `http` has a status, a code and a message; only `transport` and `decoding` a detail.

@@ -6,24 +6,9 @@
 #include "TarvoCore/Relay/CardSentenceCarrying.h"
 
 namespace tarvo {
-namespace {
-
-// The service failure `error` holds, when it is one.
-std::optional<BrainClientFailure> serviceFailure(const std::exception_ptr& error) {
-    if (!error) return std::nullopt;
-    try {
-        std::rethrow_exception(error);
-    } catch (const BrainClientFailure& failure) {
-        return failure;
-    } catch (...) {
-        return std::nullopt;
-    }
-}
-
-} // namespace
 
 std::string RelayFailureSentence::cause(const std::exception_ptr& error) {
-    const std::optional<BrainClientFailure> failure = serviceFailure(error);
+    const std::optional<BrainClientFailure> failure = BrainClientFailure::held(error);
     if (!failure) return "Something went wrong on this Mac.";
     switch (failure->kind()) {
     case BrainClientFailure::Kind::http:
@@ -47,7 +32,7 @@ std::string RelayFailureSentence::card(const std::exception_ptr& error) {
         } catch (...) {
         }
     }
-    const std::optional<BrainClientFailure> failure = serviceFailure(error);
+    const std::optional<BrainClientFailure> failure = BrainClientFailure::held(error);
     if (failure && failure->kind() == BrainClientFailure::Kind::notSignedIn) {
         return cause(error) + " Open Tarvo on that Mac and sign in, then send this again.";
     }
@@ -55,7 +40,7 @@ std::string RelayFailureSentence::card(const std::exception_ptr& error) {
 }
 
 std::string RelayFailureSentence::diagnostic(const std::exception_ptr& error) {
-    const std::optional<BrainClientFailure> failure = serviceFailure(error);
+    const std::optional<BrainClientFailure> failure = BrainClientFailure::held(error);
     if (!failure) return "other";
     switch (failure->kind()) {
     case BrainClientFailure::Kind::http:

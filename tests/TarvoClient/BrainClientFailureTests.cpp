@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <exception>
+#include <optional>
+#include <stdexcept>
+
 #include "TarvoClient/BrainClientFailure.h"
 
 using tarvo::BrainClientFailure;
@@ -26,4 +30,11 @@ TEST(BrainClientFailure, DescribesItselfAndTellsWhetherTheSessionIsGone) {
         EXPECT_STREQ(c.failure.what(), c.description.c_str());
         EXPECT_EQ(c.failure.isSessionGone(), c.sessionGone) << c.description;
     }
+}
+
+TEST(BrainClientFailure, IsFoundInAnErrorThatHoldsOne) {
+    const auto failure = BrainClientFailure::http(503, "", "Service Unavailable");
+    EXPECT_EQ(BrainClientFailure::held(std::make_exception_ptr(failure)), failure);
+    EXPECT_EQ(BrainClientFailure::held(std::make_exception_ptr(std::runtime_error("disk full"))), std::nullopt);
+    EXPECT_EQ(BrainClientFailure::held(nullptr), std::nullopt);
 }
