@@ -31,6 +31,8 @@ constexpr std::chrono::duration<double> settlePollInterval{1.0};
 constexpr std::chrono::duration<double> settleDeadline{40.0};
 // How long after its navigation a page that never became WhatsApp is loaded again.
 constexpr std::chrono::duration<double> renavigateAfter{180.0};
+// The longest a capture script may run before its pass is given up.
+constexpr std::chrono::duration<double> captureDeadline{180.0};
 
 // Whether the page is worth loading again: only one that never became WhatsApp, and only once
 // `renavigateAfter` has passed since it was loaded.
