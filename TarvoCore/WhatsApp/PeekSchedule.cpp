@@ -62,27 +62,22 @@ nlohmann::json encodedTags(const std::map<std::string, Tags>& tags) {
     return object;
 }
 
-std::map<std::string, Date> decodedDates(const JsonReader& stored, std::string_view key) {
+// One of the stored maps from chat key to a value, each value read by `read`.
+template <class Read>
+auto decodedMap(const JsonReader& stored, std::string_view key, Read read) {
     const JsonReader object = stored.object(key);
-    std::map<std::string, Date> dates;
-    for (const auto& [chat, value] : object.json().items()) {
-        const auto path = object.memberPath(chat);
-        dates.emplace(chat, dateOf(JsonReader::asNumber(value, path), path));
-    }
-    return dates;
+    std::map<std::string, decltype(read(Json(), std::string()))> map;
+    for (const auto& [chat, value] : object.json().items()) map.emplace(chat, read(value, object.memberPath(chat)));
+    return map;
 }
 
-std::map<std::string, Tags> decodedTags(const JsonReader& stored, std::string_view key) {
-    const JsonReader object = stored.object(key);
-    std::map<std::string, Tags> tags;
-    for (const auto& [chat, value] : object.json().items()) {
-        const auto path = object.memberPath(chat);
-        if (!value.is_array()) throw JsonReadError(fmt::format("\"{}\" is not an array", path));
-        Tags list;
-        for (std::size_t index = 0; index < value.size(); ++index) {
-            list.push_back(JsonReader::asString(value[index], JsonReader::elementPath(path, index)));
-        }
-        tags.emplace(chat, std::move(list));
+Date decodedDate(const Json& value, const std::string& path) { return dateOf(JsonReader::asNumber(value, path), path); }
+
+Tags decodedTags(const Json& value, const std::string& path) {
+    if (!value.is_array()) throw JsonReadError(fmt::format("\"{}\" is not an array", path));
+    Tags tags;
+    for (std::size_t index = 0; index < value.size(); ++index) {
+        tags.push_back(JsonReader::asString(value[index], JsonReader::elementPath(path, index)));
     }
     return tags;
 }
@@ -102,12 +97,12 @@ PeekSchedule::PeekSchedule(const std::optional<std::string>& stored, std::int64_
         const JsonReader reader(*json);
         if (reader.int64(versionKey) != version) return;
         auto read = PeekSchedule(version);
-        read.lastRead = decodedDates(reader, lastReadKey);
-        read.waitingSince = decodedDates(reader, waitingSinceKey);
-        read.waitingFor = decodedTags(reader, waitingForKey);
-        read.abandoned = decodedTags(reader, abandonedKey);
-        read.handed = decodedTags(reader, handedKey);
-        read.present = decodedDates(reader, presentKey);
+        read.lastRead = decodedMap(reader, lastReadKey, decodedDate);
+        read.waitingSince = decodedMap(reader, waitingSinceKey, decodedDate);
+        read.waitingFor = decodedMap(reader, waitingForKey, decodedTags);
+        read.abandoned = decodedMap(reader, abandonedKey, decodedTags);
+        read.handed = decodedMap(reader, handedKey, decodedTags);
+        read.present = decodedMap(reader, presentKey, decodedDate);
         *this = std::move(read);
     } catch (const JsonReadError&) {
         // A store this version cannot read only costs what it remembered: the chats are read afresh.
