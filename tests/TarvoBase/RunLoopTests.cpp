@@ -98,15 +98,16 @@ TEST(RunLoop, PostFromManyThreadsLosesNothing) {
 
 TEST(RunLoop, StopEndsRunFromAnotherThread) {
     RunLoop loop;
-    int ticks = 0;
+    std::atomic<int> ticks = 0;
     loop.scheduleRepeating(1ms, [&] { ++ticks; });
+    // Stop only once the loop has shown it runs, however slowly a loaded machine lets it start.
     std::thread stopper([&] {
-        std::this_thread::sleep_for(20ms);
+        while (ticks.load() == 0) std::this_thread::sleep_for(1ms);
         loop.stop();
     });
     loop.run();
     stopper.join();
-    EXPECT_GT(ticks, 0);
+    EXPECT_GT(ticks.load(), 0);
 }
 
 TEST(RunLoop, WorkPostedAfterShutdownBeganIsDropped) {
