@@ -32,7 +32,7 @@ test('the wanted chat already open is never pressed', async () => {
 
 test('a chat far down the virtualised list is found by walking it and the list goes back up', async () => {
   await setState(tab, { view: 'chats', chats: list, open: list[0].ref });
-  assert.equal(await tab.evaluate(`document.querySelector('[role="row"][data-ref="${list[100].ref}"]')`), null);
+  assert.equal(await tab.evaluate(`document.querySelector('[role="row"][data-fixture-ref="${list[100].ref}"]')`), null);
   const answer = await open(list[100].ref, 'Person 100');
   assert.deepEqual(answer, { ok: true, openedRef: list[100].ref, alreadyOpen: false, viaSearch: false });
   assert.deepEqual(await presses(), [list[100].ref]);
