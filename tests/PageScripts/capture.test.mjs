@@ -4,35 +4,18 @@ import { existsSync } from 'node:fs';
 import { fileURLToPath } from 'node:url';
 import { beforeEach, test } from 'node:test';
 
-import { assembled, events, people, setState, withChatApp } from './chatApp.mjs';
+import { capture, ids, people, pressed, receive, said, setState, tweak, withChatApp, withMessages } from './chatApp.mjs';
 import { readScript } from './harness.mjs';
 
 let tab;
 withChatApp((opened) => { tab = opened; });
 beforeEach(() => tab.evaluate('fixture.events.length = 0'));
 
-const passArguments = {
-  chatLimit: 6, messageLimit: 40, bootstrapChats: 3, known: [], catchUp: false, cursor: 0, mediaBudget: 12582912,
-  retriesSpent: [], peek: [], peekLimit: 6, peekMessageLimit: 20, peekWatching: {},
-};
-// The script exactly as the companion assembles it from these arguments.
-const capture = async (args = {}) => JSON.parse(await tab.callFunction(
-  assembled('capture', JSON.stringify({ ...passArguments, ...args })), {}, { timeoutMs: 60000 }));
-
 // The script's functions on their own, to ask the page what they make of a value.
 const functions = ['capture-names.js', 'capture-messages.js', 'capture-list.js'].map(readScript).join('\n');
 const inPage = (expression, args = {}) => tab.callFunction(`${functions}\nreturn ${expression};`, args);
 const keysOf = (refs) => inPage('refs.map(hash)', { refs });
 const keyOf = (print) => print.split('|')[0];
-const pressed = async () => (await events(tab)).filter((e) => e.type === 'press').map((e) => e.ref);
-const ids = (report) => report.messages.map((m) => m.id);
-const tweak = (ref, changes) =>
-  tab.evaluate(`Object.assign(fixture.state.chats.find((c) => c.ref === ${JSON.stringify(ref)}), ${JSON.stringify(changes)})`);
-const receive = (ref, message) => tab.evaluate(`fixture.receive(${JSON.stringify(ref)}, ${JSON.stringify(message)})`);
-
-let clock = 1765000000;
-const said = (id, text, more = {}) => ({ id, t: clock++, text, ...more });
-const withMessages = (chats) => chats.map((chat, i) => ({ ...chat, messages: [said(`old${i}`, `hello ${i}`)] }));
 
 // The C++ side's reading of a report, as the companion reads it.
 const reader = process.env.TARVO_READ_CAPTURE_REPORT ||
@@ -59,51 +42,51 @@ test('a header line that is a placeholder or a presence is no name; a list of pa
 
 test('each stage comes from a state of the page', async () => {
   await setState(tab, { view: 'link', chats: [], open: null });
-  const missing = await capture();
+  const missing = await capture(tab);
   assert.deepEqual([missing.ok, missing.stage, missing.rowsInList, missing.fingerprints], [false, 'chatListMissing', 0, []]);
   assert.equal('unreadableRows' in missing, false);
 
   await setState(tab, { view: 'chats', chats: [], open: null, archivedFolder: true });
-  const empty = await capture();
+  const empty = await capture(tab);
   assert.deepEqual([empty.ok, empty.stage, empty.messages], [false, 'noChatRows', []]);
 
   const chats = withMessages(people(8));
-  await setState(tab, { view: 'chats', chats, open: null, archivedFolder: false });
-  const first = await capture();
+  await setState(tab, { view: 'chats', chats, open: null });
+  const first = await capture(tab);
   assert.equal(first.stage, 'firstLook');
   // The new-chat lane takes the top row, the rotation from the top the next two.
-  assert.deepEqual(await pressed(), chats.slice(0, 3).map((c) => c.ref));
+  assert.deepEqual(await pressed(tab), chats.slice(0, 3).map((c) => c.ref));
   assert.deepEqual(ids(first), ['old0', 'old1', 'old2']);
   assert.deepEqual([first.changed, first.opened, first.deferred, first.fingerprints.length], [8, 3, 0, 8]);
 
   await tab.evaluate('fixture.events.length = 0');
-  const quiet = await capture({ known: first.fingerprints });
+  const quiet = await capture(tab, { known: first.fingerprints });
   assert.deepEqual([quiet.ok, quiet.stage, quiet.messages, quiet.opened], [true, 'nothingChanged', [], 0]);
   assert.deepEqual(new Set(quiet.fingerprints), new Set(first.fingerprints));
-  assert.deepEqual(await pressed(), []);
+  assert.deepEqual(await pressed(tab), []);
 
-  await receive(chats[5].ref, said('new5', 'are you there?'));
-  const read = await capture({ known: first.fingerprints });
+  await receive(tab, chats[5].ref, said('new5', 'are you there?'));
+  const read = await capture(tab, { known: first.fingerprints });
   assert.equal(read.stage, 'read');
   assert.deepEqual([read.changed, read.opened, read.deferred], [1, 1, 0]);
   assert.deepEqual(ids(read), ['old5', 'new5']);
-  assert.deepEqual(await pressed(), [chats[5].ref]);
+  assert.deepEqual(await pressed(tab), [chats[5].ref]);
 });
 
 test('with a chat limit of two the third changed chat waits for the next pass and loses nothing', async () => {
   const chats = withMessages(people(6));
   await setState(tab, { view: 'chats', chats, open: null });
-  const first = await capture();
-  for (const i of [1, 3, 4]) await receive(chats[i].ref, said(`new${i}`, `news ${i}`));
+  const first = await capture(tab);
+  for (const i of [1, 3, 4]) await receive(tab, chats[i].ref, said(`new${i}`, `news ${i}`));
   const [key1] = await keysOf([chats[1].ref]);
 
-  const pass = await capture({ known: first.fingerprints, chatLimit: 2 });
+  const pass = await capture(tab, { known: first.fingerprints, chatLimit: 2 });
   assert.deepEqual([pass.stage, pass.changed, pass.opened, pass.deferred], ['read', 3, 2, 1]);
   assert.deepEqual(ids(pass).filter((id) => id.startsWith('new')), ['new4', 'new3']);
   assert.equal(pass.fingerprints.some((print) => keyOf(print) === key1), false);
   assert.equal(pass.fingerprints.length, 5);
 
-  const next = await capture({ known: pass.fingerprints, chatLimit: 2, cursor: 1 });
+  const next = await capture(tab, { known: pass.fingerprints, chatLimit: 2, cursor: 1 });
   assert.deepEqual([next.changed, next.opened, next.deferred], [1, 1, 0]);
   assert.deepEqual(ids(next), ['old1', 'new1']);
   assert.equal(next.fingerprints.length, 6);
@@ -112,19 +95,19 @@ test('with a chat limit of two the third changed chat waits for the next pass an
 test('a chat whose messages were not all read is not baselined', async () => {
   const [stubborn, waiting, busy, plain] = people(4);
   await setState(tab, { view: 'chats', chats: withMessages([stubborn, waiting, busy, plain]), open: null });
-  const first = await capture({ bootstrapChats: 0 });
-  await tweak(stubborn.ref, { ignoresPress: true });
+  const first = await capture(tab, { bootstrapChats: 0 });
+  await tweak(tab, stubborn.ref, { ignoresPress: true });
   // Delivered while the companion has moved on to the next chat, after this one was read.
-  await tweak(busy.ref, { arrivesAfterLeaving: said('late', 'one more thing') });
-  await receive(plain.ref, said('p1', 'plain news'));
-  await receive(waiting.ref, { id: 'cipher1', t: clock++, ciphertext: true });
-  await receive(stubborn.ref, said('s1', 'pressed in vain'));
-  await receive(busy.ref, said('b1', 'busy news'));
+  await tweak(tab, busy.ref, { arrivesAfterLeaving: said('late', 'one more thing') });
+  await receive(tab, plain.ref, said('p1', 'plain news'));
+  await receive(tab, waiting.ref, said('cipher1', undefined, { ciphertext: true }));
+  await receive(tab, stubborn.ref, said('s1', 'pressed in vain'));
+  await receive(tab, busy.ref, said('b1', 'busy news'));
   const [stubbornKey, waitingKey, busyKey, plainKey] = await keysOf([stubborn.ref, waiting.ref, busy.ref, plain.ref]);
   await tab.evaluate('fixture.events.length = 0');
 
-  const pass = await capture({ known: first.fingerprints });
-  assert.deepEqual(await pressed(), [busy.ref, stubborn.ref, waiting.ref, plain.ref]);
+  const pass = await capture(tab, { known: first.fingerprints });
+  assert.deepEqual(await pressed(tab), [busy.ref, stubborn.ref, waiting.ref, plain.ref]);
   assert.deepEqual([pass.opened, pass.failedToOpen, pass.neverSelected, pass.deferred], [3, 1, 1, 3]);
   assert.deepEqual(pass.fingerprints.map(keyOf), [plainKey]);
   assert.deepEqual(pass.heldBack, [waitingKey]);
@@ -132,8 +115,8 @@ test('a chat whose messages were not all read is not baselined', async () => {
   assert.deepEqual(pass.waitingTags, { [waitingKey]: [await inPage('tarvoTag("cipher1")')] });
   assert.equal(ids(pass).includes('late'), false);
 
-  await tweak(stubborn.ref, { ignoresPress: false });
-  const next = await capture({ known: pass.fingerprints, retriesSpent: [waitingKey] });
+  await tweak(tab, stubborn.ref, { ignoresPress: false });
+  const next = await capture(tab, { known: pass.fingerprints, retriesSpent: [waitingKey] });
   assert.deepEqual(ids(next).filter((id) => ['late', 's1'].includes(id)).sort(), ['late', 's1']);
   assert.deepEqual(new Set(next.fingerprints.map(keyOf)), new Set([stubbornKey, waitingKey, busyKey, plainKey]));
   assert.deepEqual(next.heldBack, []);
@@ -170,7 +153,7 @@ const notes = {
 
 test('an open conversation is read row by row, and its files within the pass\'s budget', async () => {
   await setState(tab, { view: 'chats', chats: [everyKind, ...withMessages(people(2))], open: null });
-  const report = await capture({ bootstrapChats: 1, mediaBudget: 1000 });
+  const report = await capture(tab, { bootstrapChats: 1, mediaBudget: 1000 });
   const byId = Object.fromEntries(report.messages.map((m) => [m.id, m]));
   const legacyId = `false_${everyKind.ref}_legacy`;
   assert.deepEqual(ids(report), ['quoted', 'long', 'cut', legacyId, 'ROWID', 'pic', 'doc', 'vid', 'once', 'voice']);
@@ -239,19 +222,19 @@ test('rows that are not conversations, the archived folder and the unrendered ro
   await setState(tab, { view: 'chats', chats, open: null, archivedFolder: true });
   // Scrolled a little way down, as a person may leave it: the pass reads from the top.
   await tab.evaluate('document.querySelector("#pane-side").scrollTop = 216');
-  const first = await capture();
+  const first = await capture(tab);
   const rendered = await tab.evaluate('document.querySelectorAll("#pane-side [role=row]").length');
   assert.equal(await tab.evaluate('document.querySelector("#pane-side").scrollTop'), 0);
   assert.equal(first.rowsInList, rendered);
   assert.ok(rendered < chats.length);
   assert.deepEqual([first.nonConversationRows, first.rowsWithoutTarget, first.rowsWithoutChatId], [3, 1, 0]);
-  assert.deepEqual(await pressed(), chats.slice(4, 7).map((c) => c.ref));
+  assert.deepEqual(await pressed(tab), chats.slice(4, 7).map((c) => c.ref));
 
-  await receive(odd[0].ref, said('channel1', 'today\'s news'));
+  await receive(tab, odd[0].ref, said('channel1', 'today\'s news'));
   await tab.evaluate('fixture.events.length = 0');
-  const pass = await capture({ known: first.fingerprints });
+  const pass = await capture(tab, { known: first.fingerprints });
   assert.deepEqual([pass.stage, pass.changed, pass.opened, pass.deferred], ['read', 1, 0, 1]);
-  assert.deepEqual(await pressed(), []);
+  assert.deepEqual(await pressed(tab), []);
 });
 
 test('a chat due a peek is read from the page\'s memory, waited-on messages first, without a press', async () => {
@@ -259,14 +242,14 @@ test('a chat due a peek is read from the page\'s memory, waited-on messages firs
   const [peekedChat, ...others] = people(4);
   await setState(tab, {
     view: 'chats', chats: [...withMessages(others), { ...peekedChat, messages: many }], open: null });
-  const first = await capture({ bootstrapChats: 0 });
+  const first = await capture(tab, { bootstrapChats: 0 });
   const [key] = await keysOf([peekedChat.ref]);
   const tag = await inPage('tarvoTag("p2")');
   await tab.evaluate('fixture.events.length = 0');
 
-  const pass = await capture({ known: first.fingerprints, peek: [key, 'nokey'], peekWatching: { [key]: [tag] } });
+  const pass = await capture(tab, { known: first.fingerprints, peek: [key, 'nokey'], peekWatching: { [key]: [tag] } });
   assert.equal(pass.stage, 'nothingChanged');
-  assert.deepEqual(await pressed(), []);
+  assert.deepEqual(await pressed(tab), []);
   assert.deepEqual(ids(pass), ['p2', ...many.slice(5).map((m) => m.id)]);
   assert.ok(pass.messages.every((m) => m.peek === true && m.chat === key && m.conv === peekedChat.ref));
   assert.deepEqual([pass.peeked, pass.peekRows, pass.resolvedTags], [[key], 21, { [key]: [tag] }]);

@@ -30,7 +30,8 @@ export function withChatApp(use) {
   after(() => browser?.close());
 }
 
-export const setState = (tab, state) => tab.evaluate(`fixture.setState(${JSON.stringify(state)})`);
+// The page as a test wants it: every option the state does not name takes its default.
+export const setState = (tab, state) => tab.evaluate(`fixture.reset(${JSON.stringify(state)})`);
 export const events = (tab) => tab.evaluate('fixture.events');
 export const snapshot = (tab) => tab.evaluate('fixture.snapshot()');
 
@@ -42,6 +43,34 @@ export function assembled(kind, ...texts) {
   if (!existsSync(tool)) throw new Error(`no ${tool}: build the companion first (tools/build.sh plain)`);
   return execFileSync(tool, [kind], { input: JSON.stringify(texts), encoding: 'utf8' });
 }
+
+// The arguments the capture pass gives the capture script.
+export const passArguments = {
+  chatLimit: 6, messageLimit: 40, bootstrapChats: 3, known: [], catchUp: false, cursor: 0, mediaBudget: 12582912,
+  retriesSpent: [], peek: [], peekLimit: 6, peekMessageLimit: 20, peekWatching: {},
+};
+
+// Each page script as the companion assembles it, run in the tab and its answer parsed; `edit`
+// may change the script's text first (the planted faults do).
+const unchanged = (script) => script;
+const run = async (tab, script, timeoutMs) => JSON.parse(await tab.callFunction(script, {}, { timeoutMs }));
+export const capture = (tab, args = {}, edit = unchanged) =>
+  run(tab, edit(assembled('capture', JSON.stringify({ ...passArguments, ...args }))), 60000);
+export const send = (tab, body, edit = unchanged) => run(tab, edit(assembled('send', body)), 20000);
+export const open = (tab, ref, name, edit = unchanged) =>
+  run(tab, edit(assembled('open', ref, ...(name === undefined ? [] : [name]))), 30000);
+
+export const pressed = async (tab) => (await events(tab)).filter((e) => e.type === 'press').map((e) => e.ref);
+export const receive = (tab, ref, message) =>
+  tab.evaluate(`fixture.receive(${JSON.stringify(ref)}, ${JSON.stringify(message)})`);
+export const tweak = (tab, ref, changes) =>
+  tab.evaluate(`Object.assign(fixture.state.chats.find((c) => c.ref === ${JSON.stringify(ref)}), ${JSON.stringify(changes)})`);
+export const ids = (report) => report.messages.map((m) => m.id);
+
+// A message said at the next second.
+let clock = 1765000000;
+export const said = (id, text, more = {}) => ({ id, t: clock++, text, ...more });
+export const withMessages = (chats) => chats.map((chat, i) => ({ ...chat, messages: [said(`old${i}`, `hello ${i}`)] }));
 
 // A chat list of `count` people, each with their own number.
 export const people = (count) =>

@@ -1,15 +1,12 @@
 import assert from 'node:assert/strict';
 import { beforeEach, test } from 'node:test';
 
-import { assembled, events, people, setState, snapshot, withChatApp } from './chatApp.mjs';
+import { events, open, people, pressed, setState, snapshot, withChatApp } from './chatApp.mjs';
 
 let tab;
 withChatApp((opened) => { tab = opened; });
 beforeEach(() => tab.evaluate('fixture.events.length = 0'));
 
-const open = async (ref, name) =>
-  JSON.parse(await tab.callFunction(assembled('open', ref, ...(name === undefined ? [] : [name])), {}, { timeoutMs: 30000 }));
-const presses = async () => (await events(tab)).filter((e) => e.type === 'press').map((e) => e.ref);
 
 // Whatever the outcome, the list is left unfiltered and at its top for the next capture.
 async function assertListPutBack() {
@@ -26,66 +23,66 @@ const archived = { ref: '4917000000003@c.us', name: 'Zoe Archived', inList: fals
 
 test('the wanted chat already open is never pressed', async () => {
   await setState(tab, { view: 'chats', chats: list, open: list[5].ref });
-  assert.deepEqual(await open(list[5].ref, 'Person 5'), { ok: true, openedRef: list[5].ref, alreadyOpen: true });
-  assert.deepEqual(await presses(), []);
+  assert.deepEqual(await open(tab, list[5].ref, 'Person 5'), { ok: true, openedRef: list[5].ref, alreadyOpen: true });
+  assert.deepEqual(await pressed(tab), []);
 });
 
 test('a chat far down the virtualised list is found by walking it and the list goes back up', async () => {
   await setState(tab, { view: 'chats', chats: list, open: list[0].ref });
   assert.equal(await tab.evaluate(`document.querySelector('[role="row"][data-fixture-ref="${list[100].ref}"]')`), null);
-  const answer = await open(list[100].ref, 'Person 100');
+  const answer = await open(tab, list[100].ref, 'Person 100');
   assert.deepEqual(answer, { ok: true, openedRef: list[100].ref, alreadyOpen: false, viaSearch: false });
-  assert.deepEqual(await presses(), [list[100].ref]);
+  assert.deepEqual(await pressed(tab), [list[100].ref]);
   await assertListPutBack();
 });
 
 test('a chat outside the list is found by its name in the search', async () => {
   await setState(tab, { view: 'chats', chats: [...people(30), archived], open: null });
-  const answer = await open(archived.ref, `  ${archived.name}\n`);
+  const answer = await open(tab, archived.ref, `  ${archived.name}\n`);
   assert.deepEqual(answer, { ok: true, openedRef: archived.ref, alreadyOpen: false, viaSearch: true });
-  assert.deepEqual(await presses(), [archived.ref]);
+  assert.deepEqual(await pressed(tab), [archived.ref]);
   assert.ok((await events(tab)).some((e) => e.type === 'search' && e.text === archived.name));
   await assertListPutBack();
 });
 
 test('of two chats with the same name only the one with the wanted number is pressed', async () => {
   await setState(tab, { view: 'chats', chats: [...people(3), anna, ...people(60), otherAnna], open: null });
-  assert.equal((await open(otherAnna.ref, 'Anna')).ok, true);
-  assert.deepEqual(await presses(), [otherAnna.ref]);
+  assert.equal((await open(tab, otherAnna.ref, 'Anna')).ok, true);
+  assert.deepEqual(await pressed(tab), [otherAnna.ref]);
   await assertListPutBack();
 });
 
 test('a chat whose name is shown only by other numbers is refused, not guessed', async () => {
   await setState(tab, { view: 'chats', chats: [...people(40), anna, otherAnna], open: null });
-  const answer = await open('4917000000009@c.us', 'Anna');
+  const answer = await open(tab, '4917000000009@c.us', 'Anna');
   assert.equal(answer.reason, 'not_in_list');
   assert.equal(answer.walked, 42);
   assert.equal(answer.sameNumber, false);
   assert.equal(answer.anyFiber, true);
   assert.deepEqual(answer.searched, { tried: true, box: true, rows: 2 });
-  assert.deepEqual(await presses(), []);
+  assert.deepEqual(await pressed(tab), []);
   await assertListPutBack();
 });
 
 test('a chat that WhatsApp renamed internally is reported as the same number', async () => {
   await setState(tab, { view: 'chats', chats: [...people(10), anna], open: null });
-  const answer = await open('4917000000001@s.whatsapp.net');
+  const answer = await open(tab, '4917000000001@s.whatsapp.net');
   assert.equal(answer.reason, 'not_in_list');
   assert.equal(answer.sameNumber, true);
   assert.deepEqual(answer.searched, { tried: false, box: false, rows: 0 });
-  assert.deepEqual(await presses(), []);
+  assert.deepEqual(await pressed(tab), []);
   await assertListPutBack();
 });
 
 test('a row that opens another conversation is reported and nothing more is done', async () => {
   await setState(tab, { view: 'chats', chats: [...people(3), { ...anna, opens: otherAnna.ref }, otherAnna], open: null });
-  const answer = await open(anna.ref, 'Anna');
+  const answer = await open(tab, anna.ref, 'Anna');
   assert.deepEqual(answer, { ok: false, reason: 'opened_the_wrong_chat', openedRef: otherAnna.ref });
-  assert.deepEqual(await presses(), [anna.ref]);
+  assert.deepEqual(await pressed(tab), [anna.ref]);
   await assertListPutBack();
 });
 
 test('a page without a chat list is reported as such', async () => {
   await setState(tab, { view: 'link', open: null });
-  assert.deepEqual(await open(anna.ref, 'Anna'), { ok: false, reason: 'no_chat_list', rows: 0 });
+  assert.deepEqual(await open(tab, anna.ref, 'Anna'), { ok: false, reason: 'no_chat_list', rows: 0 });
 });
