@@ -110,8 +110,28 @@ if (!changed.length) {
   return report('nothingChanged', Object.assign({ fingerprints: prints.filter((print) => print !== null) }, listExtras));
 }
 
+// By its chat, never by the element: the list reuses a row element for whichever chat comes to
+// stand at its place.
 function liveRow(key) {
   return chatRows().find((row) => rowKey(row) === key) || null;
+}
+
+function paneNow() {
+  const main = document.querySelector('#main');
+  let ref = null;
+  try {
+    ref = main ? tarvoChatRef(main) : null;
+  } catch (e) {}
+  return { main, ref };
+}
+
+// The pane follows the selection a moment later and until then still shows the chat open before:
+// what it holds is read only once it shows the pressed row's chat. A row that names no chat can
+// only be told by a pane that changed since the press (`before`; null when nothing was pressed).
+function paneShows(expected, before) {
+  const now = paneNow();
+  if (expected !== null) return now.ref === expected;
+  return before === null || now.main !== before.main || now.ref !== before.ref;
 }
 
 const handled = new Set();
@@ -154,7 +174,8 @@ for (let attempt = 0; attempt < __ARG_chatLimit__; attempt++) {
   }
   if (row === null) break;
   handled.add(key);
-  if (isOpen(row)) {
+  const expected = tarvoRowChatRef(row);
+  if (isOpen(row) && paneShows(expected, null)) {
     opened++;
     await harvestChat(key);
     continue;
@@ -165,18 +186,23 @@ for (let attempt = 0; attempt < __ARG_chatLimit__; attempt++) {
     noPressTarget++;
     continue;
   }
+  const before = paneNow();
   press(target);
   let seenSelected = false;
+  let seenPane = false;
   let mostRows = 0;
   let arrived = false;
   for (let wait = 0; wait < 12 && !arrived; wait++) {
     await tarvoWait(150);
-    const current = row.isConnected ? row : liveRow(key);
+    const current = liveRow(key);
     const open = current !== null && isOpen(current);
-    const count = tarvoMsgRows(document.querySelector('#main')).length;
+    const showing = open && paneShows(expected, before);
     if (open) seenSelected = true;
-    mostRows = Math.max(mostRows, count);
-    arrived = open && count > 0;
+    if (showing) {
+      seenPane = true;
+      mostRows = Math.max(mostRows, tarvoMsgRows(document.querySelector('#main')).length);
+    }
+    arrived = showing && mostRows > 0;
   }
   if (arrived) {
     opened++;
@@ -186,7 +212,7 @@ for (let attempt = 0; attempt < __ARG_chatLimit__; attempt++) {
   failedToOpen++;
   if (!seenSelected) {
     neverSelected++;
-  } else if (mostRows === 0) {
+  } else if (seenPane && mostRows === 0) {
     // An empty conversation has been read; this keeps such rows from taking slots for ever.
     openedEmpty++;
     const live = liveRow(key);
@@ -195,6 +221,15 @@ for (let attempt = 0; attempt < __ARG_chatLimit__; attempt++) {
     raced++;
   }
 }
+
+const walkExtras = {
+  changed: changed.length, opened, failedToOpen, noPressTarget, neverSelected, openedEmpty, raced,
+  heldBack: [...heldBack],
+};
+// A page that turned to another view during the walk (its linking code, a loading screen) has no
+// list to baseline: the report says where the page was lost, and the stored prints stay as they were.
+const lostAt = !chatPane() ? 'chatListMissing' : !chatRows().length ? 'noChatRows' : null;
+if (lostAt !== null) return report(lostAt, Object.assign({}, listExtras, walkExtras));
 
 // After the walk, because opening a chat changes its row. A row that moved and was not read
 // keeps its old baseline, so it still looks changed next pass.
@@ -217,7 +252,6 @@ for (const print of finalPrints) {
   }
 }
 
-return report(firstLook ? 'firstLook' : 'read', Object.assign({}, listExtras, {
-  rowsWithoutTarget: state.rowsWithoutTarget, changed: changed.length, opened, failedToOpen, noPressTarget,
-  neverSelected, openedEmpty, raced, deferred, fingerprints, heldBack: [...heldBack],
+return report(firstLook ? 'firstLook' : 'read', Object.assign({}, listExtras, walkExtras, {
+  rowsWithoutTarget: state.rowsWithoutTarget, deferred, fingerprints,
 }));
