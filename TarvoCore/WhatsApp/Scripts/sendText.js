@@ -52,23 +52,43 @@ if (!box) {
   return failed('WhatsApp Web has changed and Tarvo could not find the message box.');
 }
 
-// Typing through the editor keeps its own model, and so its send button, in step with the text;
-// the words replace whatever a failed send left behind, so they never go out twice.
+// Editors show line breaks as paragraphs, so the words are compared without their spacing.
+const squeezed = (text) => text.replace(/\s+/g, ' ').trim();
+
+// Words already in the box are a draft of the person's, or a reply whose send could not be told:
+// replacing them would lose the draft, typing after them would send it along, and sending the
+// reply again could send it twice.
+const draft = squeezed(box.innerText || box.textContent || '');
+if (draft) {
+  return failed('WhatsApp already holds a draft in that conversation\'s message box, so Tarvo sent nothing ' +
+    'rather than send it along or wipe it. Send or clear the draft in WhatsApp, then try again.');
+}
+
+// Typing through the editor keeps its own model, and so its send button, in step with the text.
 box.focus();
-document.execCommand('selectAll', false, null);
 document.execCommand('insertText', false, body);
 await wait(120);
 
 const control = first(['button[data-testid="send"]', 'span[data-testid="send"]', 'button[aria-label="Send"]',
   'span[data-icon="send"]']);
 if (!control) return failed("Tarvo typed the reply but could not find WhatsApp's send button. Nothing was sent.");
-(control.closest('button') || control).click();
-await wait(250);
-
-// Editors show line breaks as paragraphs, so the words are compared without their spacing.
-const squeezed = (text) => text.replace(/\s+/g, ' ').trim();
-const left = messageBox();
-if (left && squeezed(left.innerText || '').includes(squeezed(body).slice(0, 20))) {
+const button = control.closest('button') || control;
+if (button.disabled || button.getAttribute('aria-disabled') === 'true') {
   return failed('WhatsApp Web did not accept the send. The reply is still in the message box.');
 }
+button.click();
+
+// The box empties when the editor has handed the words over, which a parked page may take a
+// while to show; words still there after that cannot tell whether they went.
+const start = squeezed(body).slice(0, 20);
+const stillHeld = () => {
+  const left = messageBox();
+  return !!left && squeezed(left.innerText || '').includes(start);
+};
+let held = true;
+for (let look = 0; held && look < 30; look += 1) {
+  await wait(100);
+  held = stillHeld();
+}
+if (held) return failed('Tarvo could not tell whether WhatsApp Web sent that. Nothing is assumed.');
 return JSON.stringify({ ok: true });
