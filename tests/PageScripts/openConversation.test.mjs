@@ -74,6 +74,13 @@ test('a chat that WhatsApp renamed internally is reported as the same number', a
   await assertListPutBack();
 });
 
+test('a chat the page names by a linked identity is opened by the phone ref it also carries', async () => {
+  const linked = { ref: '123456789012345@lid', historyRef: anna.ref, name: 'Anna' };
+  await setState(tab, { view: 'chats', chats: [...people(3), linked], open: null });
+  assert.deepEqual(await open(tab, anna.ref, 'Anna'), { ok: true, openedRef: anna.ref, alreadyOpen: false, viaSearch: false });
+  assert.deepEqual(await pressed(tab), [linked.ref]);
+});
+
 test('a row that opens another conversation is reported and nothing more is done', async () => {
   await setState(tab, { view: 'chats', chats: [...people(3), { ...anna, opens: otherAnna.ref }, otherAnna], open: null });
   const answer = await open(tab, anna.ref, 'Anna');
