@@ -11,6 +11,8 @@
 #include <variant>
 #include <vector>
 
+#include <sys/socket.h>
+
 #include "Platform/CurlHttpTransport.h"
 #include "Support/FakeService.h"
 #include "Support/RawHttpCapture.h"
@@ -224,6 +226,42 @@ TEST_F(CurlHttpTransportTest, AnAnswerThatKeepsMovingOutlastsTheTimeOut) {
     sent.timeout = 500ms;
     EXPECT_EQ(outcome(std::move(sent)), Outcome(HttpTransport::Response{200, std::string(pieces, 'x')}));
     trickling.stop();
+    serving.join();
+}
+
+TEST_F(CurlHttpTransportTest, ABodyTheServerTakesInSlowlyButSteadilyOutlastsTheTimeOut) {
+    // The first part a piece every 50 ms, for three times the time-out; then the rest at once,
+    // since what the sockets hold once the client has handed over its last byte must not linger
+    // there for a whole time-out. The rest is more than the sockets can hold.
+    constexpr std::size_t piece = 64 * 1024;
+    constexpr std::size_t slowly = 24 * piece;
+    constexpr std::size_t size = slowly + std::size_t{8} * 1024 * 1024;
+    httplib::Server sipping;
+    sipping.set_socket_options([](int socket) {
+        const int buffer = 16 * 1024;
+        ::setsockopt(socket, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+    });
+    sipping.Post("/slow", [](const httplib::Request&, httplib::Response& response,
+                             const httplib::ContentReader& read) {
+        std::size_t received = 0;
+        read([&](const char*, std::size_t length) {
+            if (received < slowly && (received + length) / piece != received / piece) {
+                std::this_thread::sleep_for(50ms);
+            }
+            received += length;
+            return true;
+        });
+        response.set_header("Connection", "close");
+        response.set_content(std::to_string(received), "text/plain");
+    });
+    const int port = sipping.bind_to_any_port("127.0.0.1");
+    std::thread serving([&] { sipping.listen_after_bind(); });
+    while (!sipping.is_running()) std::this_thread::yield();
+
+    auto sent = request("POST", "http://127.0.0.1:" + std::to_string(port) + "/slow", std::string(size, 'u'));
+    sent.timeout = 400ms;
+    EXPECT_EQ(outcome(std::move(sent)), Outcome(HttpTransport::Response{200, std::to_string(size)}));
+    sipping.stop();
     serving.join();
 }
 

@@ -48,3 +48,38 @@ TEST(Cookie, ACookieForAnotherDomainIsRefused) {
         EXPECT_EQ(parsed.cookie->hostOnly, c.hostOnly);
     }
 }
+
+TEST(Cookie, MaxAgeDecidesTheLifetimeOverExpiresWhereverEachStands) {
+    using namespace std::chrono_literals;
+    const auto now = std::chrono::system_clock::time_point(std::chrono::hours(24 * 365 * 54));
+    const std::string past = "Expires=Thu, 01 Jan 1970 00:00:00 GMT";
+    const std::string future = "Expires=Wed, 09 Jun 2100 10:18:14 GMT";
+    const auto futureDate = std::chrono::sys_days(std::chrono::year(2100) / 6 / 9) + 10h + 18min + 14s;
+    struct Case {
+        std::string attributes;
+        // When the cookie lapses; nothing for one that lasts as long as the program runs.
+        std::optional<Cookie::Date> expires;
+        bool goneAtOnce = false;
+    };
+    const Case cases[] = {
+        {"", std::nullopt},
+        {future, futureDate},
+        {"Max-Age=3600", now + 1h},
+        {past + "; Max-Age=3600", now + 1h},
+        {"Max-Age=3600; " + past, now + 1h},
+        {future + "; Max-Age=0", std::nullopt, true},
+        {"Max-Age=-1; " + future, std::nullopt, true},
+        {future + "; Max-Age=soon", futureDate},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.attributes);
+        const Cookie::Parsed parsed = Cookie::fromSetCookie(
+            "s=1; Path=/; " + c.attributes, *WebAddress::parse("https://app.tarvo.example/api/auth/companion"), now);
+        ASSERT_TRUE(parsed.cookie) << parsed.refusal;
+        if (c.goneAtOnce) {
+            EXPECT_TRUE(parsed.cookie->isExpired(now));
+        } else {
+            EXPECT_EQ(parsed.cookie->expires, c.expires);
+        }
+    }
+}
