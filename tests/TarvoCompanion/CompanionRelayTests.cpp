@@ -504,20 +504,59 @@ TEST_F(CompanionRelayTest, AnAbandonedReportIsKeptReportedFirstNextTimeAndAnswer
               1);
 }
 
-TEST_F(CompanionRelayTest, AResultTheServiceRefusesForGoodIsNotTriedAgainButStillAnswersTheJob) {
-    defaults->set(Json{{"j9", {{"ok", false}, {"failureReason", "No."}, {"keptAt", "2024-01-01T00:00:00.000Z"},
-                               {"retrying", true}}}},
-                  RelayReportOutbox::key);
-    service.queue("POST", resultPath("j9"), 404, R"({"code":"not_found","message":"No such job"})");
+TEST_F(CompanionRelayTest, AKeptResultIsPostedAgainNextRunUnlessTheServiceRefusedItForGood) {
+    struct Case {
+        int status;
+        std::string code;
+        bool forGood;
+    };
+    const Case cases[] = {
+        {400, "bad_request", true}, {403, "forbidden", true},    {404, "not_found", true},
+        {409, "conflict", true},    {422, "invalid", true},
+        // A sign-in, a wait, a busy or broken service: it may take the report later.
+        {401, "unauthorized", false}, {408, "timeout", false},    {429, "slow_down", false},
+        {500, "internal", false},     {502, "bad_gateway", false}, {503, "unavailable", false},
+    };
+    // A refused token is renewed and the request sent once more, so a 401 answers both.
+    const auto posts = [](const Case& c) -> std::size_t { return c.status == 401 ? 2 : 1; };
+    const auto id = [](const Case& c) { return "j" + std::to_string(c.status); };
+    service.answerJson("POST", "/v1/auth/refresh", 200, {{"accessToken", "access-2"}, {"refreshToken", "refresh-2"}});
+    Json kept = Json::object();
+    for (const Case& c : cases) {
+        kept[id(c)] = {{"ok", false}, {"failureReason", "No."}, {"keptAt", "2024-01-01T00:00:00.000Z"},
+                       {"retrying", true}};
+        for (std::size_t post = 0; post < posts(c); ++post) {
+            service.queue("POST", resultPath(id(c)), c.status, Json{{"code", c.code}, {"message", "No"}}.dump());
+        }
+        service.answer("POST", resultPath(id(c)), 200, "{}");
+    }
+    defaults->set(kept, RelayReportOutbox::key);
     auto companion = relaying();
     CapturedPlainLog log;
+    const RelayReportOutbox outbox(defaults);
 
     relayOnce(companion);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.status);
+        ASSERT_TRUE(outbox.find(id(c)));
+        EXPECT_EQ(outbox.find(id(c))->retrying, !c.forGood);
+    }
     relayOnce(companion);
 
-    EXPECT_EQ(requestLines(), (Lines{"POST " + resultPath("j9"), "POST " + claimPath, "POST " + claimPath}));
-    EXPECT_EQ(relayLines(log), (Lines{"tarvo: relay: job j9 result (failed) refused by the brain — http 404 "
-                                      "not_found. Kept only to answer for the job if it is handed out again."}));
+    const Lines lines = relayLines(log);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.status);
+        EXPECT_EQ(service.requests("POST", resultPath(id(c))).size(), posts(c) + (c.forGood ? 0u : 1u));
+        ASSERT_TRUE(outbox.find(id(c)));
+        EXPECT_FALSE(outbox.find(id(c))->retrying);
+        const std::string line =
+            c.forGood ? "tarvo: relay: job " + id(c) + " result (failed) refused by the brain — http " +
+                            std::to_string(c.status) + " " + c.code +
+                            ". Kept only to answer for the job if it is handed out again."
+                      : "tarvo: relay: job " + id(c) + " result (failed) reported from the outbox";
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), line), 1) << ::testing::PrintToString(lines);
+    }
+    EXPECT_EQ(lines.size(), std::size(cases));
 }
 
 TEST_F(CompanionRelayTest, ACompanionLetGoDuringAJobStillReportsIt) {
