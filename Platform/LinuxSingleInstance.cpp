@@ -129,7 +129,7 @@ SingleInstance::Claim LinuxSingleInstance::claim(const std::vector<std::string>&
     if (!lock_.isOpen()) throw systemFailure("could not open " + (folder_ / "instance.lock").string());
 
     const auto deadline = std::chrono::steady_clock::now() + patience;
-    for (;;) {
+    for (bool waitNoted = false;;) {
         if (tryLock()) {
             startListening();
             return Claim::first;
@@ -138,6 +138,11 @@ SingleInstance::Claim LinuxSingleInstance::claim(const std::vector<std::string>&
         // The first copy may still be setting up its socket: try again until it listens.
         if ((!waitForRelease || late) && handOver(message)) return Claim::handedOver;
         if (late) return Claim::unreachable;
+        // Said once, so that a slow hand-over between the two copies shows in the log.
+        if (waitForRelease && !waitNoted) {
+            PlainLog::write("tarvo: waiting for the copy of Tarvo that relaunched this one to end");
+            waitNoted = true;
+        }
         std::this_thread::sleep_for(retryInterval);
     }
 }

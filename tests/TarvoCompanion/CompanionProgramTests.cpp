@@ -112,11 +112,16 @@ TEST(CompanionProgram, ARelaunchedCopyWaitsForTheRunningOneToEndAndThenRuns) {
     const auto running = startCompanion(home, service.baseURL());
     ASSERT_TRUE(running->waitFor(") started on ")) << running->output();
 
+    // The running copy stays until the relaunched one has found it there: one that handed itself
+    // over instead would have done so at that moment, and ended.
     const auto relaunched = startCompanion(home, service.baseURL(), {"--relaunched"});
+    ASSERT_TRUE(relaunched->waitFor("tarvo: waiting for the copy of Tarvo that relaunched this one to end\n"))
+        << relaunched->output();
     running->signal(SIGTERM);
 
     EXPECT_EQ(running->exitStatus(), 0) << running->output();
     EXPECT_TRUE(relaunched->waitFor(") started on ")) << relaunched->output();
     relaunched->signal(SIGTERM);
     EXPECT_EQ(relaunched->exitStatus(), 0) << relaunched->output();
+    EXPECT_EQ(relaunched->output().find("handed it over"), std::string::npos) << relaunched->output();
 }
