@@ -6,6 +6,7 @@
 #include "TarvoClient/BrainClient.h"
 #include "TarvoClient/IngestResponse.h"
 #include "TarvoClient/PathSegment.h"
+#include "TarvoClient/RequestBody.h"
 
 namespace tarvo {
 namespace {
@@ -74,7 +75,10 @@ Task<void> BrainClient::uploadInboundAttachment(std::string id, std::string data
 
 Task<HttpTransport::Response> BrainClient::postMessageEvents(std::string channelId, std::vector<Json> events) {
     const Json body{{"channelId", std::move(channelId)}, {"events", std::move(events)}};
-    return send("POST", "/v1/ingest/message-events", body.dump(), "application/json", {}, false);
+    // A refused batch is read and sent again, so one ill-formed text would hold back every event
+    // after it for good: it goes repaired instead.
+    return send("POST", "/v1/ingest/message-events", requestBody(body, IllFormedText::repair), "application/json",
+                {}, false);
 }
 
 } // namespace tarvo

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "TarvoBase/JsonReader.h"
+#include "TarvoClient/RequestBody.h"
 #include "TarvoClient/ServiceRequest.h"
 
 namespace tarvo {
@@ -127,7 +128,8 @@ Task<Json> PairingClient::post(PairingClient client, std::string path, Json body
     HttpTransport::Response response;
     try {
         response = co_await ServiceRequest::perform(
-            client.session_, ServiceRequest::identifiedPost(client.baseURL_, path, client.identity_, body.dump()));
+            client.session_, ServiceRequest::identifiedPost(client.baseURL_, path, client.identity_,
+                                                           requestBody(body, IllFormedText::repair)));
     } catch (const HttpTransport::Failure& failure) {
         std::string host = hostOf(client.baseURL_);
         throw Failure::transport((host.empty() ? "Tarvo" : host) + " — " + failure.what());

@@ -45,7 +45,8 @@ std::optional<std::string> firstIllFormed(const Json& value, const std::string& 
 
 } // namespace
 
-std::string requestBody(const Json& body) {
+std::string requestBody(const Json& body, IllFormedText illFormed) {
+    if (illFormed == IllFormedText::repair) return body.dump(-1, ' ', false, Json::error_handler_t::replace);
     try {
         return body.dump();
     } catch (const Json::type_error&) {

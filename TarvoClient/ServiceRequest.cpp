@@ -43,7 +43,8 @@ std::string escapedPath(const std::string& path) {
 
 std::string ServiceRequest::url(const std::string& baseURL, const std::string& path) {
     std::string relative = !path.empty() && path.front() == '/' ? path.substr(1) : path;
-    std::string joined = baseURL;
+    // The path goes after the base's own path, never into its query or fragment.
+    std::string joined = baseURL.substr(0, baseURL.find_first_of("?#"));
     if (joined.empty() || joined.back() != '/') joined.push_back('/');
     return joined + escapedPath(relative);
 }

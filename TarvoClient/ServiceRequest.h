@@ -14,7 +14,8 @@ namespace tarvo {
 class ServiceRequest {
 public:
     // One leading "/" of `path` is dropped and the rest follows the base URL's own path after
-    // exactly one "/". Bytes a path may not hold are percent-escaped.
+    // exactly one "/"; a query or fragment of the base is left out. Bytes a path may not hold
+    // are percent-escaped.
     static std::string url(const std::string& baseURL, const std::string& path);
 
     // Replaces an earlier value of the same name (in any letter case) where it stands, or adds

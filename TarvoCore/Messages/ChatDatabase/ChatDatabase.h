@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -197,9 +198,11 @@ public:
     // first, at most `limit` rows.
     TapbackReadout tapbacks(std::int64_t afterRowId, Date since, int limit) const;
     // Delivered and read receipts of this computer's own iMessages sent at or after `sentSince`
-    // (whole seconds) whose newer time is after `changedAfter` (nanoseconds since `appleEpoch`),
-    // least recently changed first, at most `limit` rows.
-    ReceiptReadout receipts(std::int64_t changedAfter, Date sentSince, int limit) const;
+    // (whole seconds) that come after (`changedAfter`, `pastRowId`) in their order: least recently
+    // changed first (nanoseconds since `appleEpoch`), then by ROWID, so that a reading can go on
+    // past the last row of a full one. At most `limit` rows.
+    ReceiptReadout receipts(std::int64_t changedAfter, Date sentSince, int limit,
+                            std::int64_t pastRowId = std::numeric_limits<std::int64_t>::max()) const;
 
     // Nothing for a type that is no reaction, or a custom emoji that is blank.
     static std::optional<TapbackMeaning> tapbackMeaning(std::int64_t type,

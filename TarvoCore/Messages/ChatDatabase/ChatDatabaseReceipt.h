@@ -15,6 +15,8 @@ struct ChatDatabaseReceipt {
     // The newer of the delivery and read times, in nanoseconds since 2001-01-01 00:00:00 UTC.
     std::int64_t changedAt = 0;
     bool isSMS = false;
+    // Tells apart the receipts of one change time, so that a reading can go on past any of them.
+    std::int64_t rowId = 0;
 
     bool operator==(const ChatDatabaseReceipt&) const = default;
 };

@@ -28,7 +28,8 @@ std::string receiptStatement(std::string_view exclusion) {
     return fmt::format("select m.guid,\n"
                        "       {0} as read_at,\n"
                        "       {1} as delivered_at,\n"
-                       "       c.service_name\n"
+                       "       c.service_name,\n"
+                       "       m.ROWID\n"
                        "from message m\n"
                        "join chat_message_join cmj on cmj.message_id = m.ROWID\n"
                        "join chat c on c.ROWID = cmj.chat_id\n"
@@ -36,8 +37,8 @@ std::string receiptStatement(std::string_view exclusion) {
                        "  and m.is_from_me = 1\n"
                        "  and m.service = 'iMessage'\n"
                        "  {2}\n"
-                       "  and max({0}, {1}) > ?2\n"
-                       "order by max({0}, {1}) asc\n"
+                       "  and (max({0}, {1}), m.ROWID) > (?2, ?4)\n"
+                       "order by max({0}, {1}) asc, m.ROWID asc\n"
                        "limit ?3",
                        read, delivered, exclusion, ChatDatabase::datedFromCondition());
 }
@@ -50,12 +51,14 @@ ChatDatabase::Receipt receiptOf(const SqliteStatement& row, std::string guid) {
             .status = isRead ? "read" : "delivered",
             .at = ChatDatabase::appleTimeToDate(isRead ? read : delivered),
             .changedAt = std::max(read, delivered),
-            .isSMS = Text::lowercased(row.text(3).value_or("")) != "imessage"};
+            .isSMS = Text::lowercased(row.text(3).value_or("")) != "imessage",
+            .rowId = row.int64(4)};
 }
 
 } // namespace
 
-ChatDatabase::ReceiptReadout ChatDatabase::receipts(std::int64_t changedAfter, Date sentSince, int limit) const {
+ChatDatabase::ReceiptReadout ChatDatabase::receipts(std::int64_t changedAfter, Date sentSince, int limit,
+                                                    std::int64_t pastRowId) const {
     const ChatDatabaseClone clone = openFreshClone();
     const ColumnSet present = columns(clone.connection(), "message");
     const ColumnSet gaps = missing(receiptRequired, present);
@@ -66,9 +69,10 @@ ChatDatabase::ReceiptReadout ChatDatabase::receipts(std::int64_t changedAfter, D
         row.bindInt64(1, appleSeconds(sentSince));
         row.bindInt64(2, changedAfter);
         row.bindInt32(3, limit);
+        row.bindInt64(4, pastRowId);
         std::vector<Receipt> receipts;
         while (row.step()) {
-            if (auto guid = row.text(0)) receipts.push_back(receiptOf(row, std::move(*guid)));
+            if (auto guid = row.wellFormedText(0)) receipts.push_back(receiptOf(row, std::move(*guid)));
         }
         return ReceiptReadout::observed(std::move(receipts));
     } catch (const SqliteError& error) {

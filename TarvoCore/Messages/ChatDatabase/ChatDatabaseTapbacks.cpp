@@ -57,9 +57,10 @@ std::optional<ChatDatabase::Tapback> tapbackOf(const SqliteStatement& row) {
     const std::int64_t rowId = row.int64(0);
     const std::int64_t type = row.int64(1);
     const bool fromMe = row.int64(3) == 1;
-    const auto handle = row.text(4);
-    const auto customEmoji = row.text(7);
-    const auto associated = row.text(2);
+    // Each text reaches the service, which takes well-formed text only.
+    const auto handle = row.wellFormedText(4);
+    const auto customEmoji = row.wellFormedText(7);
+    const auto associated = row.wellFormedText(2);
     if (!associated) return std::nullopt;
     auto target = ChatDatabase::targetGuid(*associated);
     if (!target) return std::nullopt;

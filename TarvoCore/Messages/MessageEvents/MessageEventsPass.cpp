@@ -122,9 +122,12 @@ Task<MessageEventsPass::Summary> MessageEventsPass::run(ChatDatabase database, C
         if (delivery.refusals.empty()) tapbackCursor_ = std::max(tapbackCursor_, plan.advanceTo);
     }
 
-    const std::int64_t changedAfter = ledger_.readFrom();
-    auto readReceipts = [database, changedAfter, sentSince] {
-        return database.receipts(changedAfter, sentSince, receiptLimit);
+    // After a full reading the next goes on past its last row; after one that reached the end,
+    // from the overlap behind the cursor again. A window of already told receipts busier than
+    // one reading can then never hold the receipts after it back.
+    const ReceiptPosition from = receiptsPastRow_.value_or(ReceiptPosition{ledger_.readFrom(), wholeChangeTime});
+    auto readReceipts = [database, from, sentSince] {
+        return database.receipts(from.changedAt, sentSince, receiptLimit, from.rowId);
     };
     std::optional<std::vector<ChatDatabase::Receipt>> receipts;
     try {
@@ -137,10 +140,12 @@ Task<MessageEventsPass::Summary> MessageEventsPass::run(ChatDatabase database, C
     auto delivery = co_await deliver(route(ledger_.fresh(*receipts), channels, summary), post);
     ledger_.record(delivery.accepted);
     count(delivery, summary.receiptsSent, summary);
-    if (delivery.refusals.empty() && !receipts->empty()) {
-        const auto newest = std::max_element(
-            receipts->begin(), receipts->end(), [](const auto& a, const auto& b) { return a.changedAt < b.changedAt; });
-        ledger_.advance(newest->changedAt);
+    if (delivery.refusals.empty()) {
+        if (!receipts->empty()) ledger_.advance(receipts->back().changedAt);
+        receiptsPastRow_ = std::nullopt;
+        if (std::ssize(*receipts) >= receiptLimit) {
+            receiptsPastRow_ = ReceiptPosition{receipts->back().changedAt, receipts->back().rowId};
+        }
     }
     ledger_.forget(std::min(ledger_.readFrom(), appleNanoseconds(sentSince)));
     co_return summary;

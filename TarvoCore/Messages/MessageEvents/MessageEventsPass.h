@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <utility>
@@ -73,8 +74,18 @@ private:
     template <class T>
     static Groups<T> route(const std::vector<T>& elements, const Channels& channels, Summary& summary);
 
+    // A receipt's place in reading order.
+    struct ReceiptPosition {
+        std::int64_t changedAt = 0;
+        std::int64_t rowId = 0;
+    };
+    // Past every row of its change time.
+    static constexpr std::int64_t wholeChangeTime = std::numeric_limits<std::int64_t>::max();
+
     std::int64_t tapbackCursor_ = 0;
     ReceiptLedger ledger_;
+    // The last receipt of a reading that came back full, which the next reading goes on past.
+    std::optional<ReceiptPosition> receiptsPastRow_;
     Seconds window_;
 };
 

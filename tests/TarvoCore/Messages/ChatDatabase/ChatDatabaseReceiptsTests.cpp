@@ -37,11 +37,11 @@ TEST_F(ChatDatabaseTest, ReceiptsOfOurOwnIMessagesLeastRecentlyChangedFirst) {
         row.service = row.service ? row.service : "iMessage";
         return fixture.addMessage(row);
     };
-    sent({.guid = "both", .date = t + 3, .isDelivered = true, .dateDelivered = (t + 30) * second,
+    const auto both = sent({.guid = "both", .date = t + 3, .isDelivered = true, .dateDelivered = (t + 30) * second,
           .dateRead = (t + 25) * second});
-    sent({.guid = "delivered", .date = t * second + 5, .isDelivered = true, .dateDelivered = (t + 10) * second});
-    sent({.guid = "readInSeconds", .date = t + 1, .dateRead = t + 20});
-    sent({.guid = "smsNamedChat", .chat = smsNamed, .date = t + 4, .isDelivered = true,
+    const auto delivered = sent({.guid = "delivered", .date = t * second + 5, .isDelivered = true, .dateDelivered = (t + 10) * second});
+    const auto readInSeconds = sent({.guid = "readInSeconds", .date = t + 1, .dateRead = t + 20});
+    const auto smsNamedChat = sent({.guid = "smsNamedChat", .chat = smsNamed, .date = t + 4, .isDelivered = true,
           .dateDelivered = (t + 40) * second});
     // None of these is a receipt to tell.
     sent({.guid = "notMarkedDelivered", .date = t + 2, .dateDelivered = (t + 5) * second});
@@ -59,15 +59,17 @@ TEST_F(ChatDatabaseTest, ReceiptsOfOurOwnIMessagesLeastRecentlyChangedFirst) {
 
         ASSERT_TRUE(readout.isObserved());
         const std::vector<ChatDatabase::Receipt> expected{
-            {"delivered", "delivered", at(t + 10), (t + 10) * second, false},
-            {"readInSeconds", "read", at(t + 20), (t + 20) * second, false},
-            {"both", "read", at(t + 25), (t + 30) * second, false},
-            {"smsNamedChat", "delivered", at(t + 40), (t + 40) * second, true},
+            {"delivered", "delivered", at(t + 10), (t + 10) * second, false, delivered},
+            {"readInSeconds", "read", at(t + 20), (t + 20) * second, false, readInSeconds},
+            {"both", "read", at(t + 25), (t + 30) * second, false, both},
+            {"smsNamedChat", "delivered", at(t + 40), (t + 40) * second, true, smsNamedChat},
         };
         EXPECT_EQ(readout.value(), expected);
-        // The change time is exclusive.
+        // The change time is exclusive, unless a row id to go on past is given.
         EXPECT_EQ(guids(database.receipts((t + 20) * second, at(t), 2000)),
                   (std::vector<std::string>{"both", "smsNamedChat"}));
+        EXPECT_EQ(guids(database.receipts((t + 20) * second, at(t), 2000, readInSeconds - 1)),
+                  (std::vector<std::string>{"readInSeconds", "both", "smsNamedChat"}));
         // The row without a guid, changed first, still takes its place within the limit.
         EXPECT_EQ(guids(database.receipts(0, at(t), 3)), (std::vector<std::string>{"delivered", "readInSeconds"}));
     }

@@ -14,6 +14,7 @@
 #include "TarvoBase/OnWorker.h"
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/Spawn.h"
+#include "TarvoClient/RequestBody.h"
 #include "TarvoCore/Messages/ChatDatabase/ChatDatabaseTest.h"
 #include "TarvoCore/Messages/MessageEvents/MessageEventsPass.h"
 
@@ -176,6 +177,72 @@ TEST_F(MessageEventsPassTest, ReceiptsAreToldOnceRetriedWhenRefusedAndForgottenW
     EXPECT_EQ(events.ledger().remembered(), 201u);
     EXPECT_FALSE(events.ledger().posted().contains("s0799"));
     EXPECT_TRUE(events.ledger().posted().contains("s0800"));
+}
+
+TEST_F(MessageEventsPassTest, AnIllFormedTextIsToldRepairedAndHoldsNothingBack) {
+    const auto odd = fixture.addHandle("+1555\xFF" "0009");
+    fixture.addMessage({.guid = "orig", .chat = imessage, .date = t, .text = "hello", .isFromMe = true,
+                        .service = "iMessage", .isDelivered = true, .dateDelivered = (t + 1) * second});
+    fixture.addMessage({.guid = "odd-like", .chat = imessage, .date = t + 1, .handle = odd,
+                        .associatedMessageType = 2001, .associatedMessageGuid = "p:0/orig"});
+    const auto good = fixture.addMessage({.guid = "good-like", .chat = imessage, .date = t + 2,
+                                          .handle = friendHandle, .associatedMessageType = 2000,
+                                          .associatedMessageGuid = "p:0/orig"});
+    fixture.addMessage({.guid = "odd\xFE", .chat = imessage, .date = t, .text = "odd", .isFromMe = true,
+                        .service = "iMessage", .isDelivered = true, .dateDelivered = (t + 2) * second});
+    const auto now = at(t) + 1h;
+
+    // Each batch as the service receives it.
+    MessageEventsPass::Post post = [this](std::string channelId, std::vector<Json> events) {
+        Json body{{"channelId", channelId}, {"events", events}};
+        calls.push_back({std::move(channelId), {Json::parse(tarvo::requestBody(body, tarvo::IllFormedText::repair))}});
+        return accepted();
+    };
+    const Summary summary =
+        tarvo::runUntilDone(loop, events.run(ChatDatabase(chatDbPath()), bothChannels, now, now, post));
+
+    EXPECT_EQ(summary.reactionsSent, 2);
+    EXPECT_EQ(summary.receiptsSent, 2);
+    EXPECT_EQ(summary.batchesFailed, 0);
+    EXPECT_EQ(events.tapbackCursor(), good);
+    EXPECT_EQ(events.ledger().cursor(), (t + 2) * second);
+    ASSERT_EQ(calls.size(), 2u);
+    const Json& reactions = calls[0].events[0]["events"];
+    EXPECT_EQ(reactions[0]["reactorKey"], "+1555\uFFFD0009");
+    EXPECT_EQ(reactions[1]["reactorKey"], "+15550002");
+    EXPECT_EQ(calls[1].events[0]["events"][1]["messageExternalId"], "odd\uFFFD");
+}
+
+TEST_F(MessageEventsPassTest, AReceiptWindowBusierThanOneReadingNeverHoldsTheNextReceiptsBack) {
+    fixture.execute("begin");
+    for (int i = 0; i < 2100; ++i) {
+        fixture.addMessage({.guid = fmt::format("s{:04}", i), .chat = imessage, .date = t, .isFromMe = true,
+                            .service = "iMessage", .isDelivered = true, .dateDelivered = (t + 1) * second});
+    }
+    fixture.execute("commit");
+    const auto now = at(t) + 1h;
+
+    std::set<std::string> toldOnce;
+    int toldAgain = 0;
+    const auto passAndCount = [&] {
+        const std::size_t before = calls.size();
+        pass(now, now);
+        for (std::size_t call = before; call < calls.size(); ++call) {
+            for (const std::string& guid : told(call)) toldAgain += toldOnce.insert(guid).second ? 0 : 1;
+        }
+    };
+    passAndCount();
+    passAndCount();
+    EXPECT_EQ(toldOnce.size(), 2100u);
+
+    // A receipt after the busy second comes through within two more passes.
+    fixture.addMessage({.guid = "later", .chat = imessage, .date = t, .isFromMe = true, .service = "iMessage",
+                        .isDelivered = true, .dateDelivered = (t + 2) * second});
+    passAndCount();
+    passAndCount();
+    EXPECT_TRUE(toldOnce.contains("later"));
+    EXPECT_EQ(toldAgain, 0);
+    EXPECT_EQ(events.ledger().cursor(), (t + 2) * second);
 }
 
 TEST_F(MessageEventsPassTest, WithoutAnSmsChannelItsEventsAreCountedAndDropped) {
