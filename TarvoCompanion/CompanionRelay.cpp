@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <optional>
@@ -74,13 +75,19 @@ Task<T> fileStep(Task<T> step, int index, int total) {
 }
 
 Task<std::string> fetchAndStage(std::shared_ptr<BrainClient> client, OutgoingFiles outgoing, std::string jobId,
-                                std::string attachmentId) {
+                                std::string attachmentId, int index) {
     const BrainClient::AttachmentBytes fetched = co_await client->relayAttachmentBytes(jobId, attachmentId);
     const BrainClient::AttachmentBytes* bytes = &fetched;
     const OutgoingFiles* files = &outgoing;
-    const std::string* id = &attachmentId;
-    auto stage = [files, id, bytes] { return files->stage(*id, bytes->filename, bytes->data).string(); };
+    const std::string* job = &jobId;
+    auto stage = [files, job, index, bytes] { return files->stage(*job, index, bytes->filename, bytes->data).string(); };
     co_return co_await onWorker(stage);
+}
+
+// The files a send that stopped at `stage` had handed to Messages before it stopped.
+std::size_t filesHandedOver(const MessagesSender::Stage& stage, std::size_t files) {
+    if (stage.kind() == MessagesSender::Stage::Kind::words) return files;
+    return static_cast<std::size_t>(std::max(stage.index() - 1, 0));
 }
 
 // The log line and the report for what the Messages database showed of a send.
@@ -234,9 +241,7 @@ Task<RelayJobReport> Companion::relayThroughWhatsApp(RelayJob job, std::shared_p
         co_await whatsapp_->send(job.conversationRef, job.body, std::move(files), job.conversationName);
     if (!outcome.ok) co_return RelayJobReport::failed(outcome.reason.value_or(std::string(whatsappFallbackReason)));
 
-    for (std::size_t file = 0; file < fileCount; ++file) {
-        relaySends_.record(job.conversationRef, "", loop_.clock().date());
-    }
+    recordFileSends(job.conversationRef, fileCount);
     if (!isBlank(job.body)) relaySends_.record(job.conversationRef, job.body, loop_.clock().date());
     co_return RelayJobReport::sent();
 }
@@ -247,7 +252,8 @@ Task<RelayJobReport> Companion::relayThroughMessages(RelayJob job, std::shared_p
     std::vector<std::string> paths;
     for (int index = 1; index <= total; ++index) {
         const RelayAttachment& attachment = attachments[static_cast<std::size_t>(index - 1)];
-        Task<std::string> staging = fileStep(fetchAndStage(client, outgoing_, job.id, attachment.id), index, total);
+        Task<std::string> staging =
+            fileStep(fetchAndStage(client, outgoing_, job.id, attachment.id, index), index, total);
         paths.push_back(co_await std::move(staging));
     }
     if (!paths.empty()) {
@@ -257,11 +263,16 @@ Task<RelayJobReport> Companion::relayThroughMessages(RelayJob job, std::shared_p
     const Date handedOverAt =
         loop_.clock().date() - std::chrono::duration_cast<Date::duration>(RelaySendConfirmation::clockSlack);
     relayOutbox_.keep(job.id, interrupted("Messages"), loop_.clock().date());
-    co_await sender_.sendReply(job.id, job.channelKind, job.conversationRef, job.body, paths, database_);
-
-    for (std::size_t file = 0; file < paths.size(); ++file) {
-        relaySends_.record(job.conversationRef, "", loop_.clock().date());
+    try {
+        co_await sender_.sendReply(job.id, job.channelKind, job.conversationRef, job.body, paths, database_);
+    } catch (const MessagesSender::StagedFailure& stopped) {
+        // The files that went before the failure come back through the capture like any sent
+        // file, and are the companion's own.
+        recordFileSends(job.conversationRef, filesHandedOver(stopped.stage(), paths.size()));
+        throw;
     }
+
+    recordFileSends(job.conversationRef, paths.size());
     // A blank body sent nothing of its own; an entry for it could later claim a message the
     // person typed as one the companion sent.
     if (!isBlank(job.body)) relaySends_.record(job.conversationRef, job.body, loop_.clock().date());
@@ -269,6 +280,10 @@ Task<RelayJobReport> Companion::relayThroughMessages(RelayJob job, std::shared_p
     const int expected = RelaySendConfirmation::expectedRows(total, job.body);
     const RelaySendVerdict verdict = co_await confirmRelayedSend(job.conversationRef, handedOverAt, expected);
     co_return confirmedReport(job.id, verdict);
+}
+
+void Companion::recordFileSends(const std::string& conversationRef, std::size_t count) {
+    for (std::size_t file = 0; file < count; ++file) relaySends_.record(conversationRef, "", loop_.clock().date());
 }
 
 Task<void> Companion::reportKeeping(RelayJobReport report, std::string jobId, std::shared_ptr<BrainClient> client) {

@@ -13,6 +13,8 @@
 #include "TarvoBase/BundleIdentifier.h"
 #include "TarvoBase/FileCalls.h"
 #include "TarvoBase/FileDescriptor.h"
+#include "TarvoBase/HexString.h"
+#include "TarvoBase/Sha256.h"
 #include "TarvoBase/Text.h"
 #include "TarvoBase/Uuid.h"
 
@@ -145,9 +147,9 @@ OutgoingFiles::OutgoingFiles(fs::path userFolder)
     : userFolder_(std::move(userFolder)),
       directory_(userFolder_ / std::string(bundleIdentifier) / std::string(stagingName)) {}
 
-fs::path OutgoingFiles::stage(const std::string& attachmentId, const std::string& filename,
+fs::path OutgoingFiles::stage(const std::string& jobId, int fileIndex, const std::string& filename,
                               std::string_view data) const {
-    const std::string folderName = safeFilename(attachmentId);
+    const std::string folderName = OutgoingFiles::folderName(jobId, fileIndex);
     const std::string fileName = safeFilename(filename);
     const fs::path folderPath = directory_ / folderName;
     fs::path working = userFolder_;
@@ -184,6 +186,12 @@ int OutgoingFiles::sweep(Seconds olderThan, Date now) const {
     } catch (const std::exception&) {
         return 0;
     }
+}
+
+// A digest of the id, since cleaning an id into a name could make two ids one.
+std::string OutgoingFiles::folderName(std::string_view jobId, int fileIndex) {
+    const Sha256::Digest digest = Sha256::of(jobId);
+    return fmt::format("job-{}-{}", hexString(std::span(digest).first(16)), fileIndex);
 }
 
 std::string OutgoingFiles::safeFilename(std::string_view name) {

@@ -10,8 +10,8 @@
 namespace tarvo {
 
 // The files fetched from the service for a relay job, written where the Messages app can pick
-// them up and removed again once they are old. Each attachment gets a folder of its own in the
-// staging folder, holding its one file.
+// them up and removed again once they are old. Each file of each job gets a folder of its own in
+// the staging folder, holding that one file under its safe name.
 //
 // The staging folder is "<bundle identifier>/outgoing" inside a folder of the user's own (the
 // session's runtime folder, say). Those two folders and each attachment's folder belong to this
@@ -33,10 +33,15 @@ public:
     // The staging folder.
     const std::filesystem::path& directory() const { return directory_; }
 
-    // Writes one attachment (replacing an earlier one of the same id and name) readable by its
-    // owner only, and answers its path. Throws `Failure`; what was written is left for a sweep.
-    std::filesystem::path stage(const std::string& attachmentId, const std::string& filename,
+    // Writes file `fileIndex` (from 1) of job `jobId` (replacing an earlier one of the same job,
+    // index and name) readable by its owner only, and answers its path. Throws `Failure`; what
+    // was written is left for a sweep.
+    std::filesystem::path stage(const std::string& jobId, int fileIndex, const std::string& filename,
                                 std::string_view data) const;
+
+    // The folder of file `fileIndex` of job `jobId`: no two jobs or files share one, whatever
+    // characters the job's id holds.
+    static std::string folderName(std::string_view jobId, int fileIndex);
 
     // Removes the staged items more than `olderThan` old at `now` (or whose date cannot be read)
     // and answers how many; a link is removed itself, never what it points to. Never throws.

@@ -81,7 +81,11 @@ Task<RelaySendVerdict> RelaySendConfirmation::confirm(std::string conversationRe
         if (!readout.isObserved()) co_return RelaySendVerdict::Unobservable{readout.reason()};
         RelaySendVerdict found = verdict(readout.value(), conversationRef, expected);
         const bool lastRead = attempt + 1 == attemptDelays.size();
-        if (!found.is<RelaySendVerdict::NotYetSettled>() || lastRead) co_return found;
+        // Messages may write its row seconds after it took the message: no row yet is no answer
+        // until the last read, or a slow write would be told to the person as not sent.
+        const bool settled =
+            !found.is<RelaySendVerdict::NotYetSettled>() && !found.is<RelaySendVerdict::NeverWritten>();
+        if (settled || lastRead) co_return found;
     }
 }
 

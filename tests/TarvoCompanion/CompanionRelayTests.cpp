@@ -26,6 +26,7 @@
 #include "TarvoBase/FileSettingsStore.h"
 #include "TarvoBase/Spawn.h"
 #include "TarvoCore/Messages/MessagesSender/MessagesSender.h"
+#include "TarvoCore/Relay/OutgoingFiles.h"
 #include "TarvoCore/Relay/RelayFileFailure.h"
 #include "TarvoCore/Relay/RelayReportOutbox.h"
 #include "TarvoCore/Relay/RelaySendConfirmation.h"
@@ -76,6 +77,8 @@ public:
         state.canReadMessages = true;
         state.enabledChannels = std::move(channels);
     }
+
+    void messagesUnreadable() { mutableState().canReadMessages = false; }
 
     std::shared_ptr<BrainClient> client() override { return client_; }
     using Companion::relaySends;
@@ -234,8 +237,14 @@ protected:
         return kept;
     }
 
-    fs::path stagedPath(const std::string& attachmentId, const std::string& filename) const {
-        return outgoingFolder / std::string(tarvo::bundleIdentifier) / "outgoing" / attachmentId / filename;
+    fs::path stagedPath(const std::string& jobId, int fileIndex, const std::string& filename) const {
+        return outgoingFolder / std::string(tarvo::bundleIdentifier) / "outgoing" /
+               tarvo::OutgoingFiles::folderName(jobId, fileIndex) / filename;
+    }
+
+    static std::string contents(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
     }
 
     FakeService service;
@@ -251,9 +260,10 @@ protected:
 TEST_F(CompanionRelayTest, MessagesJobsRunTheirScriptsOneJobAfterTheOtherAndAreRecordedAndReported) {
     const std::string other = "+15550002";
     handOut({job("j1", "imessage", "On my way", {}, other),
-             job("j2", "sms", "Here they are", {file("a1", "image/jpeg"), file("a2", "application/pdf")})});
-    serveFile("j2", "a1", "photo.jpg", "JPEG!");
-    serveFile("j2", "a2", "notes/../plan.pdf", "%PDF-");
+             job("j2", "sms", "Here they are", {file("a:1", "image/jpeg"), file("a_1", "application/pdf")})});
+    // Two ids that clean to one name, and two files of one name.
+    serveFile("j2", "a%3A1", "plan.pdf", "JPEG!");
+    serveFile("j2", "a_1", "notes/../plan.pdf", "%PDF-");
     service.answer("POST", resultPath("j1"), 200, "{}");
     service.answer("POST", resultPath("j2"), 200, "{}");
     auto companion = relaying();
@@ -266,19 +276,19 @@ TEST_F(CompanionRelayTest, MessagesJobsRunTheirScriptsOneJobAfterTheOtherAndAreR
     messagesWrote(ref, {{0, true}, {0, true}, {0, true}});
     runFor(60s);
 
-    const std::string photo = stagedPath("a1", "photo.jpg").string();
-    const std::string plan = stagedPath("a2", "plan.pdf").string();
+    const std::string photo = stagedPath("j2", 1, "plan.pdf").string();
+    const std::string plan = stagedPath("j2", 2, "plan.pdf").string();
     EXPECT_EQ(scriptsRun(), (Lines{MessagesSender::script(other, "On my way", false, std::nullopt),
                                    MessagesSender::fileScript(ref, photo, true, std::nullopt),
                                    MessagesSender::fileScript(ref, plan, true, std::nullopt),
                                    MessagesSender::script(ref, "Here they are", true, std::nullopt)}));
     EXPECT_EQ(requestLines(), (Lines{"POST " + claimPath, "POST " + resultPath("j1"),
-                                     "GET /v1/relay/jobs/j2/attachments/a1", "GET /v1/relay/jobs/j2/attachments/a2",
+                                     "GET /v1/relay/jobs/j2/attachments/a%3A1", "GET /v1/relay/jobs/j2/attachments/a_1",
                                      "POST " + resultPath("j2")}));
     EXPECT_EQ(reports("j1"), (std::vector<Json>{sent()}));
     EXPECT_EQ(reports("j2"), (std::vector<Json>{sent()}));
-    std::ifstream staged(plan, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(staged), {}), "%PDF-");
+    EXPECT_EQ(contents(photo), "JPEG!");
+    EXPECT_EQ(contents(plan), "%PDF-");
     EXPECT_EQ(relayLines(log), (Lines{"tarvo: relay: sending 2 file(s) with job j2"}));
 
     auto& ledger = companion->relaySends();
@@ -307,6 +317,42 @@ TEST_F(CompanionRelayTest, ABlankMessagesBodyBesideAFileIsNotRecordedAsSent) {
     EXPECT_EQ(ledger.pending(), 1u);
     EXPECT_TRUE(ledger.claim(ref, "", clock->date(), "the-file"));
     EXPECT_FALSE(ledger.claim(ref, "", clock->date(), "a-file-kim-sent-herself"));
+}
+
+TEST_F(CompanionRelayTest, TheFilesThatWentBeforeAFailedOneAreRecordedAsSent) {
+    // The second script fails, as Messages refusing the second file would.
+    const fs::path count = folder / "count";
+    standIn = writeStandIn(folder / "osascript",
+                           "n=$(cat '" + count.string() + "' 2>/dev/null || echo 0); n=$((n+1)); echo $n > '" +
+                               count.string() + "'; [ $n -ne 2 ] || { echo 'refused (-1700)' >&2; exit 1; }");
+    handOut({job("j1", "imessage", "All three", {file("a1", "image/png"), file("a2", "image/png"),
+                                                 file("a3", "image/png")})});
+    for (const char* id : {"a1", "a2", "a3"}) serveFile("j1", id, "chart.png", "PNG");
+    service.answer("POST", resultPath("j1"), 200, "{}");
+    auto companion = relaying();
+
+    relayOnce(companion);
+
+    ASSERT_EQ(reports("j1").size(), 1u);
+    EXPECT_EQ(reports("j1")[0]["ok"], false);
+    auto& ledger = companion->relaySends();
+    EXPECT_EQ(ledger.pending(), 1u);
+    EXPECT_TRUE(ledger.claim(ref, "", clock->date(), "the-first-file"));
+    EXPECT_FALSE(ledger.claim(ref, "All three", clock->date(), "words-never-sent"));
+}
+
+TEST_F(CompanionRelayTest, ALinkedWhatsAppRelaysWhereMessagesCannotBeRead) {
+    handOut({job("w1", "whatsapp", "Hello")});
+    service.answer("POST", resultPath("w1"), 200, "{}");
+    whatsapp->answerSends({true, std::nullopt});
+    auto companion = relaying({"imessage", "sms", "whatsapp"});
+    companion->messagesUnreadable();
+
+    relayOnce(companion);
+
+    EXPECT_EQ(companion->state().advertisableChannels(), Lines{"whatsapp"});
+    EXPECT_EQ(whatsapp->sends().size(), 1u);
+    EXPECT_EQ(reports("w1"), (std::vector<Json>{sent()}));
 }
 
 TEST_F(CompanionRelayTest, WhatsAppJobsGoThroughTheSessionWithTheirFilesInMemory) {
@@ -627,6 +673,9 @@ TEST_F(CompanionRelayTest, ARunEndsEarlyWithoutChannelsOrJobsAndNotesAFailedClai
     CapturedPlainLog log;
 
     relayOnce(relaying({}));
+    const auto unreadable = relaying({"imessage", "sms"});
+    unreadable->messagesUnreadable();
+    relayOnce(unreadable);
     EXPECT_EQ(requestLines(), Lines{});
     EXPECT_TRUE(fs::exists(staging / "old-1"));
 

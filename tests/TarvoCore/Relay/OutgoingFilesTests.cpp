@@ -5,6 +5,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -60,10 +61,13 @@ struct OutgoingFilesTest : ::testing::Test {
         write(outside / "secret", "keep me");
     }
 
+    // The folder of the first file of job `id`.
+    fs::path folderOf(const std::string& id) const { return staging / OutgoingFiles::folderName(id, 1); }
+
     // The failure's detail, or "" when staging succeeded.
     std::string stagingRefusal(const std::string& id = "att-1", const std::string& name = "photo.jpg") {
         try {
-            files.stage(id, name, "bytes");
+            files.stage(id, 1, name, "bytes");
             return "";
         } catch (const OutgoingFiles::Failure& failure) {
             return failure.detail();
@@ -75,15 +79,27 @@ struct OutgoingFilesTest : ::testing::Test {
 
 TEST_F(OutgoingFilesTest, StagesEachAttachmentInAPrivateFolderOfItsOwn) {
     EXPECT_EQ(files.directory(), staging);
-    EXPECT_EQ(files.stage("att-1", "photo.jpg", "first"), staging / "att-1" / "photo.jpg");
-    EXPECT_EQ(files.stage("att-2", "photo.jpg", "other"), staging / "att-2" / "photo.jpg");
-    EXPECT_EQ(files.stage("att-1", "photo.jpg", "second"), staging / "att-1" / "photo.jpg");
+    EXPECT_EQ(files.stage("att-1", 1, "photo.jpg", "first"), folderOf("att-1") / "photo.jpg");
+    EXPECT_EQ(files.stage("att-2", 1, "photo.jpg", "other"), folderOf("att-2") / "photo.jpg");
+    EXPECT_EQ(files.stage("att-1", 1, "photo.jpg", "second"), folderOf("att-1") / "photo.jpg");
 
-    EXPECT_EQ(contents(staging / "att-1" / "photo.jpg"), "second");
-    EXPECT_EQ(contents(staging / "att-2" / "photo.jpg"), "other");
-    EXPECT_EQ(std::distance(fs::directory_iterator(staging / "att-1"), fs::directory_iterator()), 1);
-    for (const fs::path& level : {bundle, staging, staging / "att-1"}) EXPECT_EQ(permissions(level), 0700u) << level;
-    EXPECT_EQ(permissions(staging / "att-1" / "photo.jpg"), 0600u);
+    EXPECT_EQ(contents(folderOf("att-1") / "photo.jpg"), "second");
+    EXPECT_EQ(contents(folderOf("att-2") / "photo.jpg"), "other");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folderOf("att-1")), fs::directory_iterator()), 1);
+    for (const fs::path& level : {bundle, staging, folderOf("att-1")}) EXPECT_EQ(permissions(level), 0700u) << level;
+    EXPECT_EQ(permissions(folderOf("att-1") / "photo.jpg"), 0600u);
+}
+
+TEST_F(OutgoingFilesTest, IdsThatCleanToOneNameAndTheFilesOfOneJobNeverShareAFolder) {
+    const fs::path first = files.stage("x/job", 1, "photo.jpg", "first");
+    const fs::path second = files.stage("y/job", 1, "photo.jpg", "second");
+    const fs::path third = files.stage("x/job", 2, "photo.jpg", "third");
+
+    EXPECT_EQ(OutgoingFiles::safeFilename("x/job"), OutgoingFiles::safeFilename("y/job"));
+    EXPECT_EQ(std::set<fs::path>({first.parent_path(), second.parent_path(), third.parent_path()}).size(), 3u);
+    EXPECT_EQ(contents(first), "first");
+    EXPECT_EQ(contents(second), "second");
+    EXPECT_EQ(contents(third), "third");
 }
 
 TEST_F(OutgoingFilesTest, RefusesFoldersThatAreLinksOrOpenToOthers) {
@@ -108,10 +124,10 @@ TEST_F(OutgoingFilesTest, RefusesFoldersThatAreLinksOrOpenToOthers) {
          staging.string() + " is a symbolic link"},
         {"attachment link",
          [&] {
-             files.stage("other", "x", "x");
-             fs::create_directory_symlink(outside, staging / "att-1");
+             files.stage("other", 1, "x", "x");
+             fs::create_directory_symlink(outside, folderOf("att-1"));
          },
-         (staging / "att-1").string() + " is a symbolic link"},
+         (folderOf("att-1")).string() + " is a symbolic link"},
         {"bundle open to others",
          [&] {
              fs::create_directories(bundle);
@@ -135,11 +151,11 @@ TEST_F(OutgoingFilesTest, RefusesFoldersThatAreLinksOrOpenToOthers) {
 }
 
 TEST_F(OutgoingFilesTest, ALinkInPlaceOfTheFileIsReplacedNotFollowed) {
-    files.stage("att-1", "other.txt", "x");
-    fs::create_symlink(outside / "secret", staging / "att-1" / "photo.jpg");
-    EXPECT_EQ(files.stage("att-1", "photo.jpg", "new"), staging / "att-1" / "photo.jpg");
-    EXPECT_FALSE(fs::is_symlink(staging / "att-1" / "photo.jpg"));
-    EXPECT_EQ(contents(staging / "att-1" / "photo.jpg"), "new");
+    files.stage("att-1", 1, "other.txt", "x");
+    fs::create_symlink(outside / "secret", folderOf("att-1") / "photo.jpg");
+    EXPECT_EQ(files.stage("att-1", 1, "photo.jpg", "new"), folderOf("att-1") / "photo.jpg");
+    EXPECT_FALSE(fs::is_symlink(folderOf("att-1") / "photo.jpg"));
+    EXPECT_EQ(contents(folderOf("att-1") / "photo.jpg"), "new");
     EXPECT_EQ(contents(outside / "secret"), "keep me");
 }
 
@@ -180,41 +196,41 @@ TEST_F(OutgoingFilesTest, RefusesAFolderAnotherUserMade) {
 }
 
 TEST_F(OutgoingFilesTest, AFailedWriteIsReportedWithTheSystemsWords) {
-    files.stage("att-1", "other.txt", "x");
-    fs::create_directory(staging / "att-1" / "photo.jpg");
-    write(staging / "att-1" / "photo.jpg" / "inside", "");
+    files.stage("att-1", 1, "other.txt", "x");
+    fs::create_directory(folderOf("att-1") / "photo.jpg");
+    write(folderOf("att-1") / "photo.jpg" / "inside", "");
     try {
-        files.stage("att-1", "photo.jpg", "bytes");
+        files.stage("att-1", 1, "photo.jpg", "bytes");
         ADD_FAILURE() << "a folder in the file's place was written over";
     } catch (const OutgoingFiles::Failure& failure) {
         EXPECT_EQ(failure.description(), "Tarvo could not write the file to this Mac before sending it: " +
-                                             (staging / "att-1" / "photo.jpg").string() + ": Is a directory");
+                                             (folderOf("att-1") / "photo.jpg").string() + ": Is a directory");
     }
 }
 
 TEST_F(OutgoingFilesTest, SweepRemovesWhatIsOlderThanTheAge) {
     EXPECT_EQ(files.sweep(OutgoingFiles::retention, OutgoingFiles::Date{}), 0); // nothing staged yet
     const OutgoingFiles::Date now{std::chrono::hours(24 * 365 * 60)};
-    files.stage("kept", "a.txt", "a");
-    files.stage("old", "b.txt", "b");
-    files.stage(".hidden", "c.txt", "c");
-    setModified(staging / "kept", now - 600s);
-    setModified(staging / "old", now - 600s - 1ms);
+    files.stage("kept", 1, "a.txt", "a");
+    files.stage("old", 1, "b.txt", "b");
+    fs::create_directory(staging / ".hidden");
+    setModified(folderOf("kept"), now - 600s);
+    setModified(folderOf("old"), now - 600s - 1ms);
     setModified(staging / ".hidden", now - 6000s);
 
     EXPECT_EQ(files.sweep(OutgoingFiles::retention, now), 1);
-    EXPECT_TRUE(fs::exists(staging / "kept" / "a.txt"));
-    EXPECT_FALSE(fs::exists(staging / "old"));
+    EXPECT_TRUE(fs::exists(folderOf("kept") / "a.txt"));
+    EXPECT_FALSE(fs::exists(folderOf("old")));
     EXPECT_TRUE(fs::exists(staging / ".hidden"));
     EXPECT_EQ(files.sweep(OutgoingFiles::retention, now), 0);
 }
 
 TEST_F(OutgoingFilesTest, SweepRemovesLinksNeverWhatTheyPointTo) {
-    files.stage("att-1", "a.txt", "a");
+    files.stage("att-1", 1, "a.txt", "a");
     fs::create_symlink(outside / "secret", staging / "planted");
-    fs::create_directory_symlink(outside, staging / "att-1" / "inner");
+    fs::create_directory_symlink(outside, folderOf("att-1") / "inner");
     const OutgoingFiles::Date later = std::chrono::system_clock::time_point(std::chrono::file_clock::to_sys(
-                                          fs::last_write_time(staging / "att-1"))) + 3600s;
+                                          fs::last_write_time(folderOf("att-1")))) + 3600s;
 
     EXPECT_EQ(files.sweep(OutgoingFiles::retention, later), 2);
     EXPECT_TRUE(fs::is_empty(staging));

@@ -164,9 +164,24 @@ TEST_F(ConfirmationTest, RowsThatAppearLaterSettleTheVerdictAtTheNextRead) {
     EXPECT_EQ(readsAt, (std::vector<std::chrono::seconds>{2s, 7s, 19s}));
 }
 
+TEST_F(ConfirmationTest, NoRowAtTheFirstReadIsNoAnswerYet) {
+    MessagesDatabaseFixture fixture(chatDbPath());
+    const auto chat = fixture.addChat({.chatIdentifier = ours});
+
+    // Messages wrote the row 4 s after it took the message.
+    const Verdict verdict = confirm(1, 1, [&] {
+        fixture.addMessage({.guid = "slow", .chat = chat, .date = raw(handedOverAt + 4s), .isFromMe = true,
+                            .isSent = true});
+    });
+
+    EXPECT_EQ(verdict, Verdict::Delivered{});
+    EXPECT_EQ(readsAt, (std::vector<std::chrono::seconds>{2s, 7s}));
+}
+
 TEST_F(ConfirmationTest, ASettledVerdictEndsTheWaitAndAnUnsettledOneLastsFourReads) {
     struct Case {
         std::string name;
+        bool withRow;
         bool withDatabase;
         std::int64_t error;
         bool sent;
@@ -175,9 +190,10 @@ TEST_F(ConfirmationTest, ASettledVerdictEndsTheWaitAndAnUnsettledOneLastsFourRea
     };
     const std::string missing = ChatDatabase::Failure::notFound(chatDbPath().string()).description();
     for (const Case& c : std::initializer_list<Case>{
-             {"refused", true, 22, false, Verdict::Refused{{22}, 1, 1}, {2s}},
-             {"unsent", true, 0, false, Verdict::NotYetSettled{1, 1}, {2s, 7s, 19s, 44s}},
-             {"no database", false, 0, false, Verdict::Unobservable{missing}, {2s}},
+             {"refused", true, true, 22, false, Verdict::Refused{{22}, 1, 1}, {2s}},
+             {"unsent", true, true, 0, false, Verdict::NotYetSettled{1, 1}, {2s, 7s, 19s, 44s}},
+             {"never written", false, true, 0, false, Verdict::NeverWritten{1}, {2s, 7s, 19s, 44s}},
+             {"no database", true, false, 0, false, Verdict::Unobservable{missing}, {2s}},
          }) {
         readsAt.clear();
         std::filesystem::remove(chatDbPath());
@@ -185,8 +201,10 @@ TEST_F(ConfirmationTest, ASettledVerdictEndsTheWaitAndAnUnsettledOneLastsFourRea
         if (c.withDatabase) {
             fixture.emplace(chatDbPath());
             const auto chat = fixture->addChat({.chatIdentifier = ours});
-            fixture->addMessage({.guid = "m", .chat = chat, .date = raw(handedOverAt), .isFromMe = true,
-                                 .error = c.error, .isSent = c.sent});
+            if (c.withRow) {
+                fixture->addMessage({.guid = "m", .chat = chat, .date = raw(handedOverAt), .isFromMe = true,
+                                     .error = c.error, .isSent = c.sent});
+            }
         }
         EXPECT_EQ(confirm(1), c.verdict) << c.name;
         EXPECT_EQ(readsAt, c.reads) << c.name;
