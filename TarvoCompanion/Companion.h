@@ -327,6 +327,8 @@ private:
     Task<void> relayJob(RelayJob job, std::shared_ptr<BrainClient> client);
     Task<RelayJobReport> relayThroughWhatsApp(RelayJob job, std::shared_ptr<BrainClient> client);
     Task<RelayJobReport> relayThroughMessages(RelayJob job, std::shared_ptr<BrainClient> client);
+    // `count` files handed to a channel for the conversation, for the capture to claim back.
+    void recordFileSends(const std::string& conversationRef, std::size_t count);
     // The report of a job just relayed, kept in the outbox until the service has it.
     Task<void> reportKeeping(RelayJobReport report, std::string jobId, std::shared_ptr<BrainClient> client);
     Task<RelayJobReporting::Delivery> report(RelayJobReport report, std::string jobId,
@@ -341,6 +343,7 @@ private:
     void stopCapture(std::string_view why);
     // How far the backlog has been read once its page is done.
     void passBacklogPage(const ChatDatabase::MessageBatch& page);
+    void forgetHandedOver(std::chrono::system_clock::time_point liveStart);
     void publishBlockedReason();
     static Task<void> narrowMode(std::shared_ptr<Companion> self, std::shared_ptr<BrainClient> client,
                                  std::string deviceId, MacPermissionMode mode);
@@ -362,10 +365,12 @@ private:
     ChatDatabase database_;
     std::shared_ptr<WhatsAppSession> whatsapp_;
     CaptureCursor cursor_;
-    // The last row the full pass looked at; it reads on past it. Kept in memory only: after a
-    // restart the pass reads from the cursor, a few seconds before that row.
+    // The last row of the full pass's last page when that page was full; it reads on past it.
+    // After a page that reached the newest row, the next reading starts at the cursor again, so
+    // that a row written late into the overlap behind it is still read.
     std::optional<ChatDatabase::ScanPosition> backlogPastRow_;
-    IngestedRecently liveSent_;
+    // What either pass handed over lately, so that no overlap of either hands a message over twice.
+    IngestedRecently handedOver_;
     ContactDirectory contacts_;
     RelaySendLedger relaySends_;
     MessageEventsPass messageEvents_;

@@ -119,7 +119,7 @@ Task<void> Companion::captureRecentFirst(std::shared_ptr<BrainClient> client, st
     // (a message synced from another device, a delayed SMS) still arrives; `liveSent` keeps the
     // overlap from being handed over twice.
     const Date start = now - liveSpan;
-    liveSent_.forget(start);
+    forgetHandedOver(start);
     auto read = [database = database_, start] { return wholeSpan(database, start); };
     ChatDatabase::MessageBatch batch;
     try {
@@ -143,7 +143,7 @@ Task<void> Companion::captureRecentFirst(std::shared_ptr<BrainClient> client, st
     std::exception_ptr lastError;
     AttachmentOutcome files;
     for (const ChatDatabase::Message& row : batch.messages) {
-        if (liveSent_.contains(row.guid)) {
+        if (handedOver_.contains(row.guid)) {
             ++alreadySent;
             continue;
         }
@@ -158,7 +158,7 @@ Task<void> Companion::captureRecentFirst(std::shared_ptr<BrainClient> client, st
             continue;
         }
         ++sent;
-        liveSent_.record(row.guid, row.date);
+        handedOver_.record(row.guid, row.date);
         if (!decisions.empty()) files += co_await deliverAttachments(client, row, std::move(decisions));
         // After a failure the cursor stays, so that the full pass reads the failed row again.
         if (window.mayAdvanceCursor && !lastError) cursor_.advance(row.date, cursorOverlap);
@@ -222,8 +222,13 @@ Task<void> Companion::captureBacklog(std::shared_ptr<BrainClient> client, std::s
     if (!batch.messages.empty()) co_await contacts_.requestAccessIfNeeded();
 
     std::int64_t dropped = 0;
+    std::int64_t alreadySent = 0;
     AttachmentOutcome files;
     for (const ChatDatabase::Message& row : batch.messages) {
+        if (handedOver_.contains(row.guid)) {
+            ++alreadySent;
+            continue;
+        }
         const std::optional<std::string> sms = smsChannelId();
         if (row.isSMS && !sms) {
             ++dropped;
@@ -236,6 +241,7 @@ Task<void> Companion::captureBacklog(std::shared_ptr<BrainClient> client, std::s
             backlogFailed(std::current_exception());
             co_return;
         }
+        handedOver_.record(row.guid, row.date);
         if (!decisions.empty()) files += co_await deliverAttachments(client, row, std::move(decisions));
         cursor_.advance(row.date, cursorOverlap);
     }
@@ -245,6 +251,7 @@ Task<void> Companion::captureBacklog(std::shared_ptr<BrainClient> client, std::s
     const auto count = static_cast<std::int64_t>(batch.messages.size());
     std::string line = fmt::format("tarvo: capture read {} message(s) since {}, skipped {} without text or files",
                                    count, dateText(since), batch.skippedWithoutText);
+    if (alreadySent > 0) line += fmt::format(", {} already sent", alreadySent);
     if (dropped > 0) line += fmt::format(", DROPPED {} SMS because the SMS channel is not connected", dropped);
     PlainLog::write(line + ", " + attachmentLine(files) + contacts_.drainCoverage());
     if (batch.attachmentsUnavailable) {
@@ -252,18 +259,28 @@ Task<void> Companion::captureBacklog(std::shared_ptr<BrainClient> client, std::s
     }
     const Date now = loop_.clock().date();
     if (count > 0) state_.lastCaptureAt = now;
-    chatDbReport_.finished(Loop::backlog, count - dropped, now);
+    chatDbReport_.finished(Loop::backlog, count - dropped - alreadySent, now);
     publishBlockedReason();
 }
 
 // Every row of the page was handed over or left out for good, so the cursor passes the last
-// row looked at even when no message came of it, and the next reading goes on right after that
-// row: a page whose rows all share a few seconds can then neither hold the pass in place nor be
-// read again.
+// row looked at even when no message came of it. After a full page the next reading goes on
+// right after that row: a page whose rows all share a few seconds can then neither hold the pass
+// in place nor be read again. After a page that reached the newest row, the next reading goes
+// back over the overlap behind the cursor, for rows written late under an older date; what was
+// handed over is known, so that costs a reading and sends nothing twice.
 void Companion::passBacklogPage(const ChatDatabase::MessageBatch& page) {
+    backlogPastRow_ = std::nullopt;
     if (!page.scannedThrough) return;
     cursor_.advance(ChatDatabase::appleTimeToDate(page.scannedThrough->date), cursorOverlap);
-    backlogPastRow_ = page.scannedThrough;
+    const auto scanned = static_cast<int>(page.messages.size()) + page.skippedWithoutText;
+    if (scanned >= captureReadLimit) backlogPastRow_ = page.scannedThrough;
+}
+
+// Kept while either pass may read the row again: the live pass reads the last hour, the full
+// pass from the cursor less its overlap.
+void Companion::forgetHandedOver(Date liveStart) {
+    handedOver_.forget(std::min(liveStart, cursor_.lastMessageDate - cursorOverlap));
 }
 
 void Companion::backlogFailed(std::exception_ptr error) {

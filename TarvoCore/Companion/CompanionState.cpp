@@ -66,9 +66,16 @@ const std::string& CompanionState::SignIn::email() const {
     return email_ ? *email_ : none;
 }
 
+// Each channel by its own readiness: a computer that cannot read Messages still relays and
+// captures WhatsApp.
 std::vector<std::string> CompanionState::advertisableChannels() const {
-    if (!signIn.isSignedIn() || !canReadMessages) return {};
-    return enabledChannels;
+    if (!signIn.isSignedIn()) return {};
+    std::vector<std::string> channels;
+    for (const std::string& kind : enabledChannels) {
+        const bool needsMessages = kind == "imessage" || kind == "sms";
+        if (canReadMessages || !needsMessages) channels.push_back(kind);
+    }
+    return channels;
 }
 
 std::optional<std::string> CompanionState::heartbeatBlockedReason() const {

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "TarvoClient/ServiceRequest.h"
+
 namespace tarvo {
 namespace {
 
@@ -41,9 +43,7 @@ ExtensionHandoff::Decision ExtensionHandoff::choose(const std::set<std::string>&
 }
 
 std::string ExtensionHandoff::setupURL(std::string_view appBaseURL) {
-    std::string url(appBaseURL);
-    if (!url.ends_with('/')) url += '/';
-    return url + "app/settings/extension/connect";
+    return ServiceRequest::url(std::string(appBaseURL), "app/settings/extension/connect");
 }
 
 } // namespace tarvo

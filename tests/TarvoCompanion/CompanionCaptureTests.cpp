@@ -99,6 +99,26 @@ TEST_F(CaptureTest, ARowStoredAfterTheCursorPassedItsDateStillArrives) {
     EXPECT_EQ(countsOf(ingestedIds())["late"], 1);
 }
 
+TEST_F(CaptureTest, ARowWrittenLateIntoTheOverlapBehindTheFullPassStillArrivesOnce) {
+    // Older than the live span, so only the full pass reads them.
+    const Date base = noon - 3h;
+    addText("first", base);
+    addText("scanned", base + 10s);
+    const auto companion = makeCompanion();
+    capture(*companion);
+    ASSERT_EQ(ingestedIds(), (std::vector<std::string>{"first", "scanned"}));
+
+    // Written after that page was read, 3 s behind the last row it held.
+    addText("late", base + 7s);
+    capture(*companion);
+    capture(*companion);
+
+    EXPECT_EQ(ingestedIds(), (std::vector<std::string>{"first", "scanned", "late"}));
+    EXPECT_TRUE(logged("tarvo: capture read 2 message(s) since 2026-03-02 07:00:05 +0000, skipped 0 without text or "
+                       "files, 1 already sent, named 1, no contact for 0, 0 not looked up (contacts access: "
+                       "authorised)"));
+}
+
 TEST_F(CaptureTest, TheLivePassReachesTheNewestRowOfAnHourBusierThanOneReading) {
     messages.execute("begin");
     for (int i = 0; i < 600; ++i) addText("busy" + std::to_string(i), noon - 50min + std::chrono::seconds(4 * i));

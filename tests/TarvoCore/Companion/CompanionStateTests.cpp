@@ -21,10 +21,12 @@ CompanionState signedInReading(std::vector<std::string> channels = {"imessage"})
 
 } // namespace
 
-TEST(CompanionState, AdvertisableChannelsNeedSignInAndReadableMessages) {
-    auto state = signedInReading({"whatsapp", "imessage"});
-    EXPECT_EQ(state.advertisableChannels(), (std::vector<std::string>{"whatsapp", "imessage"}));
+TEST(CompanionState, AdvertisableChannelsNeedSignInAndEachItsOwnReadiness) {
+    auto state = signedInReading({"whatsapp", "imessage", "sms"});
+    EXPECT_EQ(state.advertisableChannels(), (std::vector<std::string>{"whatsapp", "imessage", "sms"}));
     state.canReadMessages = false;
+    EXPECT_EQ(state.advertisableChannels(), std::vector<std::string>{"whatsapp"});
+    state.enabledChannels = {"imessage", "sms"};
     EXPECT_TRUE(state.advertisableChannels().empty());
     state = signedInReading();
     state.signIn = SignIn::signedOut();

@@ -47,4 +47,8 @@ TEST(ExtensionHandoff, TheConnectPageHangsOffTheBaseWithOneSlash) {
     EXPECT_EQ(ExtensionHandoff::setupURL("https://tarvo.app/"), "https://tarvo.app/app/settings/extension/connect");
     EXPECT_EQ(ExtensionHandoff::setupURL("http://127.0.0.1:8080/base"),
               "http://127.0.0.1:8080/base/app/settings/extension/connect");
+    // The page's path never lands inside a query or a fragment of the base.
+    EXPECT_EQ(ExtensionHandoff::setupURL("https://tarvo.app/base?region=eu"),
+              "https://tarvo.app/base/app/settings/extension/connect");
+    EXPECT_EQ(ExtensionHandoff::setupURL("https://tarvo.app/#home"), "https://tarvo.app/app/settings/extension/connect");
 }
