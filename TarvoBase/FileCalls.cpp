@@ -4,10 +4,14 @@
 #include <memory>
 #include <system_error>
 
+#include <cstdlib>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <linux/openat2.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace tarvo {
@@ -51,6 +55,38 @@ FileDescriptor FileCalls::openAt(const FileDescriptor& folder, const std::string
     return FileDescriptor(fd);
 }
 
+namespace {
+
+// The C library here has no wrapper of its own for this call.
+long openat2Call(int folder, const char* path, int flags, std::uint64_t resolve) {
+    open_how how{};
+    how.flags = static_cast<std::uint64_t>(flags | O_CLOEXEC);
+    how.resolve = resolve;
+    return ::syscall(SYS_openat2, folder, path, &how, sizeof how);
+}
+
+constexpr std::uint64_t noLinks = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+
+} // namespace
+
+FileDescriptor FileCalls::openWithoutLinks(const fs::path& path, int flags) {
+    const long fd = uninterrupted([&] { return openat2Call(AT_FDCWD, path.c_str(), flags, noLinks); });
+    if (fd < 0) fail("openat2", path, errno);
+    return FileDescriptor(static_cast<int>(fd));
+}
+
+bool FileCalls::canOpenWithoutLinks() {
+    // The root folder always opens as a path, so any refusal here is a refusal of the call itself
+    // (ENOSYS from an old kernel, EPERM or ENOSYS from a sandbox's filter).
+    static const bool made = [] {
+        const long fd = uninterrupted([] { return openat2Call(AT_FDCWD, "/", O_PATH | O_DIRECTORY, noLinks); });
+        if (fd < 0) return false;
+        ::close(static_cast<int>(fd));
+        return true;
+    }();
+    return made;
+}
+
 FileDescriptor FileCalls::makeTemporary(std::string& pattern, int flags) {
     const int fd = uninterrupted([&] { return ::mkostemp(pattern.data(), flags); });
     if (fd < 0) fail("mkostemp", pattern, errno);
@@ -60,6 +96,12 @@ FileDescriptor FileCalls::makeTemporary(std::string& pattern, int flags) {
 std::size_t FileCalls::read(int fd, void* into, std::size_t most) {
     const ssize_t got = uninterrupted([&] { return ::read(fd, into, most); });
     if (got < 0) fail("read", errno);
+    return static_cast<std::size_t>(got);
+}
+
+std::size_t FileCalls::readAt(int fd, void* into, std::size_t most, std::int64_t offset) {
+    const ssize_t got = uninterrupted([&] { return ::pread(fd, into, most, static_cast<off_t>(offset)); });
+    if (got < 0) fail("pread", errno);
     return static_cast<std::size_t>(got);
 }
 
@@ -88,6 +130,15 @@ std::optional<struct stat> FileCalls::lstat(const fs::path& path) {
     if (::lstat(path.c_str(), &status) == 0) return status;
     if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
     fail("lstat", path, errno);
+}
+
+std::optional<std::string> FileCalls::realPath(const fs::path& path) {
+    struct FreeResolved {
+        void operator()(char* text) const { std::free(text); }
+    };
+    const std::unique_ptr<char, FreeResolved> resolved(::realpath(path.c_str(), nullptr));
+    if (!resolved) return std::nullopt;
+    return std::string(resolved.get());
 }
 
 std::size_t FileCalls::copyFileRange(int source, int target, std::size_t most) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -29,12 +30,20 @@ public:
     // Every descriptor is opened close-on-exec, so no child process inherits one.
     static FileDescriptor open(const std::filesystem::path& path, int flags, mode_t mode = 0);
     static FileDescriptor openAt(const FileDescriptor& folder, const std::string& name, int flags, mode_t mode = 0);
+    // Opens an absolute path without following a link at any level of it (openat2 with
+    // RESOLVE_NO_SYMLINKS and RESOLVE_NO_MAGICLINKS): a link anywhere fails with ELOOP.
+    static FileDescriptor openWithoutLinks(const std::filesystem::path& path, int flags);
+    // Whether this kernel makes `openWithoutLinks` at all; asked of the kernel once. Older kernels
+    // and some sandboxes refuse the call, whatever the path.
+    static bool canOpenWithoutLinks();
     // A new file named by `pattern`, whose trailing "XXXXXX" is replaced in place; only its owner
     // may read or write it.
     static FileDescriptor makeTemporary(std::string& pattern, int flags);
 
     // The number of bytes read, 0 at the end of the file.
     static std::size_t read(int fd, void* into, std::size_t most);
+    // Reads at `offset`, leaving the descriptor's own position alone.
+    static std::size_t readAt(int fd, void* into, std::size_t most, std::int64_t offset);
     // The number of bytes written, which may be fewer than `count`.
     static std::size_t write(int fd, const void* bytes, std::size_t count);
     static void fsync(int fd);
@@ -43,6 +52,9 @@ public:
     static void unlink(const std::filesystem::path& path);
     // What is at `path` itself (a link is not followed); nothing when nothing is there.
     static std::optional<struct stat> lstat(const std::filesystem::path& path);
+    // The absolute path with every link, "." and ".." resolved (realpath); nothing when a part of
+    // it is missing or cannot be looked at.
+    static std::optional<std::string> realPath(const std::filesystem::path& path);
 
     // The number of bytes the kernel copied from the current offset of `source` to that of
     // `target`, 0 at the end of `source`.

@@ -175,6 +175,21 @@ std::string Text::lowercased(std::string_view text) {
     return encoded(unicode);
 }
 
+std::string Text::folded(std::string_view text) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* decomposing = icu::Normalizer2::getNFDInstance(status);
+    if (U_FAILURE(status)) throw std::runtime_error("ICU has no NFD data");
+    const icu::UnicodeString decomposed = decomposing->normalize(decoded(text), status);
+    if (U_FAILURE(status)) throw std::runtime_error("ICU could not normalise a text");
+    icu::UnicodeString bare;
+    for (int32_t index = 0; index < decomposed.length(); index = decomposed.moveIndex32(index, 1)) {
+        const UChar32 c = decomposed.char32At(index);
+        if (u_charType(c) != U_NON_SPACING_MARK) bare.append(c);
+    }
+    bare.foldCase(U_FOLD_CASE_DEFAULT);
+    return nfc(encoded(bare));
+}
+
 std::string Text::nfc(std::string_view text) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* composing = icu::Normalizer2::getNFCInstance(status);

@@ -41,6 +41,10 @@ public:
     // Full Unicode lower-casing, the same whatever the user's language.
     static std::string lowercased(std::string_view text);
 
+    // The text with case and diacritics folded away, the same whatever the user's language: for
+    // comparing names as a person reads them ("Résumé" and "resume" fold alike; "ß" folds as "ss").
+    static std::string folded(std::string_view text);
+
     // Normalization Form C: canonically equivalent texts (a precomposed letter, or the letter
     // followed by its combining mark) come out byte for byte the same.
     static std::string nfc(std::string_view text);

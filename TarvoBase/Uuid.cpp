@@ -1,18 +1,11 @@
 #include "TarvoBase/Uuid.h"
 
 #include <mutex>
-#include <stdexcept>
 
-#include <openssl/rand.h>
+#include "TarvoBase/RandomBytes.h"
 
 namespace tarvo {
 namespace {
-
-void systemRandom(std::span<std::uint8_t> fill) {
-    if (RAND_bytes(fill.data(), static_cast<int>(fill.size())) != 1) {
-        throw std::runtime_error("the system's random source failed");
-    }
-}
 
 std::mutex& sourceMutex() {
     static std::mutex mutex;
@@ -20,7 +13,7 @@ std::mutex& sourceMutex() {
 }
 
 Uuid::RandomSource& currentSource() {
-    static Uuid::RandomSource source = systemRandom;
+    static Uuid::RandomSource source = fillWithRandomBytes;
     return source;
 }
 
@@ -52,7 +45,7 @@ Uuid Uuid::random() {
 Uuid::RandomSource Uuid::setRandomSource(RandomSource source) {
     std::lock_guard lock(sourceMutex());
     RandomSource previous = std::move(currentSource());
-    currentSource() = source ? std::move(source) : RandomSource(systemRandom);
+    currentSource() = source ? std::move(source) : RandomSource(fillWithRandomBytes);
     return previous;
 }
 

@@ -132,6 +132,23 @@ TEST(Text, LowercasesWholeUnicode) {
     EXPECT_EQ(Text::lowercased("I"), "i");                                          // not the Turkish dotless i
 }
 
+TEST(Text, FoldsCaseAndDiacritics) {
+    struct Case {
+        std::string text;
+        const char* folded;
+    };
+    for (const auto& c : std::initializer_list<Case>{
+             {"R\xC3\xA9sum\xC3\xA9.docx", "resume.docx"},   // precomposed é
+             {"R" + accented + "sume", "resume"},               // e and a combining accent
+             {"STRA\xC3\x9F" "E", "strasse"},                   // ß folds as ss
+             {"I", "i"},                                        // not the Turkish dotless i
+             {"\xEA\xB0\x80", "\xEA\xB0\x80"},                  // a Hangul syllable survives
+             {"\xD0\x99", "\xD0\xB8"},                          // Й: the breve is a diacritic too
+         }) {
+        EXPECT_EQ(Text::folded(c.text), c.folded) << c.text;
+    }
+}
+
 TEST(Text, NfcMakesCanonicallyEquivalentTextsEqual) {
     const std::string precomposed = "caf\xC3\xA9";          // é as one code point
     EXPECT_EQ(Text::nfc("caf" + accented), precomposed); // e and a combining accent
