@@ -3,30 +3,20 @@
 #include <algorithm>
 
 #include "TarvoBase/Text.h"
+#include "TarvoCore/Operator/FileReadPolicy.h"
+#include "TarvoCore/Operator/FileSendWording.h"
 #include "TarvoCore/Operator/MacPermissionWords.h"
+#include "TarvoCore/Operator/PathParts.h"
 #include "TarvoCore/Operator/RelativeFolderName.h"
 
 namespace tarvo {
 namespace {
 
-constexpr std::string_view cloudDocs = "Library/Mobile Documents/com~apple~CloudDocs";
+constexpr std::string_view cloudDocs = FileReadPolicy::iCloudDrive;
 constexpr std::size_t dirMaxUnits = 1024;
-constexpr std::size_t shownNameCharacters = 80;
-
-std::string homePrefix(std::string_view home) {
-    std::string prefix(home);
-    if (!prefix.ends_with('/')) prefix += '/';
-    return prefix;
-}
 
 bool isOrIsBelow(std::string_view folder, std::string_view top) {
     return folder == top || (folder.starts_with(top) && folder.size() > top.size() && folder[top.size()] == '/');
-}
-
-std::string_view lastComponent(std::string_view path) {
-    while (path.ends_with('/')) path.remove_suffix(1);
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 std::string normalisedAppName(std::string_view name) { return Text::lowercased(Text::trimmingWhitespace(name)); }
@@ -39,22 +29,6 @@ std::string_view appTemplate(std::string_view kind) {
     if (kind == "move_file") return MacPermissionWords::macAskMoveFile;
     if (kind == "rename_file") return MacPermissionWords::macAskRenameFile;
     return MacPermissionWords::macAskPress;
-}
-
-// One line of at most `shownNameCharacters` characters, however the name was spaced.
-std::string shownName(std::string_view name) {
-    std::string collapsed;
-    for (const std::string& word : Text::splitAtWhitespace(name)) {
-        if (!collapsed.empty()) collapsed += ' ';
-        collapsed += word;
-    }
-    if (Text::graphemeCount(collapsed) <= shownNameCharacters) return collapsed;
-    return Text::graphemePrefix(collapsed, shownNameCharacters) + "\u2026";
-}
-
-// Halves away from zero, without the overflow of adding half a million first.
-std::int64_t roundedMegabytes(std::int64_t bytes) {
-    return bytes / 1'000'000 + (bytes % 1'000'000 >= 500'000 ? 1 : 0);
 }
 
 } // namespace
@@ -97,7 +71,7 @@ std::optional<MacPermissionPolicy::Hold> MacPermissionPolicy::fileHold(std::stri
         if (granted) return std::nullopt;
         return Hold{folderQuestion(*dir), MacPermissionAsk::folder};
     }
-    const std::string file(lastComponent(path));
+    const std::string file(lastPathComponent(path));
     return Hold{MacPermissionWords::fill(MacPermissionWords::macAskHome, {{"file", file}}), std::nullopt};
 }
 
@@ -121,7 +95,7 @@ std::optional<MacPermissionPolicy::Hold> MacPermissionPolicy::actHold(
 
 std::optional<std::string> MacPermissionPolicy::sendAlwaysAsks(std::string_view name, std::int64_t bytes) {
     if (bytes < sendAskBytes) return std::nullopt;
-    return "Bring \u201C" + shownName(name) + "\u201D back from your Mac, " + std::to_string(roundedMegabytes(bytes)) +
+    return "Bring \u201C" + shownFileName(name) + "\u201D back from your Mac, " + std::to_string(roundedMegabytes(bytes)) +
            " MB.";
 }
 
