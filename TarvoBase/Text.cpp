@@ -73,6 +73,16 @@ std::string trimming(std::string_view text, Trimmed trimmed) {
     return encoded(unicode, start, end);
 }
 
+// The text in the normalization form whose normalizer `instance` gives.
+icu::UnicodeString normalized(const icu::UnicodeString& text, const icu::Normalizer2* (*instance)(UErrorCode&)) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* normalizer = instance(status);
+    if (U_FAILURE(status)) throw std::runtime_error("ICU has no normalization data");
+    icu::UnicodeString result = normalizer->normalize(text, status);
+    if (U_FAILURE(status)) throw std::runtime_error("ICU could not normalise a text");
+    return result;
+}
+
 bool isNumeric(UChar32 c) { return u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE) != U_NT_NONE; }
 
 } // namespace
@@ -176,27 +186,18 @@ std::string Text::lowercased(std::string_view text) {
 }
 
 std::string Text::folded(std::string_view text) {
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::Normalizer2* decomposing = icu::Normalizer2::getNFDInstance(status);
-    if (U_FAILURE(status)) throw std::runtime_error("ICU has no NFD data");
-    const icu::UnicodeString decomposed = decomposing->normalize(decoded(text), status);
-    if (U_FAILURE(status)) throw std::runtime_error("ICU could not normalise a text");
+    const icu::UnicodeString decomposed = normalized(decoded(text), icu::Normalizer2::getNFDInstance);
     icu::UnicodeString bare;
     for (int32_t index = 0; index < decomposed.length(); index = decomposed.moveIndex32(index, 1)) {
         const UChar32 c = decomposed.char32At(index);
         if (u_charType(c) != U_NON_SPACING_MARK) bare.append(c);
     }
     bare.foldCase(U_FOLD_CASE_DEFAULT);
-    return nfc(encoded(bare));
+    return encoded(normalized(bare, icu::Normalizer2::getNFCInstance));
 }
 
 std::string Text::nfc(std::string_view text) {
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::Normalizer2* composing = icu::Normalizer2::getNFCInstance(status);
-    if (U_FAILURE(status)) throw std::runtime_error("ICU has no NFC data");
-    const icu::UnicodeString normalized = composing->normalize(decoded(text), status);
-    if (U_FAILURE(status)) throw std::runtime_error("ICU could not normalise a text");
-    return encoded(normalized);
+    return encoded(normalized(decoded(text), icu::Normalizer2::getNFCInstance));
 }
 
 std::string Text::trimmingWhitespace(std::string_view text) { return trimming(text, isWhitespace); }

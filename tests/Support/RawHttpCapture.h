@@ -2,10 +2,9 @@
 
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "TarvoBase/FileDescriptor.h"
+#include "Support/LoopbackAcceptor.h"
 
 namespace tarvo::testing {
 
@@ -20,25 +19,18 @@ public:
         std::string body;
     };
 
-    RawHttpCapture();
-    ~RawHttpCapture();
+    RawHttpCapture() = default;
 
-    RawHttpCapture(const RawHttpCapture&) = delete;
-    RawHttpCapture& operator=(const RawHttpCapture&) = delete;
-
-    std::string baseURL() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    std::string baseURL() const { return acceptor_.baseURL(); }
 
     std::vector<Captured> captured() const;
 
 private:
-    void serve();
     void answer(int connection);
 
-    FileDescriptor listening_;
-    int port_ = 0;
     mutable std::mutex mutex_;
     std::vector<Captured> captured_;
-    std::thread server_;
+    LoopbackAcceptor acceptor_{[this](int connection) { answer(connection); }};
 };
 
 } // namespace tarvo::testing

@@ -2,10 +2,9 @@
 
 #include <mutex>
 #include <string>
-#include <thread>
 
+#include "Support/LoopbackAcceptor.h"
 #include "Support/StepFileLedger.h"
-#include "TarvoBase/FileDescriptor.h"
 
 namespace tarvo::testing {
 
@@ -22,27 +21,20 @@ public:
     };
 
     // `fault` strikes the PUT numbered `putNumber` (counted from 1), once.
-    RawUploadService(Fault fault, int putNumber);
-    ~RawUploadService();
+    RawUploadService(Fault fault, int putNumber) : fault_(fault), faultyPut_(putNumber) {}
 
-    RawUploadService(const RawUploadService&) = delete;
-    RawUploadService& operator=(const RawUploadService&) = delete;
-
-    std::string baseURL() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    std::string baseURL() const { return acceptor_.baseURL(); }
     StepFileLedger ledger() const;
 
 private:
-    void serve();
     void answer(int connection);
 
     const Fault fault_;
     const int faultyPut_;
-    FileDescriptor listening_;
-    int port_ = 0;
     mutable std::mutex mutex_;
     StepFileLedger ledger_;
     int puts_ = 0;
-    std::thread server_;
+    LoopbackAcceptor acceptor_{[this](int connection) { answer(connection); }};
 };
 
 } // namespace tarvo::testing
