@@ -1,5 +1,7 @@
 #include "TarvoBase/Text.h"
 
+#include "TarvoBase/PercentEscape.h"
+
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -84,6 +86,25 @@ icu::UnicodeString normalized(const icu::UnicodeString& text, const icu::Normali
 }
 
 bool isNumeric(UChar32 c) { return u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE) != U_NT_NONE; }
+
+bool isAsciiAmong(UChar32 c, std::string_view among) {
+    return c >= 0 && c < 0x80 && among.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+// Calls `visit(start, end, codePoint)` for each code point of UTF-8 bytes until it returns
+// false; an ill-formed sequence comes as a negative code point over its bytes.
+template <typename Visit>
+void forEachCodePoint(std::string_view text, Visit visit) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    int32_t index = 0;
+    while (index < length) {
+        const int32_t start = index;
+        UChar32 c = 0;
+        U8_NEXT(bytes, index, length, c);
+        if (!visit(static_cast<std::size_t>(start), static_cast<std::size_t>(index), c)) return;
+    }
+}
 
 } // namespace
 
@@ -224,6 +245,35 @@ bool Text::isWellFormedUtf8(std::string_view bytes) {
     int32_t units = 0;
     u_strFromUTF8(nullptr, 0, &units, bytes.data(), static_cast<int32_t>(bytes.size()), &status);
     return status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status);
+}
+
+bool Text::isLetterOrNumber(char32_t codePoint) {
+    return (U_GET_GC_MASK(static_cast<UChar32>(codePoint)) & (U_GC_L_MASK | U_GC_N_MASK)) != 0;
+}
+
+std::size_t Text::letterOrNumberPrefixLength(std::string_view text, std::string_view alsoAllowed) {
+    std::size_t length = 0;
+    forEachCodePoint(text, [&](std::size_t, std::size_t end, UChar32 c) {
+        if (c < 0 || !(isLetterOrNumber(static_cast<char32_t>(c)) || isAsciiAmong(c, alsoAllowed))) return false;
+        length = end;
+        return true;
+    });
+    return length;
+}
+
+std::string Text::percentEncoded(std::string_view text, std::string_view kept) {
+    std::string out;
+    out.reserve(text.size());
+    forEachCodePoint(text, [&](std::size_t start, std::size_t end, UChar32 c) {
+        const std::string_view bytes = text.substr(start, end - start);
+        if (c >= 0 && (isLetterOrNumber(static_cast<char32_t>(c)) || isAsciiAmong(c, kept))) {
+            out += bytes;
+        } else {
+            for (const char byte : bytes) appendPercentEscape(out, static_cast<unsigned char>(byte));
+        }
+        return true;
+    });
+    return out;
 }
 
 bool Text::isNumericCharacter(std::string_view character) {

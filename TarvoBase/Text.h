@@ -57,6 +57,17 @@ public:
     // The pieces between runs of white space and newlines, in order; none is empty.
     static std::vector<std::string> splitAtWhitespace(std::string_view text);
 
+    // Letters and numbers in the Unicode sense: the general categories L (Lu, Ll, Lt, Lm, Lo) and
+    // N (Nd, Nl, No). "é", "ß", "٣" and "Ⅻ" are; "_", "-", a combining mark and an emoji are not.
+    static bool isLetterOrNumber(char32_t codePoint);
+    // The length in bytes of the text's longest beginning made of letters, numbers and the ASCII
+    // characters of `alsoAllowed`; an ill-formed byte ends it.
+    static std::size_t letterOrNumberPrefixLength(std::string_view text, std::string_view alsoAllowed = {});
+    // Every byte as "%XX" (upper-case hexadecimal) except those of letters, numbers and the ASCII
+    // characters of `kept`. The bytes of an ill-formed sequence are each encoded, so none passes
+    // through as it was.
+    static std::string percentEncoded(std::string_view text, std::string_view kept);
+
     // Whether the bytes are well-formed UTF-8 (the empty text is).
     static bool isWellFormedUtf8(std::string_view bytes);
 

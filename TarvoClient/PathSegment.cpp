@@ -1,7 +1,7 @@
 #include "TarvoClient/PathSegment.h"
 
 #include "TarvoClient/BrainClientFailure.h"
-#include "TarvoClient/PercentEscape.h"
+#include "TarvoBase/PercentEscape.h"
 
 namespace tarvo {
 namespace {

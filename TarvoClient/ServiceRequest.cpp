@@ -3,7 +3,7 @@
 #include <cctype>
 #include <utility>
 
-#include "TarvoClient/PercentEscape.h"
+#include "TarvoBase/PercentEscape.h"
 
 namespace tarvo {
 namespace {

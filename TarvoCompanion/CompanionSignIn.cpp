@@ -10,7 +10,7 @@
 #include "TarvoBase/PlainLog.h"
 #include "TarvoBase/SleepFor.h"
 #include "TarvoBase/Spawn.h"
-#include "TarvoClient/PercentEscape.h"
+#include "TarvoBase/PercentEscape.h"
 #include "TarvoCompanion/Companion.h"
 #include "TarvoCore/Companion/CompanionVersion.h"
 #include "TarvoCore/Operator/MacIdentityWire.h"

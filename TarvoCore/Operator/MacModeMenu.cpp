@@ -1,7 +1,7 @@
 #include "TarvoCore/Operator/MacModeMenu.h"
 
 #include "TarvoBase/JsonReader.h"
-#include "TarvoClient/PercentEscape.h"
+#include "TarvoBase/PercentEscape.h"
 
 namespace tarvo {
 namespace {

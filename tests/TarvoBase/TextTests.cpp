@@ -1,3 +1,5 @@
+#include <cstdint>
+
 #include <gtest/gtest.h>
 
 #include "TarvoBase/Text.h"
@@ -180,6 +182,49 @@ TEST(Text, NumericCharactersInTheUnicodeSense) {
     EXPECT_EQ(Text::numericCharacters("chat"), "");
     EXPECT_EQ(Text::decimalDigits("+1 (555) \xD9\xA3\xD9\xA4-x9\xE2\x85\x9A\xE4\xBA\x94\xF0\x9D\x9F\xA0"), "15553498");
     EXPECT_EQ(Text::decimalDigits("chat"), "");
+}
+
+TEST(Text, LettersAndNumbersInTheUnicodeSense) {
+    struct Case {
+        char32_t codePoint;
+        bool letterOrNumber;
+    };
+    for (const auto& c : std::initializer_list<Case>{
+             {U'a', true},
+             {U'Z', true},
+             {U'7', true},
+             {U'\u00E9', true},  // é
+             {U'\u01C5', true},  // title-case Dž
+             {U'\u02B0', true},  // modifier letter h
+             {U'\u4E94', true},  // Han five
+             {U'\u0663', true},  // Arabic-Indic three
+             {U'\u216B', true},  // Roman numeral twelve
+             {U'\u00BD', true},  // one half
+             {U'_', false},
+             {U'-', false},
+             {U' ', false},
+             {U'.', false},
+             {U'\u0301', false},  // combining acute accent
+             {U'\U0001F600', false}, // an emoji
+         }) {
+        EXPECT_EQ(Text::isLetterOrNumber(c.codePoint), c.letterOrNumber) << static_cast<std::uint32_t>(c.codePoint);
+    }
+
+    EXPECT_EQ(Text::letterOrNumberPrefixLength("jobId/attachments"), 5u);
+    EXPECT_EQ(Text::letterOrNumberPrefixLength("caf\xC3\xA9_x"), 5u) << "é is a letter; _ is not";
+    EXPECT_EQ(Text::letterOrNumberPrefixLength("caf\xC3\xA9_x", "_"), 7u);
+    EXPECT_EQ(Text::letterOrNumberPrefixLength("ab\xFF" "cd"), 2u) << "an ill-formed byte ends the run";
+    EXPECT_EQ(Text::letterOrNumberPrefixLength(""), 0u);
+}
+
+TEST(Text, PercentEncodingKeepsOnlyLettersNumbersAndTheNamedCharacters) {
+    EXPECT_EQ(Text::percentEncoded("a b/c%d", "-._~"), "a%20b%2Fc%25d");
+    EXPECT_EQ(Text::percentEncoded("A-z.0_9~", "-._~"), "A-z.0_9~");
+    EXPECT_EQ(Text::percentEncoded("caf\xC3\xA9", ""), "caf\xC3\xA9") << "a non-ASCII letter is kept";
+    EXPECT_EQ(Text::percentEncoded("e\xCC\x81", ""), "e%CC%81") << "a combining mark is not a letter";
+    EXPECT_EQ(Text::percentEncoded("\xF0\x9F\x98\x80", ""), "%F0%9F%98%80");
+    EXPECT_EQ(Text::percentEncoded("a\xFF/\xC3", "-"), "a%FF%2F%C3") << "ill-formed bytes are encoded one by one";
+    EXPECT_EQ(Text::percentEncoded(std::string("\0", 1), ""), "%00");
 }
 
 TEST(Text, WellFormedUtf8) {
