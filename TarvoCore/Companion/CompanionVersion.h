@@ -5,6 +5,7 @@
 #include <string>
 
 #include "TarvoClient/ClientIdentity.h"
+#include "TarvoCore/Companion/CompanionVersionNumbers.h"
 #include "TarvoCore/Ports/ComputerName.h"
 
 namespace tarvo {
@@ -12,8 +13,8 @@ namespace tarvo {
 // Which release of the companion runs, and how this computer introduces itself to the service.
 class CompanionVersion {
 public:
-    static constexpr const char* version = "0.1.0";
-    static constexpr std::int64_t build = 114;
+    static constexpr const char* version = companionVersionNumbers::version;
+    static constexpr std::int64_t build = companionVersionNumbers::build;
 
     // The computer's name, or "Mac" when the system gives none.
     static std::string deviceName();

@@ -1,0 +1,18 @@
+#include "TarvoDesign/Channels/TarvoChannelHandoff.h"
+
+namespace tarvo {
+
+const std::map<std::string, std::string, std::less<>>& TarvoChannelHandoff::openLabels() {
+    static const std::map<std::string, std::string, std::less<>> table{{"linkedin", "Open LinkedIn"}};
+    return table;
+}
+
+bool TarvoChannelHandoff::has(std::string_view kind) { return openLabels().contains(kind); }
+
+std::optional<std::string> TarvoChannelHandoff::openLabel(std::string_view kind) {
+    const auto found = openLabels().find(kind);
+    if (found == openLabels().end()) return std::nullopt;
+    return found->second;
+}
+
+} // namespace tarvo

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tarvo {
+
+// Channel kinds that share one writing voice.
+struct VoiceFamily {
+    std::string id;
+    std::vector<std::string> kinds;
+    // "professional", "work_casual" or "conversational".
+    std::string register_;
+
+    bool operator==(const VoiceFamily& other) const { return id == other.id; }
+};
+
+} // namespace tarvo

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace tarvo {
+
+// One document the user accepts.
+struct TarvoLegalDocument {
+    std::string id;
+    std::string title;
+    // The sentence the user ticks.
+    std::string consent;
+    // A path on the product's website, with an optional fragment.
+    std::string href;
+    bool isRequired = false;
+
+    bool operator==(const TarvoLegalDocument& other) const { return id == other.id; }
+};
+
+} // namespace tarvo
