@@ -28,10 +28,11 @@ declare -A layerRank coreRank
 for i in "${!layers[@]}"; do layerRank[${layers[$i]}]=$i; done
 for entry in "${coreFolders[@]}"; do coreRank[${entry%%:*}]=${entry#*:}; done
 
-# The highest library a folder may include: its own, but for the two that take TarvoBase only.
+# The highest library a folder may include: its own, but for the handler, which takes TarvoBase
+# only. TarvoDesign stands right above TarvoBase, so it may include only TarvoBase and itself.
 highestAllowed() {
   case "$1" in
-    TarvoDesign | TarvoSafari) echo "${layerRank[TarvoBase]}" ;;
+    TarvoSafari) echo "${layerRank[TarvoBase]}" ;;
     *) echo "${layerRank[$1]}" ;;
   esac
 }

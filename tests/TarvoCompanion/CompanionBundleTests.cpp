@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "TarvoBase/BundleInfo.h"
-#include "TarvoCore/CompanionVersion.h"
+#include "TarvoCore/Companion/CompanionVersion.h"
 
 using tarvo::BundleInfo;
 using tarvo::CompanionVersion;
