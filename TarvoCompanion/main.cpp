@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "Platform/CurlHttpTransport.h"
@@ -18,6 +19,7 @@
 #include "Platform/LinuxSystemCalls.h"
 #include "Platform/OutgoingFilesFolder.h"
 #include "Platform/XdgLoginItem.h"
+#include "TarvoBase/BundleInfo.h"
 #include "TarvoBase/FileSettingsStore.h"
 #include "TarvoBase/MemorySettingsStore.h"
 #include "TarvoBase/PlainLog.h"
@@ -26,9 +28,12 @@
 #include "TarvoCompanion/AppDelegate.h"
 #include "TarvoCompanion/Ports/LoggingNotificationCenter.h"
 #include "TarvoCompanion/Companion.h"
+#include "TarvoCompanion/NativeMessagingHost.h"
 #include "TarvoCompanion/Ports/MemoryBadgeIndicator.h"
 #include "TarvoCompanion/Operator/SimulatedOperatorLink.h"
 #include "TarvoCompanion/Operator/SimulatedOperatorPermissions.h"
+#include "TarvoCompanion/Updates/FeedUpdaterController.h"
+#include "TarvoCompanion/Updates/Updater.h"
 #include "TarvoCompanion/WhatsApp/SimulatedWhatsAppSession.h"
 #include "TarvoCore/Companion/CompanionVersion.h"
 #include "TarvoCore/Ports/MemorySecretStore.h"
@@ -100,6 +105,40 @@ AppDelegate::Neighbours unavailableNeighbours() {
     };
 }
 
+// The feed and key of the bundle, checked over the companion's own HTTP transport, the last
+// check kept in its settings.
+Updater::MakeController feedUpdates(std::shared_ptr<HttpTransport> transport, std::shared_ptr<SettingsStore> settings) {
+    return [transport, settings](const BundleInfo& bundle, UpdaterDelegate& delegate) {
+        return std::make_unique<FeedUpdaterController>(
+            bundle.string(BundleInfo::feedURLKey).value_or(""), bundle.string(BundleInfo::publicEDKeyKey).value_or(""),
+            CompanionVersion::build, FeedUpdaterController::Services{transport, settings}, delegate);
+    };
+}
+
+// The browser starts the extension's handler only when its host manifest is in the browser's
+// folder; the copy there is brought up to date with the build's at every start.
+void installExtensionHost() {
+    const std::optional<std::string> handler = BundleInfo::main().string(BundleInfo::safariHandlerKey);
+    const auto folder = NativeMessagingHost::chromiumHostsFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    if (!handler || !folder) return;
+    try {
+        switch (NativeMessagingHost::install(*handler, *folder)) {
+        case NativeMessagingHost::Outcome::written:
+            PlainLog::write("tarvo: the browser extension's host manifest is now in " + folder->string());
+            break;
+        case NativeMessagingHost::Outcome::noManifest:
+            PlainLog::write("tarvo: this build names no browser extension origin, so the browser has no host "
+                            "manifest and the extension cannot reach its handler");
+            break;
+        case NativeMessagingHost::Outcome::current:
+        case NativeMessagingHost::Outcome::noHandler: break;
+        }
+    } catch (const std::system_error& failure) {
+        PlainLog::write("tarvo: could not put the browser extension's host manifest into " + folder->string() + ": " +
+                        failure.what());
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -118,15 +157,18 @@ int main(int argc, char** argv) {
                         "make sure that Tarvo runs only once");
         return 1;
     }
+    // Made once this copy holds the claim, and shared by the companion and the updater.
+    std::shared_ptr<SettingsStore> defaults;
+    std::shared_ptr<HttpTransport> transport;
     std::shared_ptr<Companion> companion;
     auto makeCompanion = [&] {
         companion = std::make_shared<Companion>(Companion::Services{
-            .defaults = settingsStore(),
+            .defaults = defaults,
             .whatsapp = std::make_shared<SimulatedWhatsAppSession>(),
             .operatorPermissions =
                 std::make_shared<SimulatedOperatorPermissions>(MacHardware::read(LinuxSystemCalls())),
             .operatorLink = std::make_shared<SimulatedOperatorLink>(),
-            .session = std::make_shared<CurlHttpTransport>(),
+            .session = transport,
             .secrets = secretStore(),
             .opener = opener(),
             .panelWebView = nullptr,
@@ -155,10 +197,16 @@ int main(int argc, char** argv) {
     case SingleInstance::Claim::unreachable: return 1;
     }
 
+    defaults = settingsStore();
+    transport = std::make_shared<CurlHttpTransport>();
+
     PlainLog::write(std::string("tarvo: companion ") + CompanionVersion::version + " (" +
                     std::to_string(CompanionVersion::build) + ") started on " + CompanionVersion::deviceName());
     PlainLog::write("tarvo: simulated on this computer: WhatsApp Web, the operator's permissions and its link, "
                     "the notification centre (each notice is logged) and the badge (kept for the menu)");
+
+    Updater updater(BundleInfo::main(), feedUpdates(transport, defaults));
+    installExtensionHost();
 
     stopSignals.onStop([&loop, &companion](std::string_view name) {
         PlainLog::write("tarvo: " + std::string(name) + " received — stopping");

@@ -16,7 +16,7 @@ cd "$(dirname "$0")/.."
 
 layers=(TarvoBase TarvoDesign TarvoClient TarvoCore Platform TarvoCompanion)
 coreFolders=(Geometry:0 Ports:0 Companion:1 Messages:2 Relay:3 Panel:4 WhatsApp:4 Operator:0)
-companionFolders=(Arrivals Operator Ports WhatsApp)
+companionFolders=(Arrivals Operator Ports Updates WhatsApp)
 
 status=0
 fail() {
