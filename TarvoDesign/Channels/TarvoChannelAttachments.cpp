@@ -1,6 +1,7 @@
 #include "TarvoDesign/Channels/TarvoChannelAttachments.h"
 
 #include "TarvoDesign/Channels/ChannelKindRow.h"
+#include "TarvoDesign/Channels/FoundIn.h"
 
 namespace tarvo {
 
@@ -23,9 +24,8 @@ bool TarvoChannelAttachments::canAttach(std::string_view kind) {
 }
 
 std::optional<std::string> TarvoChannelAttachments::cannotLine(std::string_view kind) {
-    const auto found = all().find(kind);
-    if (found == all().end()) return std::nullopt;
-    return found->second.cannotLine;
+    const std::optional<ChannelAttachments> attachments = foundIn(all(), kind);
+    return attachments ? attachments->cannotLine : std::nullopt;
 }
 
 } // namespace tarvo

@@ -1,6 +1,7 @@
 #include "TarvoDesign/Channels/TarvoChannelCatalogue.h"
 
 #include "TarvoDesign/Channels/ChannelKindRow.h"
+#include "TarvoDesign/Channels/FoundIn.h"
 
 namespace tarvo {
 
@@ -25,9 +26,7 @@ const std::map<std::string, ChannelFacts, std::less<>>& TarvoChannelCatalogue::a
 }
 
 std::optional<ChannelFacts> TarvoChannelCatalogue::facts(std::string_view kind) {
-    const auto found = all().find(kind);
-    if (found == all().end()) return std::nullopt;
-    return found->second;
+    return foundIn(all(), kind);
 }
 
 } // namespace tarvo

@@ -1,5 +1,7 @@
 #include "TarvoDesign/Channels/TarvoChannelHandoff.h"
 
+#include "TarvoDesign/Channels/FoundIn.h"
+
 namespace tarvo {
 
 const std::map<std::string, std::string, std::less<>>& TarvoChannelHandoff::openLabels() {
@@ -10,9 +12,7 @@ const std::map<std::string, std::string, std::less<>>& TarvoChannelHandoff::open
 bool TarvoChannelHandoff::has(std::string_view kind) { return openLabels().contains(kind); }
 
 std::optional<std::string> TarvoChannelHandoff::openLabel(std::string_view kind) {
-    const auto found = openLabels().find(kind);
-    if (found == openLabels().end()) return std::nullopt;
-    return found->second;
+    return foundIn(openLabels(), kind);
 }
 
 } // namespace tarvo

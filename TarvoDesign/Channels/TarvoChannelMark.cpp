@@ -1,5 +1,6 @@
 #include "TarvoDesign/Channels/TarvoChannelMark.h"
 
+#include "TarvoDesign/Channels/FoundIn.h"
 #include "TarvoDesign/DeploymentValues.h"
 
 namespace tarvo {
@@ -30,9 +31,9 @@ const std::map<std::string, std::string, std::less<>>& TarvoChannelMark::files()
 }
 
 std::optional<std::string> TarvoChannelMark::file(std::string_view kind) {
-    const auto found = files().find(kind);
-    if (found == files().end() || found->second.empty()) return std::nullopt;
-    return found->second;
+    std::optional<std::string> domain = foundIn(files(), kind);
+    if (domain && domain->empty()) return std::nullopt;
+    return domain;
 }
 
 } // namespace tarvo

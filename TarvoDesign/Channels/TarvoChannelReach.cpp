@@ -1,6 +1,7 @@
 #include "TarvoDesign/Channels/TarvoChannelReach.h"
 
 #include "TarvoDesign/Channels/ChannelKindRow.h"
+#include "TarvoDesign/Channels/FoundIn.h"
 
 namespace tarvo {
 
@@ -18,9 +19,7 @@ const std::map<std::string, ChannelReach, std::less<>>& TarvoChannelReach::all()
 }
 
 std::optional<ChannelReach> TarvoChannelReach::of(std::string_view kind) {
-    const auto found = all().find(kind);
-    if (found == all().end()) return std::nullopt;
-    return found->second;
+    return foundIn(all(), kind);
 }
 
 } // namespace tarvo
