@@ -5,7 +5,7 @@
 
 namespace tarvo {
 
-// One row of the settings screen's channel list.
+// One row of the settings screen's channel list, identified by its id.
 struct SettingsChannelRow {
     std::string id;
     std::string label;
@@ -21,7 +21,7 @@ struct SettingsChannelRow {
     std::optional<std::string> mark;
     bool offeredOnly = false;
 
-    bool operator==(const SettingsChannelRow& other) const { return id == other.id; }
+    bool operator==(const SettingsChannelRow&) const = default;
 };
 
 } // namespace tarvo

@@ -5,14 +5,14 @@
 
 namespace tarvo {
 
-// Channel kinds that share one writing voice.
+// Channel kinds that share one writing voice, identified by its id.
 struct VoiceFamily {
     std::string id;
     std::vector<std::string> kinds;
     // "professional", "work_casual" or "conversational".
     std::string register_;
 
-    bool operator==(const VoiceFamily& other) const { return id == other.id; }
+    bool operator==(const VoiceFamily&) const = default;
 };
 
 } // namespace tarvo

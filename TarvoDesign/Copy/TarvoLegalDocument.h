@@ -4,7 +4,7 @@
 
 namespace tarvo {
 
-// One document the user accepts.
+// One document the user accepts, identified by its id.
 struct TarvoLegalDocument {
     std::string id;
     std::string title;
@@ -14,7 +14,7 @@ struct TarvoLegalDocument {
     std::string href;
     bool isRequired = false;
 
-    bool operator==(const TarvoLegalDocument& other) const { return id == other.id; }
+    bool operator==(const TarvoLegalDocument&) const = default;
 };
 
 } // namespace tarvo
