@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <exception>
 #include <system_error>
+#include <utility>
+
+#include <sys/stat.h>
 
 #include <fmt/format.h>
 
@@ -68,7 +71,37 @@ bool FileSecretStore::remove(const std::vector<std::string>& accounts) {
     return removed == 0 || save(record);
 }
 
+bool FileSecretStore::usable() {
+    const auto entry = FileCalls::lstat(file_);
+    if (!entry) return true;
+    std::optional<std::string> refusal;
+    if (S_ISLNK(entry->st_mode)) {
+        refusal = "is a symbolic link";
+    } else if (entry->st_uid != FileCalls::effectiveUser()) {
+        refusal = "belongs to another user";
+    }
+    if (refusal) {
+        if (!std::exchange(refusalSaid_, true)) {
+            PlainLog::write(fmt::format("tarvo: the secrets file {} {} — not reading it", file_.string(), *refusal));
+        }
+        return false;
+    }
+    const mode_t mode = entry->st_mode & 0777;
+    if (S_ISREG(entry->st_mode) && (mode & 0077) != 0) {
+        std::error_code failed;
+        fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write, failed);
+        PlainLog::write(failed ? fmt::format("tarvo: the secrets file {} can be read by others ({:04o}) and could not "
+                                             "be narrowed — {}",
+                                             file_.string(), mode, failed.message())
+                               : fmt::format("tarvo: the secrets file {} could be read by others ({:04o}) — narrowed "
+                                             "it to 0600",
+                                             file_.string(), mode));
+    }
+    return true;
+}
+
 Json FileSecretStore::load() {
+    if (!usable()) return Json::object();
     std::string text;
     try {
         text = AtomicFile::read(file_);

@@ -36,12 +36,17 @@ public:
 
 private:
     Json load();
+    // Whether the file may be read: it is ours and no link. One that others can read is narrowed
+    // to its owner first.
+    bool usable();
     void keepAside(const std::string& reason);
     bool save(const Json& record);
 
     std::mutex lock_;
     std::filesystem::path folder_;
     std::filesystem::path file_;
+    // A file that is a link or another user's is refused with one line, not one per reading.
+    bool refusalSaid_ = false;
 };
 
 } // namespace tarvo

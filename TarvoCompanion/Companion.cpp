@@ -16,6 +16,8 @@ Companion::Companion(Services services)
       database_(std::move(services.chatDatabasePath)),
       whatsapp_(std::move(services.whatsapp)),
       cursor_(restoredCursor(*defaults_, loop_.clock().date())),
+      handedOver_(services.handedOverJournal.empty() ? IngestedRecently()
+                                                     : IngestedRecently(std::move(services.handedOverJournal))),
       contacts_(std::move(services.contactStore)),
       relaySends_(relaySendWindow, loop_.sharedClock()),
       messageEvents_(messageEventsWindow),

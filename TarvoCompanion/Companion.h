@@ -110,6 +110,9 @@ public:
         std::string executablePath = {};
         // Ends the program.
         std::function<void()> quit = nullptr;
+        // Where what the capture handed over is kept across runs; an empty path keeps it in
+        // memory only.
+        std::filesystem::path handedOverJournal = {};
     };
 
     // The accounts of the token pair in the secret store, and the setting holding this
@@ -137,6 +140,9 @@ public:
     static constexpr std::chrono::seconds liveSpan{3600};
     // The most rows one reading of either Messages pass returns.
     static constexpr int captureReadLimit = 500;
+    // How long the live pass hands messages over before it leaves the rest to its next run, a
+    // few seconds later, so that a pass with much to send holds neither the tick nor itself.
+    static constexpr std::chrono::seconds passBudget{2};
     // After a message is handed over, the cursor moves to its date less this.
     static constexpr std::chrono::seconds cursorOverlap{5};
     // The largest Messages file uploaded: 25 MiB.
@@ -324,7 +330,9 @@ private:
     // Applies a heartbeat's answer, in order; `advertised` are the kinds that heartbeat sent.
     void applyHeartbeat(const HeartbeatResponse& answer, const std::vector<std::string>& advertised);
     Task<void> retryKeptReports(std::shared_ptr<BrainClient> client);
-    Task<void> relayJob(RelayJob job, std::shared_ptr<BrainClient> client);
+    // `kept` is what the outbox held for the job before this claim: a job handed out again.
+    Task<void> relayJob(RelayJob job, std::shared_ptr<BrainClient> client,
+                        std::optional<RelayReportOutbox::Entry> kept);
     Task<RelayJobReport> relayThroughWhatsApp(RelayJob job, std::shared_ptr<BrainClient> client);
     Task<RelayJobReport> relayThroughMessages(RelayJob job, std::shared_ptr<BrainClient> client);
     // `count` files handed to a channel for the conversation, for the capture to claim back.
@@ -395,6 +403,8 @@ private:
     bool panelSignedIn_ = false;
     bool ticking_ = false;
     bool tickRequested_ = false;
+    // The live timer fired while a tick ran: the live pass runs once the tick is done.
+    bool liveRequested_ = false;
     bool relayRunning_ = false;
     bool whatsappLinked_ = false;
     MessagesSender sender_;

@@ -138,8 +138,10 @@ Task<void> Companion::captureRecentFirst(std::shared_ptr<BrainClient> client, st
     }
 
     co_await contacts_.requestAccessIfNeeded();
+    const auto deadline = loop_.clock().now() + passBudget;
     std::int64_t sent = 0;
     std::int64_t alreadySent = 0;
+    std::int64_t failed = 0;
     std::exception_ptr lastError;
     AttachmentOutcome files;
     for (const ChatDatabase::Message& row : batch.messages) {
@@ -147,6 +149,8 @@ Task<void> Companion::captureRecentFirst(std::shared_ptr<BrainClient> client, st
             ++alreadySent;
             continue;
         }
+        // The rest waits for the next pass, a few seconds away; nothing was recorded for it.
+        if (loop_.clock().now() >= deadline) break;
         const std::optional<std::string> sms = smsChannelId();
         if (row.isSMS && !sms) continue;
         std::vector<AttachmentDecision> decisions;
@@ -154,7 +158,7 @@ Task<void> Companion::captureRecentFirst(std::shared_ptr<BrainClient> client, st
             decisions = co_await handOver(client, row.isSMS ? *sms : channelId, row, Loop::live);
         } catch (...) {
             lastError = std::current_exception();
-            PlainLog::write("tarvo: live ingest failed for one message: " + describe(lastError));
+            ++failed;
             continue;
         }
         ++sent;
@@ -166,6 +170,8 @@ Task<void> Companion::captureRecentFirst(std::shared_ptr<BrainClient> client, st
     storeCursor();
 
     if (lastError) {
+        PlainLog::write(fmt::format("tarvo: live ingest failed for {} message(s), the last because: {}", failed,
+                                    describe(lastError)));
         chatDbReport_.failed(Loop::live, lastError);
     } else {
         chatDbReport_.finished(Loop::live, sent, loop_.clock().date());
@@ -225,6 +231,8 @@ Task<void> Companion::captureBacklog(std::shared_ptr<BrainClient> client, std::s
     std::int64_t alreadySent = 0;
     AttachmentOutcome files;
     for (const ChatDatabase::Message& row : batch.messages) {
+        // A page of a backlog takes a while; the live pass's turn is not left for after it.
+        if (std::exchange(liveRequested_, false)) co_await captureRecentFirst(client, channelId);
         if (handedOver_.contains(row.guid)) {
             ++alreadySent;
             continue;

@@ -50,6 +50,12 @@ RelayJobReport interrupted(std::string_view app) {
                                               app));
 }
 
+// What the service hears of a job claimed by a program that ended before it began to send it.
+RelayJobReport neverStarted() {
+    return RelayJobReport::failed(
+        "Tarvo stopped on this Mac before it began sending this, so nothing went out. Send it again if it should go.");
+}
+
 // The service has judged the report and would refuse it again: it does not hold the job as
 // this computer's, or will not take the report as it is.
 bool refusedForGood(const std::exception_ptr& error) {
@@ -152,7 +158,16 @@ Task<void> Companion::runRelayJobs() {
         note(claimFailure, claimFailureLabel);
         co_return;
     }
-    for (RelayJob& job : jobs) co_await relayJob(std::move(job), client);
+    // Every job claimed is answered for from the claim on: a program that ends before it reaches
+    // a job leaves a report saying nothing went out, never an unanswered job.
+    std::vector<std::optional<RelayReportOutbox::Entry>> kept;
+    for (const RelayJob& job : jobs) {
+        kept.push_back(relayOutbox_.find(job.id));
+        if (!kept.back()) relayOutbox_.keep(job.id, neverStarted(), loop_.clock().date());
+    }
+    for (std::size_t index = 0; index < jobs.size(); ++index) {
+        co_await relayJob(std::move(jobs[index]), client, std::move(kept[index]));
+    }
 }
 
 Task<void> Companion::retryKeptReports(std::shared_ptr<BrainClient> client) {
@@ -185,8 +200,8 @@ Task<void> Companion::retryKeptReports(std::shared_ptr<BrainClient> client) {
     }
 }
 
-Task<void> Companion::relayJob(RelayJob job, std::shared_ptr<BrainClient> client) {
-    const std::optional<RelayReportOutbox::Entry> kept = relayOutbox_.find(job.id);
+Task<void> Companion::relayJob(RelayJob job, std::shared_ptr<BrainClient> client,
+                               std::optional<RelayReportOutbox::Entry> kept) {
     if (kept) {
         PlainLog::write(fmt::format("tarvo: relay: job {} was handed out again — reporting its kept result ({}) "
                                     "instead of sending it a second time",

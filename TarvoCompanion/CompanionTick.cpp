@@ -76,12 +76,17 @@ Task<void> Companion::requestTick() {
     tickRequested_ = false;
     do {
         co_await runTick();
+        // A new message should not wait out a second live interval behind a tick.
+        if (std::exchange(liveRequested_, false)) co_await tickStep("the live capture", runLiveTick());
     } while (std::exchange(tickRequested_, false));
 }
 
 Task<void> Companion::requestLiveTick() {
     napHold_.hold(AppNapHold::wanted(state_));
-    if (ticking_) co_return;
+    if (ticking_) {
+        liveRequested_ = true;
+        co_return;
+    }
     const Guarding ticking(ticking_);
     tickRequested_ = false;
     co_await tickStep("the live capture", runLiveTick());

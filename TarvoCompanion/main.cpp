@@ -12,6 +12,7 @@
 #include "Platform/LinuxComputerName.h"
 #include "Platform/LinuxProcessRunner.h"
 #include "Platform/LinuxSingleInstance.h"
+#include "TarvoCore/Messages/ChatDatabase/ChatDatabaseCopy.h"
 #include "Platform/LinuxContactStore.h"
 #include "Platform/LinuxHomeFolders.h"
 #include "Platform/LinuxStopSignals.h"
@@ -85,6 +86,27 @@ std::shared_ptr<BrowserLocator> browserLocator() {
         DesktopBrowserLocator::dataFolders(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"),
                                            std::getenv("XDG_DATA_DIRS")),
         searchPath ? searchPath : "", std::make_shared<LinuxProcessRunner>());
+}
+
+// What the capture handed over lives in the program's data folder, beside its tokens.
+std::filesystem::path handedOverJournal() {
+    const auto data = XdgBaseFolder::programData(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    return data ? *data / "handed-over.jsonl" : std::filesystem::path();
+}
+
+// The private copies of the Messages database go in the program's own cache folder. Only the
+// copy of the program that holds the single-instance lock gets here, so whatever copies are there
+// were left by a program that was killed, and each is a whole copy of the database.
+void keepDatabaseCopiesApart() {
+    const auto cache = XdgBaseFolder::resolve(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"), ".cache");
+    if (!cache) return;
+    const std::filesystem::path copies = *cache / "com.tarvo.companion" / "chatdb-copies";
+    ChatDatabaseCopy::keepCopiesIn(copies);
+    const int removed = ChatDatabaseCopy::removeCopiesIn(copies);
+    if (removed > 0) {
+        PlainLog::write("tarvo: removed " + std::to_string(removed) + " copy(ies) of the Messages database left by " +
+                        "a companion that did not stop cleanly");
+    }
 }
 
 // The program's own file, which a relaunch starts again; argv[0] may be a bare name.
@@ -162,6 +184,7 @@ int main(int argc, char** argv) {
     std::shared_ptr<HttpTransport> transport;
     std::shared_ptr<Companion> companion;
     auto makeCompanion = [&] {
+        keepDatabaseCopiesApart();
         companion = std::make_shared<Companion>(Companion::Services{
             .defaults = defaults,
             .whatsapp = std::make_shared<SimulatedWhatsAppSession>(),
@@ -186,6 +209,7 @@ int main(int argc, char** argv) {
                     companion->stopTimers();
                     loop.stop();
                 },
+            .handedOverJournal = handedOverJournal(),
         });
         return companion;
     };

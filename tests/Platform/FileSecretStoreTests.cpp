@@ -110,6 +110,34 @@ TEST(FileSecretStore, ReadsAPairWrittenFromOutsideTheProgram) {
     EXPECT_EQ(pairIn(store), (FileSecretStore::Secrets{{"accessToken", "eyJ.access"}, {"refreshToken", "r-\xC3\xA9"}}));
 }
 
+TEST(FileSecretStore, AFileOthersCanReadIsNarrowedAndALinkIsRefused) {
+    TemporaryFolder home;
+    const fs::path folder = home / "com.tarvo.companion";
+    const fs::path file = folder / "secrets.json";
+    fs::create_directories(folder);
+    writeFile(file, R"({"accessToken": "a", "refreshToken": "r"})");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                              fs::perms::others_read);
+    CapturedPlainLog log;
+
+    FileSecretStore store(folder);
+    EXPECT_EQ(pairIn(store), (FileSecretStore::Secrets{{"accessToken", "a"}, {"refreshToken", "r"}}));
+    EXPECT_EQ(pairIn(store), (FileSecretStore::Secrets{{"accessToken", "a"}, {"refreshToken", "r"}}));
+
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"tarvo: the secrets file " + file.string() +
+                                                    " could be read by others (0644) — narrowed it to 0600"});
+
+    // A link is never followed, however often it is read.
+    fs::rename(file, home / "elsewhere.json");
+    fs::create_symlink(home / "elsewhere.json", file);
+    FileSecretStore linked(folder);
+    EXPECT_EQ(pairIn(linked), std::nullopt);
+    EXPECT_EQ(pairIn(linked), std::nullopt);
+    EXPECT_EQ(log.lines().back(), "tarvo: the secrets file " + file.string() + " is a symbolic link — not reading it");
+    EXPECT_EQ(log.lines().size(), 2u);
+}
+
 TEST(FileSecretStore, AFailedWriteKeepsTheOldPairWholeAndIsLogged) {
     TemporaryFolder home;
     FileSecretStore store(home.path());
@@ -147,6 +175,7 @@ TEST(FileSecretStore, ARecordThatCannotBeReadIsKeptAsideAndLogged) {
         writeFile(home / "secrets.json.corrupt-1", "an earlier one");
         if (c.text) {
             writeFile(file, *c.text);
+            fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
         } else {
             fs::create_directories(file / "inside");
         }

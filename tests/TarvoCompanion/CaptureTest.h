@@ -73,6 +73,7 @@ protected:
                 .operatorPermissions = std::make_shared<SimulatedOperatorPermissions>(),
                 .operatorLink = std::make_shared<SimulatedOperatorLink>(),
                 .contactStore = contacts,
+                .handedOverJournal = folder / "data" / "handed-over.jsonl",
             },
             std::move(client));
         runUntilDone(loop, companion->refreshPermissionsNow());

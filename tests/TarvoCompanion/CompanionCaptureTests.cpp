@@ -183,8 +183,9 @@ TEST_F(CaptureTest, ACaptureAfterARestartResumesFromTheStoredCursor) {
     EXPECT_EQ(restarted->cursor().lastMessageDate, noon - 3h - 5s);
     capture(*restarted);
 
-    // The few seconds before the cursor's row are read again after a restart, nothing earlier.
-    EXPECT_EQ(ingestedIds(), (std::vector<std::string>{"old", "old", "new"}));
+    // The few seconds before the cursor's row are read again after a restart, nothing earlier,
+    // and what went before the restart does not go again.
+    EXPECT_EQ(ingestedIds(), (std::vector<std::string>{"old", "new"}));
 }
 
 TEST_F(CaptureTest, TheLivePassGoesOnPastAFailedIngestButStopsMovingTheCursor) {
@@ -206,6 +207,9 @@ TEST_F(CaptureTest, TheLivePassGoesOnPastAFailedIngestButStopsMovingTheCursor) {
     EXPECT_EQ(companion->chatDbReport().live->stage, ChatDatabaseCaptureReport::Stage::failed);
     EXPECT_TRUE(logged("tarvo: live pass sent 2 of 4 recent message(s), 1 already sent, named 3, no contact for 0, 0 "
                        "not looked up (contacts access: authorised)"));
+    // One line for the pass, however many failed.
+    EXPECT_EQ(linesStartingWith("tarvo: live ingest failed"), 1);
+    EXPECT_EQ(linesStartingWith("tarvo: live ingest failed for 1 message(s), the last because: "), 1);
 }
 
 TEST_F(CaptureTest, CaptureWaitsForReadableMessagesASignInAndAChannel) {

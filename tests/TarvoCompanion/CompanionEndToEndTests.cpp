@@ -307,10 +307,34 @@ TEST_F(CompanionEndToEnd, AfterAKillMidCaptureARestartHandsOverEveryMessageAndTh
     };
     stillWhole();
 
+    const fs::path copies = home / "cache/com.tarvo.companion/chatdb-copies";
+    const auto copiesLeft = [&] {
+        std::size_t count = 0;
+        std::error_code failed;
+        for (const auto& left : fs::directory_iterator(copies, failed)) {
+            count += left.path().filename().string().starts_with("tarvo-chatdb-") ? 1 : 0;
+        }
+        return count;
+    };
+    EXPECT_EQ(copiesLeft(), 1u) << "the killed companion's copy";
+
     companion = startCompanion();
     EXPECT_TRUE(record.waitUntil([&](const ServiceRecord& seen) { return allIngested(seen, guids); }))
         << companion->output();
+    EXPECT_EQ(copiesLeft(), 1u) << "the killed companion's copy was removed, the running one's is there";
     companion->signal(SIGTERM);
     EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
     stillWhole();
+    EXPECT_EQ(copiesLeft(), 0u);
+
+    // What went before the kill does not go again; only the one whose answer was on its way
+    // when the program was killed may come twice.
+    std::map<std::string, int> times;
+    for (const Json& request : record.requests("POST", "/v1/ingest")) ++times[request["body"]["externalMessageId"]];
+    int twice = 0;
+    for (const auto& [guid, count] : times) {
+        EXPECT_LE(count, 2) << guid;
+        twice += count > 1 ? 1 : 0;
+    }
+    EXPECT_LE(twice, 1);
 }

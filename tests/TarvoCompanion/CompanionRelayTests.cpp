@@ -645,6 +645,31 @@ TEST_F(CompanionRelayTest, AProgramThatEndsDuringTheHandOverLeavesAReportAndNeve
                                      "POST " + claimPath, "POST " + resultPath("j1")}));
 }
 
+TEST_F(CompanionRelayTest, JobsClaimedBehindTheOneBeingSentWhenTheProgramEndsAreReportedNotSent) {
+    const fs::path settings = folder / "settings";
+    const fs::path atHandOver = folder / "at-hand-over";
+    fs::create_directories(atHandOver);
+    // The settings file as the program left it when it ended at the first hand-over.
+    standIn = writeStandIn(folder / "osascript-copying",
+                           "[ -e '" + atHandOver.string() + "/settings.json' ] || cp '" +
+                               (settings / "settings.json").string() + "' '" + atHandOver.string() +
+                               "/settings.json'\nprintf '%s\\0' \"$2\" >> '" + scripts.string() + "'");
+    handOut({job("j1", "imessage", "One"), job("j2", "imessage", "Two"), job("j3", "imessage", "Three")});
+    for (const char* id : {"j1", "j2", "j3"}) service.answer("POST", resultPath(id), 200, "{}");
+    const fs::path missing = folder / "missing.db";
+    relayOnce(relaying({"imessage"}, missing, std::make_shared<FileSettingsStore>(settings)));
+    ASSERT_EQ(scriptsRun().size(), 3u);
+
+    relayOnce(relaying({"imessage"}, missing, std::make_shared<FileSettingsStore>(atHandOver)));
+
+    const Json notSent = failed("Tarvo stopped on this Mac before it began sending this, so nothing went out. Send "
+                                "it again if it should go.");
+    EXPECT_EQ(reports("j1"), (std::vector<Json>{sent(), failed(interrupted("Messages"))}));
+    EXPECT_EQ(reports("j2"), (std::vector<Json>{sent(), notSent}));
+    EXPECT_EQ(reports("j3"), (std::vector<Json>{sent(), notSent}));
+    EXPECT_EQ(scriptsRun().size(), 3u);
+}
+
 TEST_F(CompanionRelayTest, ARealSendOnThisComputerFailsWithTheSendersLaunchError) {
     handOut({job("j1", "imessage", "Hello")});
     service.answer("POST", resultPath("j1"), 200, "{}");

@@ -1,6 +1,9 @@
 #include "TarvoCore/Messages/ChatDatabase/ChatDatabaseCopy.h"
 
 #include <map>
+#include <mutex>
+#include <optional>
+#include <string_view>
 #include <system_error>
 
 #include "TarvoBase/Uuid.h"
@@ -154,9 +157,39 @@ bool ChatDatabaseCopy::copy() {
     return true;
 }
 
+namespace {
+
+constexpr std::string_view copyPrefix = "tarvo-chatdb-";
+
+std::mutex copiesFolderLock;
+std::optional<fs::path> copiesFolder;
+
+fs::path folderForCopies() {
+    const std::lock_guard lock(copiesFolderLock);
+    return copiesFolder.value_or(fs::temp_directory_path());
+}
+
+} // namespace
+
+void ChatDatabaseCopy::keepCopiesIn(fs::path folder) {
+    const std::lock_guard lock(copiesFolderLock);
+    copiesFolder = std::move(folder);
+}
+
+int ChatDatabaseCopy::removeCopiesIn(const fs::path& folder) {
+    int removed = 0;
+    std::error_code failed;
+    for (const auto& entry : fs::directory_iterator(folder, failed)) {
+        if (!entry.path().filename().string().starts_with(copyPrefix)) continue;
+        std::error_code ignored;
+        if (fs::remove_all(entry.path(), ignored) > 0 && !ignored) ++removed;
+    }
+    return removed;
+}
+
 // The copy holds the user's conversations, so only the user may enter its folder.
 void ChatDatabaseCopy::makeFolder() {
-    const fs::path folder = fs::temp_directory_path() / ("tarvo-chatdb-" + Uuid::random().uppercased());
+    const fs::path folder = folderForCopies() / (std::string(copyPrefix) + Uuid::random().uppercased());
     fs::create_directories(folder.parent_path());
     if (!fs::create_directory(folder)) {
         throw fs::filesystem_error("the folder for a copy of the Messages database exists already", folder,

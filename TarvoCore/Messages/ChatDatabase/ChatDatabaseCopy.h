@@ -32,6 +32,14 @@ public:
     // snapshot too.
     static std::shared_ptr<ChatDatabaseCopy> of(const std::string& livePath);
 
+    // Where copies are made from now on: a folder of the program's own, so that a start can find
+    // what a program that was killed left (a whole copy of the database each). Until this is
+    // called, the temporary folder.
+    static void keepCopiesIn(std::filesystem::path folder);
+    // Removes every copy in `folder`, for a start that knows no other program holds one there.
+    // Answers how many it removed; never throws.
+    static int removeCopiesIn(const std::filesystem::path& folder);
+
     explicit ChatDatabaseCopy(std::string livePath) : livePath_(std::move(livePath)) {}
     ~ChatDatabaseCopy();
     ChatDatabaseCopy(const ChatDatabaseCopy&) = delete;

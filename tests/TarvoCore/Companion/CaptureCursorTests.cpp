@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "Support/TemporaryFolder.h"
+
 #include "TarvoCore/Companion/CaptureCursor.h"
 #include "TarvoCore/Companion/IngestedRecently.h"
 
@@ -89,4 +95,33 @@ TEST(IngestedRecently, ForgetDropsOnlyStrictlyEarlierEntries) {
     recent.record("c", noon - 1h);
     recent.forget(noon);
     EXPECT_EQ(recent.count(), 1u);
+}
+
+TEST(IngestedRecently, AJournalOutlivesTheProgramAPartLineIsPassedOverAndTheFileStaysSmall) {
+    tarvo::testing::TemporaryFolder folder;
+    const auto journal = folder / "state" / "handed-over.jsonl";
+    {
+        IngestedRecently recent(journal);
+        recent.record("a", noon - 1s);
+        recent.record("odd\xFF", noon);
+    }
+    // A program killed while it wrote its last line.
+    std::ofstream(journal, std::ios::app) << R"(["half-wri)";
+    {
+        IngestedRecently reopened(journal);
+        EXPECT_EQ(reopened.count(), 2u);
+        EXPECT_TRUE(reopened.contains("a"));
+        EXPECT_TRUE(reopened.contains("odd\xEF\xBF\xBD"));
+        reopened.record("b", noon + 1s);
+    }
+    IngestedRecently again(journal);
+    EXPECT_TRUE(again.contains("b"));
+
+    // Once it holds mostly forgotten ids, the file is rewritten with what is still remembered.
+    for (int i = 0; i < 3000; ++i) again.record("old" + std::to_string(i), noon - 1h);
+    again.forget(noon);
+    EXPECT_EQ(again.count(), 2u);
+    IngestedRecently compacted(journal);
+    EXPECT_EQ(compacted.count(), 2u);
+    EXPECT_LT(std::filesystem::file_size(journal), 100u);
 }
