@@ -259,19 +259,34 @@ TEST(OperatorSession, KeepsStoppedRunsStoppedAndOnlyTheLiveRunAdmitted) {
     EXPECT_FALSE(session.isLive("run-3"));
 }
 
-TEST(OperatorSession, AdmitsInTheOrderStoppedReadinessBar) {
+TEST(OperatorSession, AdmitsInTheOrderStoppedReadinessBarForEveryClass) {
     OperatorSession session({"stopped"});
     ASSERT_TRUE(session.begin("live"));
-    const Conditions off = readyBut([](Conditions& c) { c.accessibility = false; });
-    const auto refused = [](std::string_view sentence) {
-        return OperatorSession::Admission::refused(std::string(sentence));
+    const Conditions off = readyBut([](Conditions& c) { c.switchOn = false; });
+    struct Row {
+        const char* runId;
+        Conditions conditions;
+        bool barShown;
+        std::optional<std::string_view> refusal;
     };
-    EXPECT_EQ(session.admit("stopped", Klass::screen, false, off), refused(OperatorSession::stoppedSentence));
-    EXPECT_EQ(session.admit("live", Klass::screen, false, off), refused(accessibilityOff));
-    EXPECT_EQ(session.admit("live", Klass::screen, false, ready()), refused(OperatorSession::barNotShownSentence));
-    EXPECT_EQ(session.admit("live", Klass::files, false, off), refused(OperatorSession::barNotShownSentence));
-    EXPECT_TRUE(session.admit("live", Klass::files, true, off).isAdmitted());
-    EXPECT_EQ(session.admit("live", Klass::files, true, off).refusal(), std::nullopt);
+    const std::vector<Row> rows{
+        {"stopped", off, false, OperatorSession::stoppedSentence},
+        {"other", off, false, OperatorSession::stoppedSentence},
+        {"live", off, false, OperatorSession::notOperableSentence},
+        {"live", ready(), false, OperatorSession::barNotShownSentence},
+        {"live", ready(), true, std::nullopt},
+    };
+    for (const Klass klass : allMacCapabilityClasses) {
+        for (const Row& row : rows) {
+            const OperatorSession::Admission admission = session.admit(row.runId, klass, row.barShown, row.conditions);
+            EXPECT_EQ(admission.refusal(), row.refusal) << rawValue(klass) << " " << row.runId;
+            EXPECT_EQ(admission.isAdmitted(), !row.refusal);
+        }
+    }
+    const Conditions noAccessibility = readyBut([](Conditions& c) { c.accessibility = false; });
+    EXPECT_EQ(session.admit("live", Klass::screen, false, noAccessibility).refusal(), accessibilityOff);
+    EXPECT_EQ(session.admit("live", Klass::files, false, noAccessibility).refusal(),
+              std::string(OperatorSession::barNotShownSentence));
 }
 
 TEST(OperatorSession, HoldsQuestionsForTheLiveRunOnlyAndHandsEachOutOnce) {
