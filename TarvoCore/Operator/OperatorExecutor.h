@@ -13,6 +13,8 @@
 #include "TarvoCore/Operator/AccessibilityReading.h"
 #include "TarvoCore/Operator/Acting.h"
 #include "TarvoCore/Operator/AppListing.h"
+#include "TarvoCore/Operator/FileOperating.h"
+#include "TarvoCore/Operator/FileRefTable.h"
 #include "TarvoCore/Operator/MacCapabilityClass.h"
 #include "TarvoCore/Operator/MacPermit.h"
 #include "TarvoCore/Operator/OperatorConditionsReading.h"
@@ -23,9 +25,6 @@
 #include "TarvoCore/Operator/ScreenCapturing.h"
 
 namespace tarvo {
-
-class FileOperating;
-class FileRefTable;
 
 // The one gate through which an operator step reaches this computer. It admits the step through
 // the session, checks the user's press, runs the step through the ports and answers one outcome;

@@ -491,3 +491,25 @@ TEST(OperatorPorts, AListerThatDoesNotTrackTheFormerFrontAppAnswersNone) {
     Lister lister;
     EXPECT_EQ(runUntilDone(loop.loop, lister.frontmostBeforeTarvo()), std::nullopt);
 }
+
+TEST(OperatorPorts, AFileOperatorThatCannotListAFolderSaysSoWhileItsSearchStillWorks) {
+    struct Searcher final : FileOperating {
+        std::string home() const override { return "/home/ann"; }
+        Task<FoundFiles> search(std::string, std::int64_t) override {
+            FoundFiles found;
+            found.files.push_back(FoundFile{"/home/ann/Documents/budget.xlsx", 10, {}, false, std::nullopt});
+            co_return found;
+        }
+        Task<FileText> readText(CheckedFile) override { co_return FileText(); }
+        Task<Uploaded> upload(CheckedFile, std::string) override { co_return Uploaded(); }
+    };
+    LoopWithFakeClock loop;
+    Searcher files;
+    EXPECT_EQ(runUntilDone(loop.loop, files.search("budget", 10)).files.size(), 1u);
+    try {
+        runUntilDone(loop.loop, files.listFolder("/home/ann/Documents", "*", 10));
+        ADD_FAILURE() << "a folder was listed";
+    } catch (const OperatorPortFailure& failure) {
+        EXPECT_EQ(failure.sentence, FileOperatingDefaults::listFolderSentence);
+    }
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "Support/OperatorPortCalls.h"
+#include "TarvoBase/HexString.h"
+#include "TarvoBase/Sha256.h"
+#include "TarvoCore/Operator/FileOperating.h"
+
+namespace tarvo::testing {
+
+// Reads and sends the checked file through its open descriptor, as the platform's file operator
+// must, so a test that changes the file at its path sees what was really read.
+class FakeFileOperating final : public FileOperating {
+public:
+    explicit FakeFileOperating(std::shared_ptr<OperatorPortCalls> calls) : calls_(std::move(calls)) {}
+
+    std::string homeFolder = "/home/ann";
+    FoundFiles found;
+    FoundFiles inFolder;
+    // False: folder listings fall to the port's default, as on a platform without them.
+    bool listsFolders = true;
+
+    std::string home() const override { return homeFolder; }
+
+    Task<FoundFiles> search(std::string query, std::int64_t limit) override {
+        const std::string call = "search(" + query + ", " + std::to_string(limit) + ")";
+        co_await calls_->answer(call);
+        co_return found;
+    }
+    Task<FileText> readText(CheckedFile file) override {
+        const std::string call = "readText(" + file.path() + ")";
+        co_await calls_->answer(call);
+        co_return FileText::plain(contents(file), FileText::budget);
+    }
+    Task<Uploaded> upload(CheckedFile file, std::string stepId) override {
+        const std::string call = "upload(" + file.path() + ", step: " + stepId + ")";
+        co_await calls_->answer(call);
+        const std::string bytes = contents(file);
+        co_return Uploaded{static_cast<std::int64_t>(bytes.size()), hexString(Sha256::of(bytes))};
+    }
+    Task<FoundFiles> listFolder(std::string path, std::string query, std::int64_t limit) override {
+        const std::string call = "listFolder(" + path + ", " + query + ", " + std::to_string(limit) + ")";
+        co_await calls_->answer(call);
+        if (!listsFolders) co_return co_await FileOperating::listFolder(path, query, limit);
+        co_return inFolder;
+    }
+
+    // What the descriptor holds, up to the size it had when it was checked.
+    static std::string contents(const CheckedFile& file) {
+        std::string bytes(static_cast<std::size_t>(file.bytes()), '\0');
+        std::size_t read = 0;
+        while (read < bytes.size()) {
+            const std::size_t got = file.readAt(static_cast<std::int64_t>(read), bytes.data() + read, bytes.size() - read);
+            if (got == 0) break;
+            read += got;
+        }
+        bytes.resize(read);
+        return bytes;
+    }
+
+private:
+    std::shared_ptr<OperatorPortCalls> calls_;
+};
+
+} // namespace tarvo::testing
