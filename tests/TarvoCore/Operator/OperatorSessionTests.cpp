@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "Support/FakeOperatorConditionsReading.h"
 #include "TarvoCore/Operator/OperatorSession.h"
 #include "TarvoCore/Operator/OperatorStopKeys.h"
 
@@ -18,18 +19,7 @@ using Conditions = OperatorSession::Conditions;
 using NotReady = OperatorSession::NotReady;
 using Klass = MacCapabilityClass;
 
-Conditions ready() {
-    Conditions c;
-    c.switchOn = true;
-    c.accessibility = true;
-    c.screenRecording = true;
-    c.signedIn = true;
-    c.unlockedAtScreen = true;
-    c.postEvent = true;
-    c.fullDiskAccess = true;
-    c.folderConsent = true;
-    return c;
-}
+Conditions ready() { return tarvo::testing::FakeOperatorConditionsReading::ready(); }
 
 Conditions readyBut(const std::function<void(Conditions&)>& change) {
     Conditions c = ready();
