@@ -39,6 +39,14 @@
 //    `const std::string state = co_await probe(); if (state != "ready") ..`.
 //        Task<std::string> probe();
 //        Task<> f() { if (co_await probe() != "ready") co_return; }  // body never runs at -O2
+//
+// 6. Never write a conditional expression whose result is a temporary with a destructor inside a
+//    `co_await` expression, not even nested in an argument: GCC frees memory it does not own
+//    ("free(): invalid pointer", at -O0 and -O2), or the awaited body never runs. Build the
+//    value in a named variable first:
+//    `const std::string call = "open(" + (app ? *app : std::string("none")) + ")"; co_await f(call);`.
+//        Task<> take(std::string);
+//        Task<> f(std::optional<std::string> a) { co_await take("x" + (a ? *a : std::string("-"))); }
 
 #include <coroutine>
 #include <exception>
