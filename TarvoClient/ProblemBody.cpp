@@ -1,6 +1,6 @@
 #include "TarvoClient/ProblemBody.h"
 
-#include "TarvoBase/Json.h"
+#include "TarvoBase/JsonReader.h"
 
 namespace tarvo {
 namespace {
@@ -17,11 +17,11 @@ bool readText(const Json& object, const char* key, std::optional<std::string>& i
 } // namespace
 
 std::optional<ProblemBody> ProblemBody::read(std::string_view body) {
-    Json json = Json::parse(body, nullptr, false);
-    if (!json.is_object()) return std::nullopt;
+    const std::optional<Json> json = JsonReader::parse(body);
+    if (!json || !json->is_object()) return std::nullopt;
     ProblemBody problem;
-    if (!readText(json, "code", problem.code) || !readText(json, "message", problem.message) ||
-        !readText(json, "error", problem.error)) {
+    if (!readText(*json, "code", problem.code) || !readText(*json, "message", problem.message) ||
+        !readText(*json, "error", problem.error)) {
         return std::nullopt;
     }
     return problem;

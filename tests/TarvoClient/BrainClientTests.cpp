@@ -118,6 +118,9 @@ TEST_F(ClientTest, JudgesEveryKindOfAnswer) {
          1, {}},
         {"500 not JSON", {{500, "boom"}}, Renewing::unasked, false, "500 error: " + refused, 1, {}},
         {"500 JSON array", {{500, R"(["code"])"}}, Renewing::unasked, false, "500 error: " + refused, 1, {}},
+        {"500 nested past any record",
+         {{500, R"({"code":"c","message":"m","x":)" + std::string(300, '[') + std::string(300, ']') + "}"}},
+         Renewing::unasked, false, "500 error: " + refused, 1, {}},
         {"429", {{429, R"({"code":"slow_down"})"}}, Renewing::unasked, false, "429 slow_down: " + refused, 1, {}},
     };
     for (const auto& c : cases) {
