@@ -6,10 +6,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "TarvoBase/Text.h"
+
 namespace tarvo {
 namespace {
 
 using namespace std::chrono;
+
+// A year of seconds a hundred times over is as long as "for ever" needs to be; it also keeps
+// every expiry within what the clock holds.
+constexpr seconds longestLifetime{std::int64_t{100} * 366 * 24 * 3600};
 
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -69,8 +75,9 @@ std::optional<unsigned> monthOf(std::string_view token) {
     return static_cast<unsigned>(found - months.begin()) + 1;
 }
 
-// The cookie date of RFC 6265: tokens in any order, the first of each kind counting.
-std::optional<Cookie::Date> cookieDate(std::string_view text) {
+// The cookie date of RFC 6265: tokens in any order, the first of each kind counting. In whole
+// seconds, which hold every year up to 9999.
+std::optional<sys_seconds> cookieDate(std::string_view text) {
     std::optional<std::array<int, 3>> time;
     std::optional<int> day;
     std::optional<unsigned> month;
@@ -95,7 +102,13 @@ std::optional<Cookie::Date> cookieDate(std::string_view text) {
     const year_month_day date{std::chrono::year(*year), std::chrono::month(*month),
                               std::chrono::day(static_cast<unsigned>(*day))};
     if (!date.ok()) return std::nullopt;
-    return time_point_cast<Cookie::Date::duration>(sys_days(date) + hours(hour) + minutes(minute) + seconds(second));
+    return sys_days(date) + hours(hour) + minutes(minute) + seconds(second);
+}
+
+// The date held within a lifetime of `now` either way: further off, it would overflow the clock.
+Cookie::Date expiryAt(sys_seconds date, Cookie::Date now) {
+    const sys_seconds present = floor<seconds>(now);
+    return std::clamp(date, present - longestLifetime, present + longestLifetime);
 }
 
 // A whole number of seconds, perhaps negative; nothing for anything else.
@@ -103,8 +116,7 @@ std::optional<std::int64_t> maxAge(std::string_view text) {
     const bool negative = text.starts_with('-');
     const std::string_view digits = negative ? text.substr(1) : text;
     if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit)) return std::nullopt;
-    // A year of seconds a hundred times over is as long as "for ever" needs to be.
-    constexpr std::int64_t longest = std::int64_t{100} * 366 * 24 * 3600;
+    const std::int64_t longest = longestLifetime.count();
     std::int64_t value = 0;
     for (const char c : digits) value = std::min(longest, value * 10 + (c - '0'));
     return negative ? -value : value;
@@ -151,7 +163,7 @@ Cookie::Parsed Cookie::fromSetCookie(std::string_view field, const WebAddress& o
     cookie.value = std::string(trimmed(parts.front().substr(equals + 1)));
     if (cookie.name.empty()) return {std::nullopt, "it has no name"};
 
-    std::optional<Date> expires;
+    std::optional<sys_seconds> expires;
     std::optional<std::int64_t> lifetime;
     std::string domain;
     std::optional<std::string> path;
@@ -178,24 +190,33 @@ Cookie::Parsed Cookie::fromSetCookie(std::string_view field, const WebAddress& o
     // Max-Age wins over Expires wherever each stands.
     if (lifetime) {
         cookie.expires = *lifetime <= 0 ? Date{} : now + std::chrono::seconds(*lifetime);
-    } else {
-        cookie.expires = expires;
+    } else if (expires) {
+        cookie.expires = expiryAt(*expires, now);
     }
 
     const std::string host = lowered(origin.host.value_or(""));
+    if (host.empty()) return {std::nullopt, "the address it came from names no host"};
     if (domain.empty()) {
         cookie.domain = host;
     } else {
         // Without the list of public suffixes, a single label ("com", "local") is taken for one.
         const bool suffixOnly = domain.find('.') == std::string::npos && domain != host;
-        if (host.empty() || suffixOnly || !domainMatches(host, domain)) {
+        if (suffixOnly || !domainMatches(host, domain)) {
             return {std::nullopt, "its domain " + domain + " is not this site's (" + host + ")"};
         }
         cookie.domain = domain;
         cookie.hostOnly = false;
     }
     cookie.path = path.value_or(defaultPath(origin.path));
+    if (!cookie.isWellFormed()) return {std::nullopt, "it is not text the panel can keep"};
     return {std::move(cookie), {}};
+}
+
+bool Cookie::isWellFormed() const {
+    const auto text = [](const std::string& part) { return Text::isWellFormedUtf8(part); };
+    return !name.empty() && name.find(';') == std::string::npos && value.find(';') == std::string::npos &&
+           text(name) && text(value) && text(domain) && text(path) && !domain.empty() && !domain.starts_with('.') &&
+           domain == lowered(domain) && path.starts_with('/');
 }
 
 } // namespace tarvo

@@ -35,6 +35,11 @@ struct Cookie {
 
     bool isExpired(Date now) const { return expires && *expires <= now; }
 
+    // Whether this is a cookie as the panel keeps one, however it was read: a name, UTF-8 text
+    // without a ";" in the name or value, a domain in lower case without a leading dot, an
+    // absolute path.
+    bool isWellFormed() const;
+
     bool operator==(const Cookie&) const = default;
 };
 

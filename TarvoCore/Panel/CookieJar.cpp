@@ -29,16 +29,23 @@ Json record(const Cookie& cookie) {
                 {"httpOnly", cookie.httpOnly}};
 }
 
+// A record the jar did not write is damage, and so is the whole file: a cookie read any other way
+// could reach hosts and paths its answer never named.
 Cookie fromRecord(const Json& json, const std::string& path) {
     const JsonReader reader(json, path);
-    return Cookie{reader.string("name"),
+    const std::int64_t expires = reader.int64("expires");
+    constexpr std::int64_t latest = duration_cast<seconds>(Cookie::Date::duration::max()).count();
+    if (expires < -latest || expires > latest) throw JsonReadError("\"" + path + ".expires\" is beyond what the clock holds");
+    Cookie cookie{reader.string("name"),
                   reader.string("value"),
                   reader.string("domain"),
                   reader.boolean("hostOnly"),
                   reader.string("path"),
-                  Cookie::Date(seconds(reader.int64("expires"))),
+                  Cookie::Date(seconds(expires)),
                   reader.boolean("secure"),
                   reader.boolean("httpOnly")};
+    if (!cookie.isWellFormed()) throw JsonReadError("\"" + path + "\" is not a cookie the panel keeps");
+    return cookie;
 }
 
 bool sameSlot(const Cookie& a, const Cookie& b) {

@@ -1,12 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
+#include <fstream>
 #include <optional>
 #include <string>
 
+#include "Support/CapturedPlainLog.h"
+#include "Support/TemporaryFolder.h"
+#include "TarvoBase/Json.h"
 #include "TarvoCore/Panel/Cookie.h"
+#include "TarvoCore/Panel/CookieJar.h"
 
 using tarvo::Cookie;
+using tarvo::CookieJar;
 using tarvo::WebAddress;
 
 TEST(Cookie, ACookieForAnotherDomainIsRefused) {
@@ -82,4 +89,64 @@ TEST(Cookie, MaxAgeDecidesTheLifetimeOverExpiresWhereverEachStands) {
             EXPECT_EQ(parsed.cookie->expires, c.expires);
         }
     }
+}
+
+TEST(Cookie, AnExpiryBeyondTheClockIsHeldToALifetime) {
+    using namespace std::chrono;
+    const auto now = Cookie::Date(seconds(1'700'000'000));
+    const auto origin = *WebAddress::parse("https://app.tarvo.example/");
+    // "For ever" as servers write it, and a date before the clock's first year.
+    const Cookie::Parsed late = Cookie::fromSetCookie("s=1; Expires=Fri, 31 Dec 9999 23:59:59 GMT", origin, now);
+    const Cookie::Parsed early = Cookie::fromSetCookie("s=1; Expires=Mon, 01 Jan 1601 00:00:00 GMT", origin, now);
+    ASSERT_TRUE(late.cookie && early.cookie);
+    const auto lifetime = seconds(std::int64_t{100} * 366 * 24 * 3600);
+    EXPECT_EQ(late.cookie->expires, now + lifetime);
+    EXPECT_EQ(early.cookie->expires, now - lifetime);
+}
+
+TEST(Cookie, WhatThePanelCannotKeepIsRefused) {
+    const auto now = std::chrono::system_clock::time_point(std::chrono::hours(24 * 365 * 54));
+    const struct {
+        std::string origin;
+        std::string field;
+    } cases[] = {
+        {"https://app.tarvo.example/", "s=caf\xE9; Max-Age=60"},
+        {"https://app.tarvo.example/", "caf\xE9=1"},
+        {"https://app.tarvo.example/%FF/page", "s=1"},
+        {"https://app.tarvo.example/", "s=1; Path=/\xFF"},
+        {"file:///home/user/page.html", "s=1"},
+    };
+    for (const auto& c : cases) {
+        const Cookie::Parsed parsed = Cookie::fromSetCookie(c.field, *WebAddress::parse(c.origin), now);
+        EXPECT_EQ(parsed.cookie, std::nullopt) << c.origin << " " << c.field;
+        EXPECT_FALSE(parsed.refusal.empty());
+    }
+}
+
+// A file the jar did not write is not read in part: a cookie taken from it as it stands could
+// reach hosts or paths its answer never named.
+TEST(CookieJar, AFileItDidNotWriteIsNotRead) {
+    tarvo::testing::TemporaryFolder folder;
+    const auto file = folder / "cookies.json";
+    const auto record = [](const std::string& domain, const std::string& path, std::int64_t expires) {
+        return tarvo::Json{{"name", "s"},     {"value", "1"},        {"domain", domain},  {"hostOnly", false},
+                           {"path", path},    {"expires", expires},  {"secure", false},   {"httpOnly", false}};
+    };
+    const auto good = record("tarvo.example", "/", 1'900'000'000);
+    const tarvo::Json damaged[] = {
+        record("", "/", 1'900'000'000),
+        record(".tarvo.example", "/", 1'900'000'000),
+        record("Tarvo.Example", "/", 1'900'000'000),
+        record("tarvo.example", "", 1'900'000'000),
+        record("tarvo.example", "api", 1'900'000'000),
+        record("tarvo.example", "/", 253'402'300'799),
+    };
+    const auto now = std::chrono::system_clock::time_point(std::chrono::seconds(1'700'000'000));
+    tarvo::testing::CapturedPlainLog log;
+    for (const auto& bad : damaged) {
+        std::ofstream(file) << tarvo::Json{{"cookies", {good, bad}}}.dump();
+        EXPECT_TRUE(CookieJar(file).cookies(now).empty()) << bad.dump();
+    }
+    std::ofstream(file) << tarvo::Json{{"cookies", {good}}}.dump();
+    EXPECT_EQ(CookieJar(file).cookies(now).size(), 1u);
 }
