@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include <unistd.h>
+
+#include "TarvoBase/Json.h"
+#include "TarvoBase/PlainLog.h"
+
+// What the fuzz targets share: how a property that fails stops the run, how JSON values are
+// compared whatever the order of their members, and a folder for the readers of files.
+namespace tarvo::fuzz {
+
+// A property that does not hold is a fault like a crash: libFuzzer keeps the input.
+inline void require(bool holds) {
+    if (!holds) __builtin_trap();
+}
+
+// The bytes as text.
+inline std::string_view text(const std::uint8_t* data, std::size_t size) {
+    return {reinterpret_cast<const char*>(data), size};
+}
+
+// Equal values, members in any order and numbers by value (3 and 3.0 are one number).
+inline bool sameValue(const Json& a, const Json& b) {
+    if (a.is_object() && b.is_object()) {
+        if (a.size() != b.size()) return false;
+        for (const auto& [key, value] : a.items()) {
+            const auto other = b.find(key);
+            if (other == b.end() || !sameValue(value, *other)) return false;
+        }
+        return true;
+    }
+    if (a.is_array() && b.is_array()) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t index = 0; index < a.size(); ++index) {
+            if (!sameValue(a[index], b[index])) return false;
+        }
+        return true;
+    }
+    return a == b;
+}
+
+// A folder of this process's own, in memory where the machine has such a file system (a reader
+// that writes flushes every file), removed when the process ends. Lines the readers log are
+// dropped: a fuzzer logs a damaged file on nearly every run.
+inline const std::filesystem::path& workFolder() {
+    static const std::filesystem::path folder = [] {
+        PlainLog::setSink([](std::string_view) {});
+        std::error_code error;
+        const auto base = std::filesystem::is_directory("/dev/shm", error) ? std::filesystem::path("/dev/shm")
+                                                                            : std::filesystem::temp_directory_path();
+        std::string pattern = (base / "tarvo-fuzz-XXXXXX").string();
+        require(::mkdtemp(pattern.data()) != nullptr);
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(workFolder(), ignored);
+        });
+        return std::filesystem::path(pattern);
+    }();
+    return folder;
+}
+
+// Empties the folder for the next run.
+inline void clearWorkFolder() {
+    for (const auto& entry : std::filesystem::directory_iterator(workFolder())) {
+        std::filesystem::remove_all(entry.path());
+    }
+}
+
+} // namespace tarvo::fuzz
