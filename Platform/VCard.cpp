@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "TarvoBase/Text.h"
+
 namespace tarvo {
 namespace {
 
@@ -62,6 +64,28 @@ std::string unescaped(std::string_view value) {
     return out;
 }
 
+// A name is shown and sent as one line of text: each run of control characters (C0, DEL and C1,
+// a line break written "\n" among them) becomes one space, and bytes that are not UTF-8 become
+// U+FFFD.
+std::string nameText(std::string_view value) {
+    const std::string text = Text::wellFormed(unescaped(value));
+    std::string out;
+    bool inRun = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const bool c1 = byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+        if (byte < 0x20 || byte == 0x7F || c1) {
+            if (!inRun) out.push_back(' ');
+            inRun = true;
+            if (c1) ++i;
+            continue;
+        }
+        inRun = false;
+        out.push_back(text[i]);
+    }
+    return Text::trimmingWhitespaceAndNewlines(out);
+}
+
 } // namespace
 
 std::vector<VCard> VCard::parse(std::string_view text) {
@@ -81,7 +105,7 @@ std::vector<VCard> VCard::parse(std::string_view text) {
         } else if (!open) {
             continue;
         } else if (content->name == "FN" && !open->fullName) {
-            open->fullName = unescaped(content->value);
+            open->fullName = nameText(content->value);
         } else if (content->name == "EMAIL") {
             open->emailAddresses.push_back(unescaped(content->value));
         } else if (content->name == "TEL") {

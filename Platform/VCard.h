@@ -10,7 +10,8 @@ namespace tarvo {
 // The few properties of one vCard (versions 3 and 4) that name a person and tell how to reach
 // them. Everything else on the card is skipped.
 struct VCard {
-    // The first FN, with its text escapes undone; nothing when the card has none.
+    // The first FN, with its text escapes undone, as one line of UTF-8 text without control
+    // characters; nothing when the card has none.
     std::optional<std::string> fullName;
     std::vector<std::string> emailAddresses;
     std::vector<std::string> phoneNumbers;

@@ -110,3 +110,21 @@ TEST(LinuxContactStore, DefaultFileIsInTheUsersDataFolder) {
         EXPECT_EQ(LinuxContactStore::defaultFile(c.xdgDataHome, c.home), c.file);
     }
 }
+
+// A name is shown and sent as one line of text, whatever bytes the file holds.
+TEST(VCard, ANameIsOneLineOfTextWithoutControlCharacters) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Ann\\nLee", "Ann Lee"},
+        {"Ann\\N\\nLee", "Ann Lee"},
+        {"\\nAnn Lee\\n", "Ann Lee"},
+        {"Ann\x01\x7F\xC2\x85Lee", "Ann Lee"},
+        {"Ann \xFFLee", "Ann \xEF\xBF\xBDLee"},
+        {"\x1B[31mAnn", "[31mAnn"},
+        {"Zo\xC3\xAB \xC2\xA0Lee", "Zo\xC3\xAB \xC2\xA0Lee"},
+    };
+    for (const auto& [written, read] : cases) {
+        const auto cards = tarvo::VCard::parse("BEGIN:VCARD\nFN:" + written + "\nEND:VCARD\n");
+        ASSERT_EQ(cards.size(), 1u);
+        EXPECT_EQ(cards[0].fullName, read) << written;
+    }
+}
