@@ -45,3 +45,4 @@ run snapshot_resolve
 run service_answer
 run json_value
 run cookie
+run vcard
