@@ -97,7 +97,8 @@ Date sentAt(const Json& record, std::size_t recordCount, Date now) {
 
 std::optional<Message> message(const Json& record, std::size_t recordCount, Date now) {
     if (!record.is_object() || record.empty()) return std::nullopt;
-    const auto id = string(record, "id");
+    // An empty id or conversation names nothing: filed under it, the message would be a guess.
+    const auto id = nonEmptyString(record, "id");
     auto text = string(record, "text");
     if (!id || !text) return std::nullopt;
 
@@ -107,7 +108,7 @@ std::optional<Message> message(const Json& record, std::size_t recordCount, Date
         result.conversationRef = std::move(legacy->conversationRef);
         result.isFromMe = legacy->isFromMe;
     } else {
-        auto conversation = string(record, "conv");
+        auto conversation = nonEmptyString(record, "conv");
         const auto fromMe = boolean(record, "fromMe");
         if (!conversation || !fromMe) return std::nullopt;
         result.externalId = *id;

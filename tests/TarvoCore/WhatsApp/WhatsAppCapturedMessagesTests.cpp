@@ -52,20 +52,22 @@ TEST(WhatsAppCapturedMessages, ARecordWithoutWhatItNeedsIsCountedAndTheOthersKep
     noDirection.erase("fromMe");
     Json numberConversation = record("D");
     numberConversation["conv"] = 44;
+    Json emptyConversation = record("F");
+    emptyConversation["conv"] = "";
     const Json report = {
         {"stage", "read"},
         {"noId", 2},
         {"noText", 1.0},
         {"noConversation", "3"},
         {"messages", {record("A"), Json::object(), wrongType, noDirection, numberConversation, 17, {{"id", 5}},
-                      record("E")}},
+                      record(""), emptyConversation, record("E")}},
     };
     ReadResult result;
     EXPECT_NO_THROW(result = read(report));
     ASSERT_EQ(result.messages.size(), 2u);
     EXPECT_EQ(result.messages[0].externalId, "A");
     EXPECT_EQ(result.messages[1].externalId, "E");
-    EXPECT_EQ(result.skipped, 2 + 1 + 6);
+    EXPECT_EQ(result.skipped, 2 + 1 + 8);
 }
 
 TEST(WhatsAppCapturedMessages, WrongTypesAndAnUnknownStageCostOnlyTheirOwnValue) {
