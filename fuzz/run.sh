@@ -46,3 +46,5 @@ run service_answer
 run json_value
 run cookie
 run vcard
+run stored_file
+run page_answer
