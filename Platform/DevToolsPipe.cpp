@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 #include "Platform/AnswerWithin.h"
+#include "Platform/DevToolsMessage.h"
 #include "Platform/NulSeparatedMessages.h"
 #include "TarvoBase/RunLoop.h"
 #include "TarvoCore/WhatsApp/PageHost.h"
@@ -45,7 +47,7 @@ std::pair<FileDescriptor, FileDescriptor> socketPair() {
 }
 
 // The reader thread. `take` and `end` run on the loop, through posts.
-void readMessages(int events, int ended, int stop, RunLoop* loop, std::function<void(Json)> take,
+void readMessages(int events, int ended, int stop, RunLoop* loop, std::function<void(DevToolsMessage)> take,
                   std::function<void()> end) {
     NulSeparatedMessages messages;
     std::string chunk(readChunk, '\0');
@@ -62,9 +64,9 @@ void readMessages(int events, int ended, int stop, RunLoop* loop, std::function<
             if (got <= 0) break;
             messages.append(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
             while (auto message = messages.next()) {
-                Json parsed = Json::parse(*message, nullptr, false);
-                if (parsed.is_discarded()) continue;
-                loop->post([take, parsed = std::move(parsed)]() mutable { take(std::move(parsed)); });
+                std::optional<DevToolsMessage> read = DevToolsMessage::read(*message);
+                if (!read) continue;
+                loop->post([take, read = std::move(*read)]() mutable { take(std::move(read)); });
             }
             // Whatever the browser wrote before it ended is read before its end is taken.
             continue;
@@ -146,7 +148,7 @@ DevToolsPipe::DevToolsPipe(Started started, EventHandler onEvent, EndHandler onE
     state_->onEnd = std::move(onEnd);
     if (!stopReading_.isOpen()) throw browserFailure("could not make the browser's reader");
     std::weak_ptr<State> weak = state_;
-    auto take = [weak](Json message) {
+    auto take = [weak](DevToolsMessage message) {
         if (auto state = weak.lock()) state->take(std::move(message));
     };
     auto end = [weak] {
@@ -223,23 +225,20 @@ std::int64_t DevToolsPipe::write(const std::string& method, Json params, const s
     return id;
 }
 
-void DevToolsPipe::State::take(Json message) {
-    const auto id = message.find("id");
-    if (id == message.end() || !id->is_number_integer()) {
-        if (onEvent) onEvent(message);
+void DevToolsPipe::State::take(DevToolsMessage message) {
+    if (!message.replyTo) {
+        if (onEvent) onEvent(message.body);
         return;
     }
-    const auto found = waiting.find(id->get<std::int64_t>());
+    const auto found = waiting.find(*message.replyTo);
     if (found == waiting.end()) return;
     auto [method, answer] = std::move(found->second);
     waiting.erase(found);
-    if (const auto error = message.find("error"); error != message.end()) {
-        const std::string reason =
-            error->is_object() ? error->value("message", std::string("no reason given")) : error->dump();
-        answer->fail(std::make_exception_ptr(browserFailure("the browser refused " + method + ": " + reason)));
+    if (message.refusal) {
+        answer->fail(std::make_exception_ptr(browserFailure("the browser refused " + method + ": " + *message.refusal)));
         return;
     }
-    answer->succeed(message.value("result", Json::object()));
+    answer->succeed(std::move(message.body));
 }
 
 void DevToolsPipe::State::end() {

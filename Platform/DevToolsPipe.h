@@ -11,6 +11,7 @@
 #include <sys/types.h>
 
 #include "Platform/ChildProcess.h"
+#include "Platform/DevToolsMessage.h"
 #include "TarvoBase/Clock.h"
 #include "TarvoBase/FileDescriptor.h"
 #include "TarvoBase/Json.h"
@@ -67,7 +68,7 @@ private:
         std::map<std::int64_t, std::pair<std::string, std::shared_ptr<OneShotResult<Json>>>> waiting;
         bool running = true;
 
-        void take(Json message);
+        void take(DevToolsMessage message);
         void end();
     };
 
