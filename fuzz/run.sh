@@ -48,3 +48,4 @@ run cookie
 run vcard
 run stored_file
 run page_answer
+run devtools_framing
