@@ -235,7 +235,8 @@ void DevToolsPipe::State::take(DevToolsMessage message) {
     auto [method, answer] = std::move(found->second);
     waiting.erase(found);
     if (message.refusal) {
-        answer->fail(std::make_exception_ptr(browserFailure("the browser refused " + method + ": " + *message.refusal)));
+        const auto refused = browserFailure("the browser refused " + method + ": " + *message.refusal);
+        answer->fail(std::make_exception_ptr(refused));
         return;
     }
     answer->succeed(std::move(message.body));
