@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include <string_view>
 #include <system_error>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include "TarvoBase/Json.h"
@@ -48,21 +50,27 @@ inline bool sameValue(const Json& a, const Json& b) {
 }
 
 // A folder of this process's own, in memory where the machine has such a file system (a reader
-// that writes flushes every file), removed when the process ends. Lines the readers log are
+// that writes flushes every file). libFuzzer ends without running exit handlers, so the folders of
+// runs that have ended are removed when the next one makes its own. Lines the readers log are
 // dropped: a fuzzer logs a damaged file on nearly every run.
 inline const std::filesystem::path& workFolder() {
     static const std::filesystem::path folder = [] {
+        namespace fs = std::filesystem;
         PlainLog::setSink([](std::string_view) {});
         std::error_code error;
-        const auto base = std::filesystem::is_directory("/dev/shm", error) ? std::filesystem::path("/dev/shm")
-                                                                            : std::filesystem::temp_directory_path();
-        std::string pattern = (base / "tarvo-fuzz-XXXXXX").string();
-        require(::mkdtemp(pattern.data()) != nullptr);
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(workFolder(), ignored);
-        });
-        return std::filesystem::path(pattern);
+        const fs::path base = fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
+        constexpr std::string_view prefix = "tarvo-fuzz-";
+        for (const auto& entry : fs::directory_iterator(base, error)) {
+            const std::string name = entry.path().filename().string();
+            if (!name.starts_with(prefix)) continue;
+            const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+            const bool ended = pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+            if (ended) fs::remove_all(entry.path(), error);
+        }
+        const fs::path mine = base / (std::string(prefix) + std::to_string(::getpid()));
+        fs::remove_all(mine, error);
+        require(fs::create_directory(mine, error));
+        return mine;
     }();
     return folder;
 }
