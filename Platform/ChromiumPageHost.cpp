@@ -71,6 +71,10 @@ void ChromiumPageHost::setUserAgent(std::string userAgent) { userAgent_ = std::m
 
 void ChromiumPageHost::addScriptAtDocumentStart(std::string source) { scripts_.push_back(std::move(source)); }
 
+void ChromiumPageHost::setPageSize(int width, int height) { size_ = PageSize{width, height}; }
+
+void ChromiumPageHost::onPageEnd(std::function<void()> ended) { pageEnded_ = std::move(ended); }
+
 Task<void> ChromiumPageHost::navigate(std::string address, Duration within) {
     const auto due = dueAfter(within);
     const Target target = co_await readyPage(due);
@@ -155,6 +159,15 @@ Task<void> ChromiumPageHost::pressReturn(Duration within) {
     co_await run("Input.dispatchKeyEvent", keyEvent("keyUp"), due);
 }
 
+Task<std::string> ChromiumPageHost::captureScreenshot(Duration within) {
+    Json params;
+    params["format"] = "png";
+    const Json shot = co_await run("Page.captureScreenshot", std::move(params), dueAfter(within));
+    const auto picture = Base64::decode(shot.value("data", std::string()));
+    if (!picture || picture->empty()) throw browserFailure("the browser gave no picture of the page");
+    co_return *picture;
+}
+
 Task<ChromiumPageHost::Target> ChromiumPageHost::readyPage(Clock::Instant due) {
     if (page_ && !page_->browser->isRunning()) page_.reset();
     if (!page_) {
@@ -187,9 +200,11 @@ Task<ChromiumPageHost::Target> ChromiumPageHost::readyPage(Clock::Instant due) {
 Task<ChromiumPageHost::Page> ChromiumPageHost::openPage(Clock::Instant due) {
     auto onEvent = [this](const Json& event) { take(event); };
     auto onEnd = [this] {
-        if (!loaded_) return;
-        const auto ended = browserFailure("the browser ended before the page had loaded");
-        std::exchange(loaded_, nullptr)->fail(std::make_exception_ptr(ended));
+        if (loaded_) {
+            const auto ended = browserFailure("the browser ended before the page had loaded");
+            std::exchange(loaded_, nullptr)->fail(std::make_exception_ptr(ended));
+        }
+        if (pageEnded_) pageEnded_();
     };
     // A browser that serves looks up no name either: it would ask for the served addresses'
     // names before it asks for their pages.
@@ -245,6 +260,15 @@ Task<void> ChromiumPageHost::bringUpToDate(std::shared_ptr<DevToolsPipe> browser
         Json params;
         params["userAgent"] = userAgent_;
         co_await browser->call("Emulation.setUserAgentOverride", std::move(params), sessionId, due);
+    }
+    if (stillThePage() && size_ && page_->sizeGiven != size_) {
+        page_->sizeGiven = size_;
+        Json params;
+        params["width"] = size_->width;
+        params["height"] = size_->height;
+        params["deviceScaleFactor"] = 1;
+        params["mobile"] = false;
+        co_await browser->call("Emulation.setDeviceMetricsOverride", std::move(params), sessionId, due);
     }
     while (stillThePage() && page_->scriptsGiven < scripts_.size()) {
         Json params;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -42,14 +43,23 @@ public:
 
     void setUserAgent(std::string userAgent) override;
     void addScriptAtDocumentStart(std::string source) override;
+    void setPageSize(int width, int height) override;
+    void onPageEnd(std::function<void()> ended) override;
     Task<void> navigate(std::string address, Duration within) override;
     Task<std::optional<std::string>> currentAddress(Duration within) override;
     Task<std::optional<std::string>> evaluate(std::string script, Duration within) override;
     Task<std::optional<std::string>> callAsyncFunction(std::string body, Json arguments, Duration within) override;
     Task<void> insertText(std::string text, Duration within) override;
     Task<void> pressReturn(Duration within) override;
+    Task<std::string> captureScreenshot(Duration within) override;
 
 private:
+    struct PageSize {
+        int width = 0;
+        int height = 0;
+        bool operator==(const PageSize&) const = default;
+    };
+
     // The browser's tab, with what of the host's settings it has been given so far.
     struct Page {
         std::shared_ptr<DevToolsPipe> browser;
@@ -57,6 +67,7 @@ private:
         std::string sessionId;
         std::size_t scriptsGiven = 0;
         std::string userAgentGiven;
+        std::optional<PageSize> sizeGiven;
         bool serving = false;
     };
     // A command to the page: the browser that runs it and the page's session.
@@ -79,6 +90,8 @@ private:
     const std::string browser_;
     std::string userAgent_;
     std::vector<std::string> scripts_;
+    std::optional<PageSize> size_;
+    std::function<void()> pageEnded_;
     std::map<std::string, Response> served_;
 
     std::optional<Page> page_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -42,6 +43,12 @@ public:
     // later, they hold from the next call on (a script from the next document on).
     virtual void setUserAgent(std::string userAgent) = 0;
     virtual void addScriptAtDocumentStart(std::string source) = 0;
+    // The size the page is laid out at, in CSS pixels.
+    virtual void setPageSize(int width, int height) = 0;
+
+    // `ended` runs on the loop each time the page goes with the browser that held it, after the
+    // calls that waited on it have failed. The next call makes a new page, with nothing loaded.
+    virtual void onPageEnd(std::function<void()> ended) = 0;
 
     // Loads `address` and waits for the page's load event.
     virtual Task<void> navigate(std::string address, Duration within) = 0;
@@ -60,6 +67,9 @@ public:
     // Trusted input to whatever has the page's focus, as if typed.
     virtual Task<void> insertText(std::string text, Duration within) = 0;
     virtual Task<void> pressReturn(Duration within) = 0;
+
+    // What the page shows, as the bytes of a PNG picture.
+    virtual Task<std::string> captureScreenshot(Duration within) = 0;
 };
 
 } // namespace tarvo
