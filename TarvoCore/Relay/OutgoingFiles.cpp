@@ -1,6 +1,5 @@
 #include "TarvoCore/Relay/OutgoingFiles.h"
 
-#include <cerrno>
 #include <climits>
 #include <system_error>
 #include <utility>
@@ -14,17 +13,15 @@
 #include "TarvoBase/FileCalls.h"
 #include "TarvoBase/FileDescriptor.h"
 #include "TarvoBase/HexString.h"
+#include "TarvoBase/PrivateFolder.h"
 #include "TarvoBase/Sha256.h"
 #include "TarvoBase/Text.h"
-#include "TarvoBase/Uuid.h"
 
 namespace fs = std::filesystem;
 
 namespace tarvo {
 namespace {
 
-constexpr mode_t ownerOnlyFolder = 0700;
-constexpr mode_t ownerOnlyFile = 0600;
 constexpr std::string_view stagingName = "outgoing";
 
 // A name longer than this (in UTF-8 bytes) is shortened.
@@ -33,56 +30,20 @@ constexpr std::size_t shortenedCharacters = 60;
 // What the file system takes as one name, whatever the characters.
 constexpr std::size_t longestName = NAME_MAX;
 
-// Opens the folder `name` in `parent` that belongs to this program alone, making it first when
-// `make` is true. Throws `OutgoingFilesFailure` when it is not a folder of the user's that nobody
-// else can enter; std::system_error when a call fails.
 FileDescriptor ownFolder(const FileDescriptor& parent, const std::string& name, const fs::path& path, bool make) {
-    if (make && FileCalls::makeFolderAt(parent, name, ownerOnlyFolder)) {
-        FileCalls::changeModeAt(parent, name, ownerOnlyFolder);
+    try {
+        return PrivateFolder::ownFolder(parent, name, path, make);
+    } catch (const PrivateFolder::Unsafe& unsafe) {
+        throw OutgoingFilesFailure::couldNotStage(unsafe.what());
     }
-    const auto entry = FileCalls::entryStatusAt(parent, name);
-    if (!entry) throw std::system_error(ENOENT, std::generic_category(), name);
-    if (S_ISLNK(entry->st_mode)) throw OutgoingFilesFailure::couldNotStage(path.string() + " is a symbolic link");
-    if (!S_ISDIR(entry->st_mode)) throw OutgoingFilesFailure::couldNotStage(path.string() + " is not a folder");
-    FileDescriptor folder = FileCalls::openAt(parent, name, O_PATH | O_DIRECTORY | O_NOFOLLOW);
-    const FileCalls::Status opened = FileCalls::status(folder);
-    if (opened.st_dev != entry->st_dev || opened.st_ino != entry->st_ino) {
-        throw OutgoingFilesFailure::couldNotStage(path.string() + " was replaced while it was checked");
-    }
-    if (opened.st_uid != FileCalls::effectiveUser()) {
-        throw OutgoingFilesFailure::couldNotStage(path.string() + " belongs to another user");
-    }
-    if ((opened.st_mode & 0777) != ownerOnlyFolder) {
-        throw OutgoingFilesFailure::couldNotStage(
-            fmt::format("{} has permissions {:04o} where only 0700 is safe", path.string(), opened.st_mode & 0777));
-    }
-    return folder;
 }
 
-// The user's folder is the system's or the user's own choice, so a link to it is followed.
 FileDescriptor openUserFolder(const fs::path& userFolder, bool make) {
-    if (!userFolder.is_absolute()) {
-        throw OutgoingFilesFailure::couldNotStage("this computer gives Tarvo no private folder to write it in");
+    try {
+        return PrivateFolder::openUserFolder(userFolder, make);
+    } catch (const PrivateFolder::Unsafe& unsafe) {
+        throw OutgoingFilesFailure::couldNotStage(unsafe.what());
     }
-    if (make) {
-        fs::path partial;
-        for (const fs::path& piece : userFolder) {
-            partial /= piece;
-            FileCalls::makeFolder(partial, ownerOnlyFolder);
-        }
-    }
-    return FileCalls::open(userFolder, O_PATH | O_DIRECTORY);
-}
-
-// The file appears whole under its name or not at all.
-void writeReplacing(const FileDescriptor& folder, const std::string& name, std::string_view data) {
-    const std::string temporary = ".staging-" + Uuid::random().lowercased();
-    FileDescriptor file =
-        FileCalls::openAt(folder, temporary, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, ownerOnlyFile);
-    FileCalls::writeAll(file, data);
-    FileCalls::changeMode(file, ownerOnlyFile);
-    if (const int error = file.close(); error != 0) throw std::system_error(error, std::generic_category(), temporary);
-    FileCalls::renameAt(folder, temporary, name);
 }
 
 // Removes the entry and, for a folder, everything in it; a link is removed, never followed.
@@ -162,7 +123,7 @@ fs::path OutgoingFiles::stage(const std::string& jobId, int fileIndex, const std
         working = folderPath;
         const FileDescriptor folder = ownFolder(staging, folderName, working, true);
         working = folderPath / fileName;
-        writeReplacing(folder, fileName, data);
+        PrivateFolder::writeReplacing(folder, fileName, data);
         return working;
     } catch (const std::system_error& error) {
         throw Failure::couldNotStage(working.string() + ": " + error.code().message());
