@@ -17,6 +17,12 @@ public:
 
     // Stores the value under the key; nothing (or a JSON null) removes the key.
     virtual void set(std::optional<Json> value, std::string_view forKey) = 0;
+
+    // True only when the key holds true: a missing key and a value of another type read as false.
+    bool isTrue(std::string_view forKey) const {
+        const std::optional<Json> stored = object(forKey);
+        return stored && stored->is_boolean() && stored->get<bool>();
+    }
 };
 
 } // namespace tarvo

@@ -133,10 +133,7 @@ void Companion::chooseChannels() {
     state_.enabledChannels = std::move(channels);
 }
 
-bool Companion::hostsWhatsAppSession() const {
-    const auto stored = defaults_->object(WhatsAppSession::hostsSessionKey);
-    return stored && stored->is_boolean() && stored->get<bool>();
-}
+bool Companion::hostsWhatsAppSession() const { return defaults_->isTrue(WhatsAppSession::hostsSessionKey); }
 
 Task<void> Companion::runLiveTick() {
     if (!state_.canReadMessages) co_return;

@@ -2,10 +2,7 @@
 
 namespace tarvo {
 
-bool OperatorSwitch::isOn(const SettingsStore& in) {
-    const auto stored = in.object(key);
-    return stored && stored->is_boolean() && stored->get<bool>();
-}
+bool OperatorSwitch::isOn(const SettingsStore& in) { return in.isTrue(key); }
 
 void OperatorSwitch::set(bool on, SettingsStore& in) { in.set(Json(on), key); }
 
