@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "TarvoBase/AnswerBy.h"
 #include "TarvoBase/OneShotResult.h"
 #include "TarvoBase/RunLoop.h"
+#include "TarvoBase/Timer.h"
 #include "TarvoCore/WhatsApp/PageHost.h"
 
 namespace tarvo::testing {
@@ -107,11 +107,19 @@ private:
         if (!holds || !holds(script, arguments)) co_return answer(script, arguments);
         auto held = std::make_shared<Held>();
         held_.push_back(held);
-        std::function<void()> expire = [held] {
+        // A timer of the loop's own, not a hold: nothing on another thread owes this answer.
+        Timer deadline = RunLoop::current().schedule(within, [held] {
             held->fail(std::make_exception_ptr(Failure(Failure::Kind::deadline, "the page had not answered by its deadline")));
-        };
-        RunLoop& loop = RunLoop::current();
-        co_return co_await answerBy(held, loop.clock().now() + within, std::move(expire));
+        });
+        std::optional<std::string> text;
+        try {
+            text = co_await *held;
+        } catch (...) {
+            deadline.invalidate();
+            throw;
+        }
+        deadline.invalidate();
+        co_return text;
     }
 
     std::function<void()> pageEnded_;
