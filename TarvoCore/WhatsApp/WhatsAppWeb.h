@@ -47,6 +47,9 @@ bool isParked(Point origin, Size size, const std::vector<Rect>& screenFrames);
 // The session probe: an expression whose value is one JSON text saying where the page stands. A
 // page evicted by a session elsewhere is taken back by pressing its "use here" control.
 std::string sessionProbeScript();
+// The script given to the page at document start, in every frame: the page believes it is always
+// visible and focused, and its own listeners never hear that it was hidden or lost the focus.
+std::string alwaysVisibleScript();
 // The probe's answer as a state; an answer it cannot read is an `unrecognised` state, never an error.
 SessionState readSessionState(std::string_view text);
 

@@ -40,6 +40,8 @@ std::string filled(std::string_view script, std::initializer_list<Splice> splice
 
 std::string sessionProbeScript() { return std::string(pageScript("sessionProbe.js")); }
 
+std::string alwaysVisibleScript() { return std::string(pageScript("alwaysVisible.js")); }
+
 std::string openConversationScript(std::string_view conversationRef, const std::optional<std::string>& name) {
     return filled(pageScript("openConversation.js"),
                   {{"want", std::string(conversationRef)},
