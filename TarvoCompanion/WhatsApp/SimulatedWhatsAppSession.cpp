@@ -1,5 +1,7 @@
 #include "TarvoCompanion/WhatsApp/SimulatedWhatsAppSession.h"
 
+#include "TarvoBase/PlainLog.h"
+
 namespace tarvo {
 
 SimulatedWhatsAppSession::SimulatedWhatsAppSession(std::optional<SessionState> settled)
@@ -12,6 +14,16 @@ Task<WhatsAppSession::SessionState> SimulatedWhatsAppSession::settledState() {
 }
 
 std::optional<WhatsAppSession::SessionState> SimulatedWhatsAppSession::settledStateIfKnown() { return settled_; }
+
+Task<WhatsAppSession::SessionState> SimulatedWhatsAppSession::refreshState() {
+    ++refreshes_;
+    co_return settled_.value_or(SessionState::needsLink());
+}
+
+void SimulatedWhatsAppSession::showForLinking() {
+    ++linkingAsks_;
+    PlainLog::write("tarvo: WhatsApp Web is simulated on this computer — nothing to link");
+}
 
 Task<WhatsAppSession::SendOutcome> SimulatedWhatsAppSession::send(std::string conversationRef, std::string body,
                                                                    std::vector<OutgoingFile> files,

@@ -9,8 +9,9 @@
 namespace tarvo {
 
 // A WhatsApp session with no page behind it, for tests and for a computer where nothing hosts
-// WhatsApp Web: it reads whatever state it was last given, a page never linked by default, and
-// answers every send with the outcome it was last given, a plain refusal by default.
+// WhatsApp Web: it reads whatever state it was last given, a page never linked by default,
+// answers every send with the outcome it was last given, a plain refusal by default, and has
+// nothing to show for linking.
 class SimulatedWhatsAppSession final : public WhatsAppSession {
 public:
     struct Send {
@@ -28,14 +29,22 @@ public:
 
     Task<SessionState> settledState() override;
     std::optional<SessionState> settledStateIfKnown() override;
+    Task<SessionState> refreshState() override;
     void reparkIfOnScreen() override {}
+    // There is no page to scan a code from: it only says so.
+    void showForLinking() override;
+    bool showingForLinking() const override { return false; }
+    void setShowingForLinking(bool) override {}
+    void park() override {}
     Task<SendOutcome> send(std::string conversationRef, std::string body, std::vector<OutgoingFile> files,
                            std::optional<std::string> name) override;
 
     // What the session reads from now on; nothing stands for a page that has not settled yet.
     void settle(std::optional<SessionState> state) { settled_ = std::move(state); }
-    // How many times a caller waited for the page to settle.
+    // How many times a caller waited for the page to settle, read it once, asked to link.
     int settleWaits() const { return settleWaits_; }
+    int refreshes() const { return refreshes_; }
+    int linkingAsks() const { return linkingAsks_; }
 
     // What every send answers from now on.
     void answerSends(SendOutcome outcome) { sendOutcome_ = std::move(outcome); }
@@ -45,6 +54,8 @@ public:
 private:
     std::optional<SessionState> settled_;
     int settleWaits_ = 0;
+    int refreshes_ = 0;
+    int linkingAsks_ = 0;
     SendOutcome sendOutcome_{false, noPageReason};
     std::vector<Send> sends_;
 };

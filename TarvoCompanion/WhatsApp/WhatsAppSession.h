@@ -23,6 +23,9 @@ public:
     // Boolean setting, written by the session when it reads the page: true once this computer
     // hosts a linked session.
     static constexpr std::string_view hostsSessionKey = "TarvoWhatsappHostsSession";
+    // Boolean setting: WhatsApp is on for this computer only while it holds true. Showing the
+    // page for linking turns it on; nothing here turns it off.
+    static constexpr std::string_view enabledKey = "TarvoWhatsappEnabled";
 
     virtual ~WhatsAppSession() = default;
 
@@ -34,8 +37,19 @@ public:
     // while WhatsApp is switched off on this computer.
     virtual std::optional<SessionState> settledStateIfKnown() = 0;
 
+    // Reads the page once and publishes what it read; answers at once while WhatsApp is off.
+    virtual Task<SessionState> refreshState() = 0;
+
     // Moves the host's window back off screen unless it is shown for linking.
     virtual void reparkIfOnScreen() = 0;
+
+    // Turns WhatsApp on, loads the page and puts it on screen for the user to scan its code.
+    virtual void showForLinking() = 0;
+    // Whether the page is on screen for linking; parking it again does not clear this.
+    virtual bool showingForLinking() const = 0;
+    virtual void setShowingForLinking(bool showing) = 0;
+    // Puts the host's window back beyond the edge of every screen.
+    virtual void park() = 0;
 
     // Opens the conversation (`name` helps find it), attaches the files in order, then sends
     // the words; holds the page for the whole send. Never throws: a send that did not happen is
