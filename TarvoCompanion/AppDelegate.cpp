@@ -74,7 +74,7 @@ void AppDelegate::act(const std::string& link) {
     PlainLog::write("tarvo: opening " + link + " (route \"" + name + "\")");
     Companion& companion = *companion_;
     if (name == "whatsapp") {
-        call(neighbours_.linkWhatsApp);
+        companion.linkWhatsApp();
     } else if (name == "extension") {
         companion.connectExtension();
     } else if (name == "safari") {

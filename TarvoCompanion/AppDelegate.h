@@ -19,7 +19,6 @@ class AppDelegate {
 public:
     // What some routes lead to that lives outside the companion; each may be empty.
     struct Neighbours {
-        std::function<void()> linkWhatsApp;
         std::function<void()> showSafariExtensionSettings;
         std::function<void()> showOperatingSetup;
     };

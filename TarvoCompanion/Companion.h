@@ -149,6 +149,8 @@ public:
     static constexpr std::int64_t attachmentByteLimit = 26214400;
     // How far back the message-events pass looks for receipts.
     static constexpr std::chrono::seconds messageEventsWindow{604800};
+    static constexpr std::chrono::seconds linkCheckInterval{3};
+    static constexpr int linkChecks = 60;
 
     // Builds the parts in order, on the current thread's run loop; nothing runs until `launch`.
     explicit Companion(Services services);
@@ -185,6 +187,10 @@ public:
     RelaySendLedger& relaySends() { return relaySends_; }
     // Whether WhatsApp Web was ever seen linked on this computer.
     bool whatsappLinked() const { return whatsappLinked_; }
+    // Starts linking a phone to WhatsApp Web and returns: the page is shown until the phone has
+    // scanned its code, checked every `linkCheckInterval`, at most `linkChecks` times, and a tick
+    // follows a link. Every call starts a linking of its own.
+    void linkWhatsApp();
     ArrivalNotifier& arrivals() { return *arrivals_; }
 
     // The one service client while signed in, built on first use from the credentials; nothing
@@ -285,6 +291,7 @@ private:
     void startOperatorLink();
     static Task<void> whileAlive(std::weak_ptr<Companion> companion, Body body);
     static Task<void> settleWhatsApp(std::shared_ptr<WhatsAppSession> whatsapp);
+    static Task<void> linkingWhatsApp(std::shared_ptr<Companion> self);
 
     Task<void> runTick();
     // One step of the tick; a step that fails is logged and the tick goes on.

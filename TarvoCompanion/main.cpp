@@ -118,8 +118,6 @@ std::string ownExecutable(const char* invokedAs) {
 
 AppDelegate::Neighbours unavailableNeighbours() {
     return {
-        .linkWhatsApp =
-            [] { PlainLog::write("tarvo: WhatsApp Web is simulated on this computer — nothing to link"); },
         .showSafariExtensionSettings =
             [] { PlainLog::write("tarvo: this computer has no Safari to show the extension's settings in"); },
         .showOperatingSetup =

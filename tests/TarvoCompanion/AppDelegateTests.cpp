@@ -34,7 +34,6 @@ protected:
         };
         delegate.emplace(instance, make,
                          AppDelegate::Neighbours{
-                             .linkWhatsApp = [this] { acted.push_back("whatsapp"); },
                              .showSafariExtensionSettings = [this] { acted.push_back("safari"); },
                              .showOperatingSetup = [this] { acted.push_back("operate"); },
                          });
@@ -43,17 +42,20 @@ protected:
     }
 
     // What the links led to: the neighbours called, "setup" for the setup window brought to the
-    // front, "pane <anchor>" for a settings pane, "extension" for the hand-off's alert.
+    // front, "pane <anchor>" for a settings pane, "extension" for the hand-off's alert,
+    // "whatsapp" for the page shown for linking.
     std::vector<std::string> outcome(const std::vector<std::string>& links) {
         acted.clear();
         permissions->settingOpenedAt.reset();
         const int fronted = delegate->companion()->setupWindow()->timesFronted();
         const std::size_t alertsBefore = alerts->presented.size();
+        const int linkingAsks = whatsapp->linkingAsks();
         delegate->open(links);
         settle();
         if (delegate->companion()->setupWindow()->timesFronted() > fronted) acted.push_back("setup");
         if (permissions->settingOpenedAt) acted.push_back("pane");
         if (alerts->presented.size() > alertsBefore) acted.push_back("extension");
+        if (whatsapp->linkingAsks() > linkingAsks) acted.push_back("whatsapp");
         return acted;
     }
 
