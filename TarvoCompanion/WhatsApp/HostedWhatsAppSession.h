@@ -171,6 +171,10 @@ private:
     void removeLinkPicture() const;
     static Task<void> backgroundProbe(std::shared_ptr<HostedWhatsAppSession> self, Clock::Instant navigationStart);
 
+    // Makes the host window key for the keys and gives the key window back; answers why the keys
+    // did not reach the page, empty when they did.
+    Task<std::string> pressAsKey(Desktop::KeyTarget target, std::vector<Desktop::KeyEvent> keys);
+
     Task<void> takeThePage();
     void letGoOfThePage();
     void handOver();

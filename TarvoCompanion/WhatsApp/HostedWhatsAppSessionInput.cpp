@@ -85,16 +85,8 @@ Task<bool> HostedWhatsAppSession::pasteImageNatively(fs::path staged) {
     std::vector<Desktop::PasteboardItem> only;
     only.push_back(std::move(*picture));
     const std::int64_t ours = desktop_->replacePasteboard(std::move(only));
-    const std::optional<Desktop::WindowNumber> keyBefore = desktop_->keyWindow();
-    desktop_->makeKey(window_->number);
-    std::string failure;
-    try {
-        std::vector<KeyEvent> keys{commandV(Phase::down), commandV(Phase::up)};
-        co_await desktop_->sendKeys(window_->number, Desktop::KeyTarget::window, std::move(keys));
-    } catch (const PageHost::Failure& error) {
-        failure = error.what();
-    }
-    if (keyBefore) desktop_->makeKey(*keyBefore);
+    std::vector<KeyEvent> keys{commandV(Phase::down), commandV(Phase::up)};
+    const std::string failure = co_await pressAsKey(Desktop::KeyTarget::window, std::move(keys));
     if (failure.empty()) {
         PlainLog::write("tarvo: whatsapp: pasted the picture with a real command-V");
     } else {
@@ -117,17 +109,22 @@ Task<void> HostedWhatsAppSession::pressReturnNatively() {
                         "his focus to an off-screen window");
         co_return;
     }
+    std::vector<KeyEvent> keys{returnKey(Phase::down), returnKey(Phase::up)};
+    const std::string failure = co_await pressAsKey(Desktop::KeyTarget::contentView, std::move(keys));
+    if (!failure.empty()) PlainLog::write("tarvo: whatsapp: the return key did not reach the page: " + failure);
+}
+
+Task<std::string> HostedWhatsAppSession::pressAsKey(Desktop::KeyTarget target, std::vector<Desktop::KeyEvent> keys) {
     const std::optional<Desktop::WindowNumber> keyBefore = desktop_->keyWindow();
     desktop_->makeKey(window_->number);
     std::string failure;
     try {
-        std::vector<KeyEvent> keys{returnKey(Phase::down), returnKey(Phase::up)};
-        co_await desktop_->sendKeys(window_->number, Desktop::KeyTarget::contentView, std::move(keys));
+        co_await desktop_->sendKeys(window_->number, target, std::move(keys));
     } catch (const PageHost::Failure& error) {
         failure = error.what();
     }
     if (keyBefore) desktop_->makeKey(*keyBefore);
-    if (!failure.empty()) PlainLog::write("tarvo: whatsapp: the return key did not reach the page: " + failure);
+    co_return failure;
 }
 
 } // namespace tarvo
