@@ -94,6 +94,8 @@ public:
     static constexpr std::chrono::seconds pasteboardRestoreDelay{2};
     // The folder of pictures staged for a paste, beside the outgoing files.
     static constexpr std::string_view pictureFolderName = "TarvoOutgoing";
+    // The picture of the linking code, in the program's runtime folder.
+    static constexpr std::string_view linkPictureName = "whatsapp-link.png";
 
     explicit HostedWhatsAppSession(Parts parts);
 
