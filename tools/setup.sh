@@ -8,6 +8,7 @@ packages=(
   libcurl4-openssl-dev nlohmann-json3-dev libsqlite3-dev libssl-dev libicu-dev libfmt-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   sqlite3 curl clang libclang-rt-14-dev
+  shared-mime-info xdg-utils dbus-bin
 )
 
 # Page scripts are tested in headless Chromium; the packages it recommends serve a desktop.
