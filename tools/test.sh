@@ -24,4 +24,6 @@ ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
 if [ "$(id -u)" -eq 0 ]; then
   bash "$root/tools/run-unprivileged.sh" "$dir/tests/TarvoBase/tarvo_base_tests" \
     'FileSettingsStore.AFileThatCannotBeKeptAsideIsNeverOverwritten'
+  bash "$root/tools/run-unprivileged.sh" "$dir/tests/Platform/tarvo_platform_tests" \
+    'MacFileOperatorListing.AFolderTheSystemRefusesNamesWhatToAllow'
 fi
