@@ -111,6 +111,20 @@ std::size_t FileCalls::write(int fd, const void* bytes, std::size_t count) {
     return static_cast<std::size_t>(put);
 }
 
+void FileCalls::writeAllAt(int fd, std::string_view bytes, std::int64_t offset) {
+    while (!bytes.empty()) {
+        const ssize_t put =
+            uninterrupted([&] { return ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset)); });
+        if (put < 0) fail("pwrite", errno);
+        bytes.remove_prefix(static_cast<std::size_t>(put));
+        offset += put;
+    }
+}
+
+void FileCalls::truncate(int fd, std::int64_t size) {
+    if (uninterrupted([&] { return ::ftruncate(fd, static_cast<off_t>(size)); }) != 0) fail("ftruncate", errno);
+}
+
 void FileCalls::fsync(int fd) {
     if (uninterrupted([&] { return ::fsync(fd); }) != 0) fail("fsync", errno);
 }

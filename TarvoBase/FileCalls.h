@@ -46,6 +46,9 @@ public:
     static std::size_t readAt(int fd, void* into, std::size_t most, std::int64_t offset);
     // The number of bytes written, which may be fewer than `count`.
     static std::size_t write(int fd, const void* bytes, std::size_t count);
+    // Writes all of `bytes` at `offset`, leaving the descriptor's own position alone.
+    static void writeAllAt(int fd, std::string_view bytes, std::int64_t offset);
+    static void truncate(int fd, std::int64_t size);
     static void fsync(int fd);
 
     static void rename(const std::filesystem::path& from, const std::filesystem::path& to);

@@ -69,6 +69,40 @@ std::int64_t peakResidentKiB() {
 
 void resetPeakResident() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
+// Bytes this process has asked the kernel to read so far, from the page cache or the disk.
+std::int64_t bytesRead() {
+    std::ifstream io("/proc/self/io");
+    for (std::string line; std::getline(io, line);) {
+        if (line.starts_with("rchar:")) return std::stoll(line.substr(6));
+    }
+    return -1;
+}
+
+double mebibytes(std::int64_t bytes) { return static_cast<double>(bytes) / (1 << 20); }
+
+// One reading's time and the bytes it read.
+struct Cost {
+    double milliseconds = 0;
+    std::int64_t bytes = 0;
+};
+
+template <typename Reading> Cost costOf(Reading&& reading) {
+    const std::int64_t before = bytesRead();
+    const auto start = Clock::now();
+    reading();
+    return {millisecondsSince(start), bytesRead() - before};
+}
+
+Cost medianCost(const std::vector<Cost>& costs) {
+    std::vector<double> times;
+    std::vector<double> bytes;
+    for (const Cost& cost : costs) {
+        times.push_back(cost.milliseconds);
+        bytes.push_back(static_cast<double>(cost.bytes));
+    }
+    return {median(times), static_cast<std::int64_t>(median(bytes))};
+}
+
 // What one reading sends besides the message statement: the schema check, and the statement for
 // the files of the messages read.
 std::string readingStatements(const std::string& messageStatement, std::int64_t afterSeconds,
@@ -168,18 +202,14 @@ int main(int argc, char** argv) {
     database.messages(newest, pageSize);
     fmt::print("first reading of a log: {:.1f} ms\n", millisecondsSince(start));
 
-    std::vector<double> unchanged;
-    std::vector<double> tenAdded;
+    std::vector<Cost> unchanged;
+    std::vector<Cost> tenAdded;
     ChatDatabase::MessageBatch batch;
     for (int round = 0; round < rounds; ++round) {
-        start = Clock::now();
-        batch = database.messages(newest, pageSize);
-        unchanged.push_back(millisecondsSince(start));
+        unchanged.push_back(costOf([&] { batch = database.messages(newest, pageSize); }));
         addMessages(fixture, added, 10);
         added += 10;
-        start = Clock::now();
-        batch = database.messages(newest, pageSize);
-        tenAdded.push_back(millisecondsSince(start));
+        tenAdded.push_back(costOf([&] { batch = database.messages(newest, pageSize); }));
     }
     const std::string reading = readingStatements(messageStatement, newestSecond, batch);
     const std::string statementAlone =
@@ -200,20 +230,50 @@ int main(int argc, char** argv) {
     fmt::print("the message statement alone, run here on the live file: {:.2f} ms; a seek of the date index "
                "fetching {} message rows and nothing else: {:.2f} ms\n",
                directStatement, pageSize, directSeek);
-    fmt::print("newest {} messages, nothing changed: {:.2f} ms (median of {}), {:.1f}x the statement alone\n",
-               batch.messages.size(), median(unchanged), rounds, median(unchanged) / directStatement);
-    fmt::print("newest {} messages, 10 added to the log: {:.2f} ms (median of {}), {:.1f}x the statement alone\n",
-               batch.messages.size(), median(tenAdded), rounds, median(tenAdded) / directStatement);
+    const Cost unchangedCost = medianCost(unchanged);
+    const Cost tenAddedCost = medianCost(tenAdded);
+    fmt::print("the message statement alone: {:.1f}x the seek\n", directStatement / directSeek);
+    fmt::print("newest {} messages, nothing changed: {:.2f} ms (median of {}), {:.1f}x the seek, {:.2f} MiB read\n",
+               batch.messages.size(), unchangedCost.milliseconds, rounds, unchangedCost.milliseconds / directSeek,
+               mebibytes(unchangedCost.bytes));
+    fmt::print("newest {} messages, 10 added to the log: {:.2f} ms (median of {}), {:.1f}x the seek, "
+               "{:.1f}x the unchanged reading, {:.2f} MiB read\n",
+               batch.messages.size(), tenAddedCost.milliseconds, rounds, tenAddedCost.milliseconds / directSeek,
+               tenAddedCost.milliseconds / unchangedCost.milliseconds, mebibytes(tenAddedCost.bytes));
     fmt::print("sqlite3 tool: every statement of one reading {:.2f} ms; the message statement alone {:.2f} ms; "
                "a seek of the date index fetching {} message rows and nothing else {:.2f} ms\n",
                toolReading, toolStatement, pageSize, toolSeek);
 
-    fixture.execute("pragma wal_checkpoint(truncate)");
-    addMessages(fixture, added, 10);
-    added += 10;
-    start = Clock::now();
+    // The writer's own checkpoint starts the log over in place at its next commit; a truncating
+    // one empties the file first.
+    for (const char* checkpoint : {"restart", "truncate"}) {
+        const auto logBefore = static_cast<std::int64_t>(fs::file_size(live.string() + "-wal"));
+        fixture.execute(fmt::format("pragma wal_checkpoint({})", checkpoint));
+        addMessages(fixture, added, 10);
+        added += 10;
+        const Cost cost = costOf([&] { database.messages(newest, pageSize); });
+        fmt::print("reading after the log was copied back and started over ({}): {:.1f} ms, {:.1f} MiB read "
+                   "({:.1f}x the old log's {:.1f} MiB)\n",
+                   checkpoint, cost.milliseconds, mebibytes(cost.bytes),
+                   static_cast<double>(cost.bytes) / static_cast<double>(std::max<std::int64_t>(logBefore, 1)),
+                   mebibytes(logBefore));
+    }
+
+    // A reading after a change, by how long the writer's log has grown since it started over.
     database.messages(newest, pageSize);
-    fmt::print("reading after the log was copied back and started over: {:.1f} ms\n", millisecondsSince(start));
+    for (const int logMiB : {1, 10, 30}) {
+        while (static_cast<std::int64_t>(fs::file_size(live.string() + "-wal")) < std::int64_t{logMiB} << 20) {
+            addMessages(fixture, added, 200);
+            added += 200;
+            database.messages(newest, pageSize);
+        }
+        addMessages(fixture, added, 10);
+        added += 10;
+        const Cost cost = costOf([&] { database.messages(newest, pageSize); });
+        fmt::print("reading after 10 added to a log of {:.1f} MiB: {:.2f} ms, {:.2f} MiB read\n",
+                   mebibytes(static_cast<std::int64_t>(fs::file_size(live.string() + "-wal"))), cost.milliseconds,
+                   mebibytes(cost.bytes));
+    }
 
     const fs::path wholeScript = folder.path() / "pages.sql";
     std::ofstream pages(wholeScript);

@@ -77,25 +77,27 @@ bool ChatDatabase::isReadable() const {
 
 void ChatDatabase::verifySchema() const {
     const ChatDatabaseClone clone = openFreshClone();
-    requireSchema(clone.connection());
+    requireSchema(clone);
 }
 
-void ChatDatabase::requireSchema(const SqliteConnection& connection) {
+void ChatDatabase::requireSchema(const ChatDatabaseClone& copy) {
     for (std::string_view table : checkedTables) {
-        requireColumns(table, columns(connection, table), required.at(std::string(table)));
+        requireColumns(table, columns(copy, table), required.at(std::string(table)));
     }
 }
 
 ChatDatabaseClone ChatDatabase::openFreshClone() const { return copy_->lend(); }
 
-ChatDatabase::ColumnSet ChatDatabase::columns(const SqliteConnection& connection, std::string_view table) {
+const ChatDatabase::ColumnSet& ChatDatabase::columns(const ChatDatabaseClone& copy, std::string_view table) {
+    auto& known = copy.knownColumns();
+    if (const auto found = known.find(table); found != known.end()) return found->second;
     try {
-        SqliteStatement statement = connection.prepare(fmt::format("pragma table_info({})", table));
+        SqliteStatement statement = copy.connection().prepare(fmt::format("pragma table_info({})", table));
         ColumnSet names;
         while (statement.step()) {
             if (auto name = statement.text(1)) names.insert(std::move(*name));
         }
-        return names;
+        return known.emplace(std::string(table), std::move(names)).first->second;
     } catch (const SqliteError& error) {
         throw Failure::query(error.description());
     }

@@ -181,7 +181,7 @@ public:
     // reactions are left out.
     MessageBatch messages(Date after, int limit, std::optional<ScanPosition> pastRow = std::nullopt) const;
     // The same reading on a copy already open, for those who hold one.
-    static MessageBatch messages(const SqliteConnection& copy, Date after, int limit,
+    static MessageBatch messages(const ChatDatabaseClone& copy, Date after, int limit,
                                  std::optional<ScanPosition> pastRow = std::nullopt);
 
     static ResolvedType resolveType(const std::optional<std::string>& mimeType, const std::optional<std::string>& uti,
@@ -211,7 +211,7 @@ public:
     static std::optional<std::string> targetGuid(std::string_view fromAssociated);
 
 private:
-    static std::map<std::int64_t, std::vector<Attachment>> attachments(const SqliteConnection& copy,
+    static std::map<std::int64_t, std::vector<Attachment>> attachments(const ChatDatabaseClone& copy,
                                                                         const std::vector<std::int64_t>& messageRowIds);
     static std::string lastPathComponent(const std::string& path);
     static std::string extensionOf(const std::optional<std::string>& filename);
@@ -220,13 +220,14 @@ private:
     static std::optional<std::string> expandingTilde(const std::optional<std::string>& path);
 
     ChatDatabaseClone openFreshClone() const;
-    static void requireSchema(const SqliteConnection& connection);
-    static ColumnSet columns(const SqliteConnection& connection, std::string_view table);
+    static void requireSchema(const ChatDatabaseClone& copy);
+    // The columns of `table`, read once for as long as the copy's schema stays as it is.
+    static const ColumnSet& columns(const ChatDatabaseClone& copy, std::string_view table);
     static ColumnSet missing(const ColumnSet& needed, const ColumnSet& present);
     // Throws `schemaChanged` naming the table when it is missing or lacks some of `needed`.
     static void requireColumns(std::string_view table, const ColumnSet& present, const ColumnSet& needed);
     static std::string unobservableReason(const ColumnSet& missingColumns, std::string_view tail);
-    static std::optional<std::string> guid(const SqliteConnection& connection, const std::string& chatIdentifier);
+    static std::optional<std::string> guid(const ChatDatabaseClone& copy, const std::string& chatIdentifier);
 
     std::string path_;
     std::shared_ptr<ChatDatabaseCopy> copy_;

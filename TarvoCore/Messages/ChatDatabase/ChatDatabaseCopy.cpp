@@ -1,11 +1,15 @@
 #include "TarvoCore/Messages/ChatDatabase/ChatDatabaseCopy.h"
 
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string_view>
 #include <system_error>
 
+#include <fcntl.h>
+
+#include "TarvoBase/FileCalls.h"
 #include "TarvoBase/Uuid.h"
 #include "TarvoCore/Messages/ChatDatabase/ChatDatabaseFailure.h"
 #include "TarvoCore/Messages/ChatDatabase/CloneFile.h"
@@ -26,10 +30,28 @@ bool fileExists(const std::string& path) {
     return fs::exists(path, ignored);
 }
 
-void removeFile(const fs::path& file) {
+// The database header's bytes that tell SQLite a log goes with the file, that its pages
+// changed, and which version of the schema it holds.
+constexpr std::size_t headerSize = 100;
+constexpr std::size_t writeVersionAt = 18;
+constexpr std::size_t changeCounterAt = 24;
+constexpr std::size_t schemaCookieAt = 40;
+constexpr std::size_t validForAt = 92;
+constexpr char withoutLog = 1;
+
+std::uint32_t bigEndian(const char* bytes) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
+    return (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) | b[3];
+}
+
+void putBigEndian(char* bytes, std::uint32_t value) {
+    for (int i = 3; i >= 0; --i, value >>= 8) bytes[i] = static_cast<char>(value & 0xff);
+}
+
+FileDescriptor openForWriting(const fs::path& file) {
     std::error_code failed;
-    fs::remove(file, failed);
-    if (failed) throw fs::filesystem_error("cannot remove an old part of the copy", file, failed);
+    if (!fs::exists(file, failed)) return {};
+    return FileCalls::open(file, O_RDWR);
 }
 
 // A read transaction on the live database, held for as long as the connection lives, as any
@@ -68,7 +90,7 @@ std::shared_ptr<ChatDatabaseCopy> ChatDatabaseCopy::of(const std::string& livePa
 }
 
 ChatDatabaseCopy::~ChatDatabaseCopy() {
-    connection_.reset();
+    forget();
     if (!folder_.empty()) {
         std::error_code ignored;
         fs::remove_all(folder_, ignored);
@@ -78,7 +100,7 @@ ChatDatabaseCopy::~ChatDatabaseCopy() {
 ChatDatabaseClone ChatDatabaseCopy::lend() {
     std::unique_lock hold(mutex_);
     bringUpToDate();
-    return ChatDatabaseClone(std::move(hold), *connection_);
+    return ChatDatabaseClone(std::move(hold), *connection_, kept_);
 }
 
 void ChatDatabaseCopy::bringUpToDate() {
@@ -100,62 +122,108 @@ void ChatDatabaseCopy::bringUpToDate() {
 }
 
 bool ChatDatabaseCopy::copy() {
-    connection_.reset();
     if (folder_.empty()) makeFolder();
-    const fs::path database = folder_ / fs::path(livePath_).filename();
-    const fs::path log = database.string() + "-wal";
-    // SQLite rebuilds the index from the log it finds; an index of an older log would mislead it.
-    removeFile(database.string() + "-shm");
+    const fs::path database = copyPath();
+    // No reading of the copy is under way once its statements are reset, so it may be written.
+    kept_.resetStatements();
+    matched_.reset();
+    // Unsound until it is written through.
+    std::optional<Holding> held = std::exchange(holding_, std::nullopt);
 
-    LiveFiles::Marks before;
-    {
-        const LiveFiles live(livePath_);
-        const std::optional<SqliteConnection> snapshot = heldSnapshot(live);
-        before = live.marks();
-        const std::string generation = before.logGeneration();
-        const bool databaseHolds = matched_ && before.database.isSameFile(matched_->database) &&
-                                   !generation.empty() && generation == databaseGeneration_;
-        matched_.reset();
-        const auto copyDatabase = [&] {
-            try {
-                refreshFile(live.database(), livePath_, database);
-            } catch (const fs::filesystem_error&) {
-                throw ChatDatabaseFailure::permissionDenied(livePath_);
-            }
-        };
-        if (!databaseHolds) copyDatabase();
-        if (generation.empty()) {
-            removeFile(log);
-        } else {
-            try {
-                refreshFile(live.log(), livePath_ + "-wal", log);
-            } catch (const fs::filesystem_error&) {
-                return false;
-            }
+    const LiveFiles live(livePath_);
+    const std::optional<SqliteConnection> snapshot = heldSnapshot(live);
+    const LiveFiles::Marks before = live.marks();
+    const std::optional<LogReplay::Position> logStart = LogReplay::start(before.logGeneration());
+    FileDescriptor target = openForWriting(database);
+    std::optional<LogReplay::Position> from = goingOn(held, live, before, logStart, target);
+    const bool unchanged = !logStart && held && !held->position && target.isOpen() && before.database == held->database;
+    const bool afresh = !from && !unchanged;
+    if (afresh) {
+        try {
+            refreshFile(live.database(), livePath_, database);
+        } catch (const fs::filesystem_error&) {
+            throw ChatDatabaseFailure::permissionDenied(livePath_);
         }
-        const LiveFiles::Marks after = live.marks();
-        if (!live.areStillInPlace()) return false;
-        const bool logStartedOver = after.logGeneration() != generation;
-        if (!snapshot) {
-            // Without a snapshot, only a log that went on as it was vouches for the database
-            // file; without a log, only a database file that did not change.
-            if (logStartedOver || (generation.empty() && after.database != before.database)) return false;
-        } else if (logStartedOver) {
-            // The writer starts the log over only under a snapshot wholly in the database file,
-            // which it then leaves alone: the database file alone is the snapshot, and the base of
-            // the new log.
-            if (databaseHolds) copyDatabase();
-            removeFile(log);
-        }
-        databaseGeneration_ = after.logGeneration();
+        target = openForWriting(database);
+        from = logStart;
+    }
+    std::optional<LogReplay::Position> taken;
+    if (from) {
+        const LogReplay::Walk walk = LogReplay::walk(live.log(), *from);
+        if (!LogReplay::write(live.log(), *from, walk, target)) return false;
+        taken = walk.end;
     }
 
-    auto connection = SqliteConnection::open(database.string(), SqliteConnection::Mode::readOnly);
-    if (!connection) throw ChatDatabaseFailure::permissionDenied(livePath_);
-    connection_.emplace(std::move(*connection));
+    const LiveFiles::Marks after = live.marks();
+    const bool logStartedOver = after.logGeneration() != before.logGeneration();
+    // The database file read while the writer copied the log back into it, without a snapshot
+    // or with one the writer no longer kept to, is no state of the database.
+    if (afresh && (logStartedOver || !live.areStillInPlace() ||
+                   (!snapshot && !logStart && after.database != before.database))) {
+        return false;
+    }
+    markChanged(target, before.database);
+    holding_ = Holding{.database = before.database, .log = before.log, .position = taken};
+    // What was taken is sound, but the log went on elsewhere: take that too before reading.
+    if (logStartedOver || !live.areStillInPlace()) return false;
+
+    if (!connection_) {
+        auto connection = SqliteConnection::open(database.string(), SqliteConnection::Mode::readOnly);
+        if (!connection) throw ChatDatabaseFailure::permissionDenied(livePath_);
+        connection_.emplace(std::move(*connection));
+    }
     matched_ = before;
     return true;
 }
+
+std::optional<LogReplay::Position> ChatDatabaseCopy::goingOn(const std::optional<Holding>& held, const LiveFiles& live,
+                                                             const LiveFiles::Marks& now,
+                                                             const std::optional<LogReplay::Position>& logStart,
+                                                             const FileDescriptor& copy) {
+    if (!held || !copy.isOpen() || !logStart || !now.database.isSameFile(held->database)) return std::nullopt;
+    // A log begun on a database file that no log had changed since the copy was taken from it.
+    if (!held->position) return now.database == held->database ? logStart : std::nullopt;
+    if (!now.log.isSameFile(held->log)) return std::nullopt;
+    if (held->position->header == logStart->header) return held->position;
+    if (takesTheRestOfTheOldLog(live.log(), *held->position, *logStart, copy)) return logStart;
+    return std::nullopt;
+}
+
+// The writer starts its log over only once the database file holds all of it, and then writes
+// the new log from the file's start: the old log's later frames stay behind the new ones until
+// they are written over or the file is cut. They are the old log's last frames only when an
+// older log's frame follows them; at the file's end they may have been cut short.
+bool ChatDatabaseCopy::takesTheRestOfTheOldLog(const FileDescriptor& log, const LogReplay::Position& taken,
+                                               const LogReplay::Position& fresh, const FileDescriptor& copy) {
+    if (LogReplay::checkpointSequence(fresh) != LogReplay::checkpointSequence(taken) + 1 ||
+        LogReplay::pageSize(fresh) != LogReplay::pageSize(taken)) {
+        return false;
+    }
+    const LogReplay::Walk walk = LogReplay::walk(log, taken);
+    if (walk.stop != LogReplay::Stop::otherGeneration || walk.stoppingSalts == LogReplay::salts(fresh)) return false;
+    return LogReplay::write(log, taken, walk, copy);
+}
+
+void ChatDatabaseCopy::markChanged(const FileDescriptor& copy, const LiveFiles::Mark& database) {
+    std::string header(headerSize, '\0');
+    if (FileCalls::readAt(copy.get(), header.data(), headerSize, 0) != headerSize) return;
+    header[writeVersionAt] = withoutLog;
+    header[writeVersionAt + 1] = withoutLog;
+    // The size in the header is left unvouched for, so that SQLite takes the file's own.
+    std::uint32_t counter = ++changes_;
+    if (counter == bigEndian(header.data() + validForAt)) counter = ++changes_;
+    putBigEndian(header.data() + changeCounterAt, counter);
+    FileCalls::writeAllAt(copy.get(), header, 0);
+
+    const std::string schema = std::to_string(database.device) + ":" + std::to_string(database.inode) + ":" +
+                               header.substr(schemaCookieAt, 4);
+    if (schema != schemaMark_) {
+        kept_.columns.clear();
+        schemaMark_ = schema;
+    }
+}
+
+fs::path ChatDatabaseCopy::copyPath() const { return folder_ / fs::path(livePath_).filename(); }
 
 namespace {
 
@@ -200,8 +268,11 @@ void ChatDatabaseCopy::makeFolder() {
 }
 
 void ChatDatabaseCopy::forget() {
+    kept_ = {};
     connection_.reset();
     matched_.reset();
+    holding_.reset();
+    schemaMark_.clear();
 }
 
 } // namespace tarvo

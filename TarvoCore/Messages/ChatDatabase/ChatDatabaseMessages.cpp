@@ -128,17 +128,17 @@ std::optional<std::string> ChatDatabase::expandingTilde(const std::optional<std:
 
 ChatDatabase::MessageBatch ChatDatabase::messages(Date after, int limit, std::optional<ScanPosition> pastRow) const {
     const ChatDatabaseClone clone = openFreshClone();
-    requireSchema(clone.connection());
-    return messages(clone.connection(), after, limit, pastRow);
+    requireSchema(clone);
+    return messages(clone, after, limit, pastRow);
 }
 
-ChatDatabase::MessageBatch ChatDatabase::messages(const SqliteConnection& copy, Date after, int limit,
+ChatDatabase::MessageBatch ChatDatabase::messages(const ChatDatabaseClone& copy, Date after, int limit,
                                                   std::optional<ScanPosition> pastRow) {
     const bool hasReactions = columns(copy, "message").contains("associated_message_type");
     MessageBatch batch;
     std::vector<Raw> raws;
     try {
-        SqliteStatement row = copy.prepare(messageStatement(hasReactions, pastRow.has_value()));
+        SqliteStatement& row = copy.statement(messageStatement(hasReactions, pastRow.has_value()));
         row.bindInt64(1, appleSeconds(after));
         row.bindInt32(2, limit);
         if (pastRow) {
@@ -195,15 +195,15 @@ ChatDatabase::MessageBatch ChatDatabase::messages(const SqliteConnection& copy, 
 }
 
 std::map<std::int64_t, std::vector<ChatDatabase::Attachment>>
-ChatDatabase::attachments(const SqliteConnection& copy, const std::vector<std::int64_t>& messageRowIds) {
+ChatDatabase::attachments(const ChatDatabaseClone& copy, const std::vector<std::int64_t>& messageRowIds) {
     std::map<std::int64_t, std::vector<Attachment>> files;
     if (messageRowIds.empty()) return files;
-    const ColumnSet present = columns(copy, "attachment");
+    const ColumnSet& present = columns(copy, "attachment");
     requireColumns("attachment", present, attachmentRequired);
     const std::string_view sensitivity =
         present.contains("is_commsafety_sensitive") ? "a.is_commsafety_sensitive" : "0";
     try {
-        SqliteStatement row = copy.prepare(attachmentStatement(sensitivity, messageRowIds));
+        SqliteStatement row = copy.connection().prepare(attachmentStatement(sensitivity, messageRowIds));
         while (row.step()) {
             auto guid = row.wellFormedText(1);
             if (!guid) continue;

@@ -60,7 +60,7 @@ ChatDatabase::Receipt receiptOf(const SqliteStatement& row, std::string guid) {
 ChatDatabase::ReceiptReadout ChatDatabase::receipts(std::int64_t changedAfter, Date sentSince, int limit,
                                                     std::int64_t pastRowId) const {
     const ChatDatabaseClone clone = openFreshClone();
-    const ColumnSet present = columns(clone.connection(), "message");
+    const ColumnSet& present = columns(clone, "message");
     const ColumnSet gaps = missing(receiptRequired, present);
     if (!gaps.empty()) return ReceiptReadout::unobservable(unobservableReason(gaps, receiptUnobservableTail));
     const std::string_view exclusion = present.contains("associated_message_type") ? reactionExclusion : "";

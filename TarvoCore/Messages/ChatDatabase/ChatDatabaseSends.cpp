@@ -52,7 +52,7 @@ std::string ChatDatabase::outboundStatement() {
 
 ChatDatabase::DeliveryReadout ChatDatabase::outboundSends(Date at, int limit) const {
     const ChatDatabaseClone clone = openFreshClone();
-    const ColumnSet gaps = missing(deliveryRequired, columns(clone.connection(), "message"));
+    const ColumnSet gaps = missing(deliveryRequired, columns(clone, "message"));
     if (!gaps.empty()) return DeliveryReadout::unobservable(unobservableReason(gaps, deliveryUnobservableTail));
     try {
         SqliteStatement statement = clone.connection().prepare(outboundStatement());
@@ -74,8 +74,8 @@ ChatDatabase::DeliveryReadout ChatDatabase::outboundSends(Date at, int limit) co
 
 ChatDatabase::ReplyAddress ChatDatabase::replyAddress(const std::string& chatIdentifier) const {
     const ChatDatabaseClone clone = openFreshClone();
-    ReplyAddress address{guid(clone.connection(), chatIdentifier), std::nullopt};
-    if (!columns(clone.connection(), "message").contains("service")) return address;
+    ReplyAddress address{guid(clone, chatIdentifier), std::nullopt};
+    if (!columns(clone, "message").contains("service")) return address;
     try {
         SqliteStatement statement = clone.connection().prepare(newestServiceStatement);
         statement.bindText(1, chatIdentifier);
@@ -86,10 +86,10 @@ ChatDatabase::ReplyAddress ChatDatabase::replyAddress(const std::string& chatIde
     }
 }
 
-std::optional<std::string> ChatDatabase::guid(const SqliteConnection& connection, const std::string& chatIdentifier) {
-    if (!columns(connection, "chat").contains("guid")) return std::nullopt;
+std::optional<std::string> ChatDatabase::guid(const ChatDatabaseClone& copy, const std::string& chatIdentifier) {
+    if (!columns(copy, "chat").contains("guid")) return std::nullopt;
     try {
-        SqliteStatement statement = connection.prepare("select guid from chat where chat_identifier = ?1 limit 1");
+        SqliteStatement statement = copy.connection().prepare("select guid from chat where chat_identifier = ?1 limit 1");
         statement.bindText(1, chatIdentifier);
         return firstText(statement);
     } catch (const SqliteError& error) {

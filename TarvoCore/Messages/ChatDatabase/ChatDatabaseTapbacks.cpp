@@ -84,7 +84,7 @@ std::optional<ChatDatabase::Tapback> tapbackOf(const SqliteStatement& row) {
 
 ChatDatabase::TapbackReadout ChatDatabase::tapbacks(std::int64_t afterRowId, Date since, int limit) const {
     const ChatDatabaseClone clone = openFreshClone();
-    const ColumnSet present = columns(clone.connection(), "message");
+    const ColumnSet& present = columns(clone, "message");
     const ColumnSet gaps = missing(tapbackRequired, present);
     if (!gaps.empty()) return TapbackReadout::unobservable(unobservableReason(gaps, tapbackUnobservableTail));
     const std::string_view emojiColumn =

@@ -11,6 +11,12 @@ namespace tarvo {
 
 SqliteStatement::~SqliteStatement() { sqlite3_finalize(statement_); }
 
+void SqliteStatement::reset() {
+    // The step's own failure was thrown already; reset only repeats it.
+    sqlite3_reset(statement_);
+    sqlite3_clear_bindings(statement_);
+}
+
 SqliteStatement::SqliteStatement(SqliteStatement&& other) noexcept
     : statement_(std::exchange(other.statement_, nullptr)) {}
 

@@ -27,6 +27,9 @@ public:
     void bindBlob(int index, std::span<const std::uint8_t> value);
     void bindNull(int index);
 
+    // Back to before the first step, its bindings cleared, ready to run again.
+    void reset();
+
     // True while a row is ready, false once the statement is done. Any other outcome (busy,
     // corrupt file, I/O error) throws: a broken read never looks like the end of the rows.
     bool step();

@@ -13,6 +13,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fmt/format.h>
+
 #include "ChatDatabaseTest.h"
 #include "TarvoBase/FileDescriptor.h"
 
@@ -188,6 +190,57 @@ TEST_F(ChatDatabaseTest, EachChangeOfTheLiveFilesReachesTheNextReading) {
     }
 }
 
+// The writer starts its log over in place once the database file holds all of it; what the
+// reading before did not see is then only in the database file, or behind the new log's frames.
+TEST_F(ChatDatabaseTest, AReadingAfterTheLogStartedOverHoldsEveryCommitTheReadingBeforeDidNotSee) {
+    struct Case {
+        const char* name;
+        // Commits in the first log, then between the readings before and after the restart.
+        int first;
+        int seen;
+        int unseen;
+        const char* limit;
+        const char* checkpoint;
+    };
+    const Case cases[] = {
+        {"an older log's frames follow the old one's", 60, 5, 8, "", "restart"},
+        {"the old log ends the file", 0, 5, 8, "", "restart"},
+        {"the old log was cut to a size limit", 60, 5, 8, "pragma journal_size_limit = 30000", "restart"},
+        {"the log was emptied", 60, 5, 8, "", "truncate"},
+        {"nothing was committed unseen", 60, 5, 0, "", "restart"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto file = folder / ("restart" + std::to_string(n++) + ".db");
+        MessagesDatabaseFixture fixture(file);
+        const auto chat = fixture.addChat({.chatIdentifier = "+15550001"});
+        fixture.execute(c.limit);
+        std::vector<std::string> expected;
+        int date = 1;
+        const auto add = [&](int count) {
+            for (int i = 0; i < count; ++i, ++date) {
+                const std::string guid = "r" + std::to_string(date);
+                fixture.addMessage({.guid = guid, .chat = chat, .date = t + date, .text = guid});
+                expected.push_back(guid);
+            }
+        };
+        const ChatDatabase database(file);
+        if (c.first > 0) {
+            add(c.first);
+            fixture.execute("pragma wal_checkpoint(restart)");
+        }
+        add(c.seen);
+        EXPECT_EQ(guids(database.messages(at(0), 5000)), expected);
+        add(c.unseen);
+        fixture.execute(fmt::format("pragma wal_checkpoint({})", c.checkpoint));
+        add(2);
+        EXPECT_EQ(guids(database.messages(at(0), 5000)), expected);
+        add(1);
+        EXPECT_EQ(guids(database.messages(at(0), 5000)), expected);
+    }
+}
+
 TEST_F(ChatDatabaseTest, ReadingLeavesTheLiveFilesAsTheyWereAndMakesNoneBesideThem) {
     const auto readEverything = [this] {
         const ChatDatabase database(chatDbPath());
@@ -247,7 +300,8 @@ TEST_F(ChatDatabaseTest, TheCopyIsPrivateSharedByTheReadersOfOneDatabaseAndGoesW
                 EXPECT_EQ(entry.status().permissions(), fs::perms::owner_read | fs::perms::owner_write)
                     << entry.path();
             }
-            EXPECT_EQ(files, 3);
+            // The database file alone: the copy keeps no log of its own.
+            EXPECT_EQ(files, 1);
         }
         EXPECT_EQ(leftoverCopies().size(), 1u);
     }
