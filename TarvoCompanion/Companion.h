@@ -143,6 +143,9 @@ public:
     // How long the live pass hands messages over before it leaves the rest to its next run, a
     // few seconds later, so that a pass with much to send holds neither the tick nor itself.
     static constexpr std::chrono::seconds passBudget{2};
+    // How long the full pass hands a backlog over in one tick: half the tick's interval, so that
+    // a tick with a page of a backlog to send is done before the next one is due.
+    static constexpr std::chrono::seconds backlogBudget{15};
     // After a message is handed over, the cursor moves to its date less this.
     static constexpr std::chrono::seconds cursorOverlap{5};
     // The largest Messages file uploaded: 25 MiB.

@@ -227,8 +227,11 @@ Task<void> Companion::captureBacklog(std::shared_ptr<BrainClient> client, std::s
     state_.skippedWithoutText = batch.skippedWithoutText;
     if (!batch.messages.empty()) co_await contacts_.requestAccessIfNeeded();
 
+    const auto deadline = loop_.clock().now() + backlogBudget;
     std::int64_t dropped = 0;
     std::int64_t alreadySent = 0;
+    std::int64_t handed = 0;
+    bool cutShort = false;
     AttachmentOutcome files;
     for (const ChatDatabase::Message& row : batch.messages) {
         // A page of a backlog takes a while; the live pass's turn is not left for after it.
@@ -236,6 +239,13 @@ Task<void> Companion::captureBacklog(std::shared_ptr<BrainClient> client, std::s
         if (handedOver_.contains(row.guid)) {
             ++alreadySent;
             continue;
+        }
+        // The rest of the page waits for the next tick, so that this tick ends before the next
+        // heartbeat is due. One row at least goes, so a slow service
+        // still sees the backlog move.
+        if (handed > 0 && loop_.clock().now() >= deadline) {
+            cutShort = true;
+            break;
         }
         const std::optional<std::string> sms = smsChannelId();
         if (row.isSMS && !sms) {
@@ -250,16 +260,19 @@ Task<void> Companion::captureBacklog(std::shared_ptr<BrainClient> client, std::s
             co_return;
         }
         handedOver_.record(row.guid, row.date);
+        ++handed;
         if (!decisions.empty()) files += co_await deliverAttachments(client, row, std::move(decisions));
         cursor_.advance(row.date, cursorOverlap);
     }
-    passBacklogPage(batch);
+    // A page cut short is read again from where it began; what went is known and goes no more.
+    if (!cutShort) passBacklogPage(batch);
     storeCursor();
 
     const auto count = static_cast<std::int64_t>(batch.messages.size());
     std::string line = fmt::format("tarvo: capture read {} message(s) since {}, skipped {} without text or files",
                                    count, dateText(since), batch.skippedWithoutText);
     if (alreadySent > 0) line += fmt::format(", {} already sent", alreadySent);
+    if (cutShort) line += fmt::format(", {} left for the next tick", count - handed - dropped - alreadySent);
     if (dropped > 0) line += fmt::format(", DROPPED {} SMS because the SMS channel is not connected", dropped);
     PlainLog::write(line + ", " + attachmentLine(files) + contacts_.drainCoverage());
     if (batch.attachmentsUnavailable) {
@@ -267,7 +280,7 @@ Task<void> Companion::captureBacklog(std::shared_ptr<BrainClient> client, std::s
     }
     const Date now = loop_.clock().date();
     if (count > 0) state_.lastCaptureAt = now;
-    chatDbReport_.finished(Loop::backlog, count - dropped - alreadySent, now);
+    chatDbReport_.finished(Loop::backlog, handed, now);
     publishBlockedReason();
 }
 

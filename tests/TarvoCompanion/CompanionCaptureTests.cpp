@@ -52,6 +52,34 @@ TEST_F(CaptureTest, ABulkImportWhoseRowsShareOneSecondReachesTheServiceOnceEach)
     EXPECT_EQ(companion->cursor().lastMessageDate, base + 600s - 5s);
 }
 
+TEST_F(CaptureTest, ASlowServiceGetsABacklogPageOverSeveralTicksEachWithinItsBudget) {
+    // Each ingest takes a second of the clock; the rows are older than the live span.
+    service.answerBy("POST", "/v1/ingest", [this](const tarvo::testing::RecordedRequest&) {
+        clock->advance(1s);
+        return tarvo::testing::ScriptedAnswer{.status = 200, .body = "{}"};
+    });
+    std::vector<std::string> all;
+    for (int i = 0; i < 40; ++i) {
+        all.push_back("slow-" + std::to_string(i));
+        addText(all.back(), noon - 3h + std::chrono::seconds(i));
+    }
+    const auto companion = makeCompanion();
+
+    capture(*companion);
+    const auto budget = std::chrono::seconds(tarvo::Companion::backlogBudget).count();
+    EXPECT_EQ(ingestedIds(), std::vector<std::string>(all.begin(), all.begin() + budget));
+    const auto lines = log.lines();
+    const std::string left = ", " + std::to_string(40 - budget) + " left for the next tick";
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.starts_with("tarvo: capture read 40 message(s) since ") && line.find(left) != std::string::npos;
+    }));
+
+    // A restart in between loses nothing and sends nothing twice.
+    const auto restarted = makeCompanion();
+    for (int tick = 0; tick < 3; ++tick) capture(*restarted);
+    EXPECT_EQ(ingestedIds(), all);
+}
+
 TEST_F(CaptureTest, PagesOfRowsWithoutTextOrFilesDoNotHoldThePass) {
     const Date base = noon - 3h;
     addText("first", base);
