@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +15,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Support/AccessTokens.h"
@@ -337,4 +340,218 @@ TEST_F(CompanionEndToEnd, AfterAKillMidCaptureARestartHandsOverEveryMessageAndTh
         twice += count > 1 ? 1 : 0;
     }
     EXPECT_LE(twice, 1);
+}
+
+namespace {
+
+std::int64_t steadyMicros() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(tarvo::SystemClock().now().time_since_epoch())
+        .count();
+}
+
+// How many times the service was handed each message, counting the requests from `from` on.
+std::map<std::string, int> ingestCounts(const std::vector<Json>& requests, std::size_t from = 0) {
+    std::map<std::string, int> times;
+    for (std::size_t i = from; i < requests.size(); ++i) {
+        if (requests[i]["method"] == "POST" && requests[i]["path"] == "/v1/ingest") {
+            ++times[requests[i]["body"]["externalMessageId"]];
+        }
+    }
+    return times;
+}
+
+std::vector<std::int64_t> heartbeatArrivals(const std::vector<Json>& requests, std::size_t from) {
+    std::vector<std::int64_t> arrivals;
+    for (std::size_t i = from; i < requests.size(); ++i) {
+        if (requests[i]["method"] == "POST" && requests[i]["path"] == "/v1/relay/heartbeat") {
+            arrivals.push_back(requests[i]["arrivedAtMicros"]);
+        }
+    }
+    return arrivals;
+}
+
+// The copies of the Messages database in the program's cache folder and in the temporary one.
+std::size_t databaseCopies(const fs::path& home) {
+    std::size_t count = 0;
+    for (const fs::path& folder : {home / "cache/com.tarvo.companion/chatdb-copies", home / "tmp"}) {
+        std::error_code failed;
+        for (const auto& left : fs::directory_iterator(folder, failed)) {
+            count += left.path().filename().string().starts_with("tarvo-chatdb-") ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+TEST_F(CompanionEndToEnd, ARestartPostsNothingHandedOverBeforeAndKeepsTheHeartbeatAndTheLivePassGoing) {
+    const auto chat = messages.addChat({.chatIdentifier = "+15550100"});
+    const auto him = messages.addHandle("+15550100");
+    messages.addChatHandle(chat, him);
+    std::vector<std::string> guids;
+    messages.execute("begin");
+    for (int i = 0; i < 3000; ++i) {
+        guids.push_back("HOUR-" + std::to_string(i));
+        addMessage(chat, guids.back(), "message number " + std::to_string(i), him, std::chrono::seconds(3000 - i),
+                   i % 4 == 0);
+    }
+    messages.execute("commit");
+    startService(Json::object());
+
+    auto companion = startCompanion();
+    ASSERT_TRUE(record.waitUntil([&](const ServiceRecord& seen) { return allIngested(seen, guids); }, 180s))
+        << companion->output();
+    companion->signal(SIGTERM);
+    ASSERT_EQ(companion->exitStatus(), 0) << companion->output();
+
+    const std::size_t firstRun = record.requests().size();
+    companion = startCompanion();
+    ASSERT_TRUE(record.waitUntil(
+        [&](const ServiceRecord& seen) { return !heartbeatArrivals(seen.requests(), firstRun).empty(); }))
+        << companion->output();
+    // Written while the restarted program would, before the mend, still be posting the last hour.
+    std::this_thread::sleep_for(5s);
+    addMessage(chat, "AFTER-RESTART", "Are you still coming?", him, 0s);
+    const std::int64_t committedAt = steadyMicros();
+    ASSERT_TRUE(record.waitUntil([](const ServiceRecord& seen) { return allIngested(seen, {"AFTER-RESTART"}); }))
+        << companion->output();
+    // The heartbeats of a whole interval and the next one.
+    ASSERT_TRUE(record.waitUntil(
+        [&](const ServiceRecord& seen) {
+            const auto beats = heartbeatArrivals(seen.requests(), firstRun);
+            return beats.size() >= 2 && beats.back() - beats.front() >= 25'000'000;
+        },
+        120s))
+        << companion->output();
+    companion->signal(SIGTERM);
+    EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
+
+    const std::vector<Json> requests = record.requests();
+    EXPECT_EQ(ingestCounts(requests, firstRun), (std::map<std::string, int>{{"AFTER-RESTART", 1}}));
+    for (const auto& [guid, times] : ingestCounts(requests)) EXPECT_EQ(times, 1) << guid;
+    // Bounds far above the 5 s live interval and the 30 s tick, far below a pass that re-posts
+    // the hour before anything else runs.
+    for (const Json& ingest : record.requests("POST", "/v1/ingest")) {
+        if (ingest["body"]["externalMessageId"] != "AFTER-RESTART") continue;
+        EXPECT_LT(ingest["arrivedAtMicros"].get<std::int64_t>() - committedAt, 30'000'000);
+    }
+    const auto beats = heartbeatArrivals(requests, firstRun);
+    for (std::size_t i = 1; i < beats.size(); ++i) EXPECT_LT(beats[i] - beats[i - 1], 50'000'000) << i;
+}
+
+TEST_F(CompanionEndToEnd, KilledThreeTimesInABusyRunItHandsOverEveryMessageNoneTwiceAndLeavesNoCopy) {
+    const auto chat = messages.addChat({.chatIdentifier = "+15550100"});
+    const auto him = messages.addHandle("+15550100");
+    messages.addChatHandle(chat, him);
+    std::vector<std::string> guids;
+    messages.execute("begin");
+    // A backlog of the last days, for the full pass to drain while the writer adds to the hour.
+    for (int i = 0; i < 400; ++i) {
+        guids.push_back("DAYS-" + std::to_string(i));
+        addMessage(chat, guids.back(), "older message " + std::to_string(i), him, std::chrono::minutes(4000 - 9 * i),
+                   i % 5 == 0);
+    }
+    messages.execute("commit");
+    // A service slow enough that each pass is still under way at a kill.
+    startService(Json{{"answers", Json::array({Json{{"method", "POST"}, {"path", "/v1/ingest"}, {"delayMs", 20}}})}});
+
+    // The Messages app of another process: five new messages a second.
+    std::atomic<bool> writing = true;
+    std::vector<std::string> written;
+    std::thread writer([&] {
+        for (int i = 0; writing; ++i) {
+            written.push_back("BUSY-" + std::to_string(i));
+            addMessage(chat, written.back(), "busy message " + std::to_string(i), him, 0s);
+            std::this_thread::sleep_for(200ms);
+        }
+    });
+
+    auto companion = startCompanion();
+    // The ingest each killed program may have had on its way: the service took it, the program
+    // never heard so, and its next run hands it over again.
+    std::set<std::string> onTheirWay;
+    for (int kill = 0; kill < 3; ++kill) {
+        const std::size_t before = record.requests("POST", "/v1/ingest").size();
+        const bool going = record.waitUntil(
+            [&](const ServiceRecord& seen) { return seen.requests("POST", "/v1/ingest").size() >= before + 40; });
+        companion->signal(SIGKILL);
+        EXPECT_EQ(companion->exitStatus(), -1);
+        if (!going) break;
+        const std::vector<Json> ingests = record.requests("POST", "/v1/ingest");
+        onTheirWay.insert(ingests.back()["body"]["externalMessageId"].get<std::string>());
+        companion = startCompanion();
+    }
+    std::this_thread::sleep_for(3s);
+    writing = false;
+    writer.join();
+    ASSERT_EQ(onTheirWay.size(), 3u) << companion->output();
+    guids.insert(guids.end(), written.begin(), written.end());
+    EXPECT_TRUE(record.waitUntil([&](const ServiceRecord& seen) { return allIngested(seen, guids); }, 120s))
+        << companion->output();
+    EXPECT_EQ(databaseCopies(home.path()), 1u) << "the running program's own, none of the killed ones'";
+    companion->signal(SIGTERM);
+    EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
+    EXPECT_EQ(databaseCopies(home.path()), 0u);
+
+    for (const auto& [guid, times] : ingestCounts(record.requests())) {
+        if (onTheirWay.contains(guid)) {
+            EXPECT_LE(times, 2) << guid;
+        } else {
+            EXPECT_EQ(times, 1) << guid;
+        }
+    }
+}
+
+TEST_F(CompanionEndToEnd, KilledWithAJobUnderWayAndTwoClaimedBehindItEachIsReportedOnceAndNoneRunsAgain) {
+    const auto job = [](const std::string& id, const Json& attachments) {
+        return Json{{"id", id},
+                    {"channelKind", "imessage"},
+                    {"threadId", "thread-1"},
+                    {"conversationRef", "+15550100"},
+                    {"body", "Reply " + id},
+                    {"waitingSeconds", 1},
+                    {"attempts", 0},
+                    {"attachments", attachments}};
+    };
+    const std::string file = "/v1/relay/jobs/job-1/attachments/file-1";
+    startService(Json{
+        {"relayJobs", Json::array({job("job-1", Json::array({Json{{"id", "file-1"},
+                                                                  {"filename", "plan.txt"},
+                                                                  {"mimeType", "text/plain"},
+                                                                  {"sizeBytes", 9},
+                                                                  {"data", "the plan!"}}})),
+                                   job("job-2", Json::array()), job("job-3", Json::array())})},
+        // The first job's file is on its way when the program is killed.
+        {"answers", Json::array({Json{{"method", "GET"}, {"path", file}, {"delayMs", 10000}}})}});
+
+    auto companion = startCompanion();
+    ASSERT_TRUE(record.waitUntil([&](const ServiceRecord& seen) { return !seen.requests("GET", file).empty(); }))
+        << companion->output();
+    companion->signal(SIGKILL);
+    EXPECT_EQ(companion->exitStatus(), -1);
+    const std::vector<Json> claims = record.requests("POST", "/v1/relay/jobs/claim");
+    ASSERT_FALSE(claims.empty());
+    EXPECT_EQ(claims.back()["answer"]["jobs"].size(), 3u);
+
+    companion = startCompanion();
+    const auto allReported = [](const ServiceRecord& seen) {
+        return !seen.requests("POST", "/v1/relay/jobs/job-1/result").empty() &&
+               !seen.requests("POST", "/v1/relay/jobs/job-2/result").empty() &&
+               !seen.requests("POST", "/v1/relay/jobs/job-3/result").empty();
+    };
+    EXPECT_TRUE(record.waitUntil(allReported)) << companion->output();
+    // A few relay runs more, in which nothing may be reported again.
+    std::this_thread::sleep_for(7s);
+    companion->signal(SIGTERM);
+    EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
+
+    const Json nothingWent{{"ok", false},
+                           {"failureReason", "Tarvo stopped on this Mac before it began sending this, so nothing went "
+                                             "out. Send it again if it should go."}};
+    for (const char* id : {"job-1", "job-2", "job-3"}) {
+        const std::vector<Json> reports = record.requests("POST", std::string("/v1/relay/jobs/") + id + "/result");
+        ASSERT_EQ(reports.size(), 1u) << id;
+        EXPECT_EQ(reports[0]["body"], nothingWent) << id;
+    }
+    EXPECT_EQ(record.requests("GET", file).size(), 1u) << "the first job was begun again";
 }
