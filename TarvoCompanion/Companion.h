@@ -372,6 +372,14 @@ private:
                                                    ChatDatabase::Message row, ChatDatabaseCaptureReport::Loop loop);
     Task<AttachmentOutcome> deliverAttachments(std::shared_ptr<BrainClient> client, ChatDatabase::Message message,
                                                std::vector<AttachmentDecision> decisions);
+    Task<AttachmentOutcome> deliverWhatsAppFiles(std::shared_ptr<BrainClient> client, WhatsAppWeb::Message message,
+                                                 std::vector<AttachmentDecision> decisions);
+    // The WhatsApp pass's post of one message read off the page; throws what the ingest threw.
+    Task<void> postWhatsApp(std::shared_ptr<BrainClient> client, std::string channelId, WhatsAppWeb::Message message,
+                            std::shared_ptr<AttachmentOutcome> files);
+    // The WhatsApp pass's lines on what its read found on the page.
+    static void logWhatsAppRead(const WhatsAppWeb::ReadResult& read);
+    std::string whatsappSkipReason() const;
 
     RunLoop& loop_;
     std::shared_ptr<SettingsStore> defaults_;

@@ -1,6 +1,7 @@
 #include <exception>
 #include <map>
 #include <optional>
+#include <string_view>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +17,34 @@ namespace tarvo {
 namespace {
 
 std::string describe(const std::exception_ptr& error) { return errorText(error, "an error of no known kind"); }
+
+// The words each channel's lines name one of its files by.
+constexpr std::string_view messagesFile = "attachment";
+constexpr std::string_view whatsappFile = "whatsapp file";
+
+// Counts a decision that asks for no bytes, saying why when the service did; false for one that
+// wants them.
+bool countedNotWanted(const AttachmentDecision& decision, std::string_view noun, AttachmentOutcome& outcome) {
+    if (decision.id && decision.wantBytes) return false;
+    ++outcome.notWanted;
+    if (decision.reason) {
+        PlainLog::write(fmt::format("tarvo: {} ({}) bytes not sent — {}", noun, decision.mediaClass, *decision.reason));
+    }
+    return true;
+}
+
+// Uploads the bytes the decision asked for; false, and said, when they did not go.
+Task<bool> uploaded(std::shared_ptr<BrainClient> client, AttachmentDecision decision, std::string bytes,
+                    std::string_view noun) {
+    try {
+        co_await client->uploadInboundAttachment(*decision.id, std::move(bytes));
+        co_return true;
+    } catch (...) {
+        PlainLog::write(fmt::format("tarvo: {} ({}) upload failed: {}", noun, decision.mediaClass,
+                                    describe(std::current_exception())));
+    }
+    co_return false;
+}
 
 } // namespace
 
@@ -37,13 +66,7 @@ Task<AttachmentOutcome> Companion::deliverAttachments(std::shared_ptr<BrainClien
     };
     for (const AttachmentDecision& decision : decisions) {
         const std::string& kind = decision.mediaClass;
-        if (!decision.id || !decision.wantBytes) {
-            ++outcome.notWanted;
-            if (decision.reason) {
-                PlainLog::write(fmt::format("tarvo: attachment ({}) bytes not sent — {}", kind, *decision.reason));
-            }
-            continue;
-        }
+        if (countedNotWanted(decision, messagesFile, outcome)) continue;
         const auto file = files.find(decision.externalId);
         if (file == files.end()) {
             failed("tarvo: attachment upload skipped — the brain named a file this scan did not send");
@@ -69,12 +92,38 @@ Task<AttachmentOutcome> Companion::deliverAttachments(std::shared_ptr<BrainClien
                                kind));
             continue;
         }
-        try {
-            co_await client->uploadInboundAttachment(*decision.id, std::string(bytes->begin(), bytes->end()));
-            ++outcome.sent;
-        } catch (...) {
-            failed(fmt::format("tarvo: attachment ({}) upload failed: {}", kind, describe(std::current_exception())));
+        const bool sent = co_await uploaded(client, decision, std::string(bytes->begin(), bytes->end()), messagesFile);
+        ++(sent ? outcome.sent : outcome.failed);
+    }
+    co_return outcome;
+}
+
+// The bytes travel with the message, read off the page within the pass's media budget, so no
+// limit of this side applies.
+Task<AttachmentOutcome> Companion::deliverWhatsAppFiles(std::shared_ptr<BrainClient> client,
+                                                        WhatsAppWeb::Message message,
+                                                        std::vector<AttachmentDecision> decisions) {
+    std::map<std::string, const WhatsAppWeb::Attachment*> files;
+    for (const WhatsAppWeb::Attachment& file : message.attachments) files.emplace(file.externalId, &file);
+
+    AttachmentOutcome outcome;
+    for (const AttachmentDecision& decision : decisions) {
+        if (countedNotWanted(decision, whatsappFile, outcome)) continue;
+        const auto file = files.find(decision.externalId);
+        if (file == files.end()) {
+            ++outcome.failed;
+            PlainLog::write("tarvo: whatsapp file upload skipped — the brain named a file this pass did not send");
+            continue;
         }
+        if (!file->second->bytes) {
+            ++outcome.failed;
+            PlainLog::write(fmt::format("tarvo: whatsapp file ({}) has no bytes on this Mac — {}", decision.mediaClass,
+                                        file->second->bytesNote.value_or(
+                                            "no reason was reported, which is itself a bug")));
+            continue;
+        }
+        const bool sent = co_await uploaded(client, decision, *file->second->bytes, whatsappFile);
+        ++(sent ? outcome.sent : outcome.failed);
     }
     co_return outcome;
 }

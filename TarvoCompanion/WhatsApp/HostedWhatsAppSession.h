@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -97,6 +98,18 @@ public:
     // The picture of the linking code, in the program's runtime folder.
     static constexpr std::string_view linkPictureName = "whatsapp-link.png";
 
+    // What the capture passes keep between them: the baseline of chat-row prints, the rotating
+    // start of the chat budget, the one-time sweep that reads every conversation (0 not started,
+    // -1 running, 1 done) and the stored peek schedule.
+    static constexpr std::string_view rowPrintsKey = "TarvoWhatsappRowPrints";
+    static constexpr std::string_view captureCursorKey = "TarvoWhatsappCaptureCursor";
+    static constexpr std::string_view sweepVersionKey = "TarvoWhatsappSweepVersion";
+    static constexpr std::string_view peekScheduleKey = "TarvoWhatsappPeekSchedule";
+    static constexpr int chatLimit = 6;
+    static constexpr int messageLimit = 40;
+    static constexpr int bootstrapChats = 3;
+    static constexpr int peekMessageLimit = 20;
+
     explicit HostedWhatsAppSession(Parts parts);
 
     HostedWhatsAppSession(const HostedWhatsAppSession&) = delete;
@@ -115,6 +128,10 @@ public:
     void park() override;
     Task<SendOutcome> send(std::string conversationRef, std::string body, std::vector<OutgoingFile> files,
                            std::optional<std::string> name) override;
+    Task<ReadResult> readNew() override;
+    std::set<std::string> reopenNextPass(const IngestPass& pass) override;
+    const std::string& peekLine() const override { return peekLine_; }
+    WhatsAppWeb::SentMessages& sent() override { return sent_; }
 
     // The page, given its user agent, document-start script and size and parked in its window
     // the first time.
@@ -161,6 +178,16 @@ public:
     Task<void> pressReturnNatively();
 
 private:
+    // Steps of the capture pass while it holds the page.
+    Task<ReadResult> readHoldingThePage();
+    ReadResult answered(const std::string& answer, std::int64_t sweep);
+    // The baseline to keep until the messages of `toPost` reached the service.
+    void storeGuardedPrints(const std::vector<std::string>& known, const ReadResult& toPost);
+    WhatsAppWeb::PeekSchedule& peeks();
+    std::vector<std::string> storedPrints() const;
+    std::int64_t storedInt(std::string_view key) const;
+    void storeSchedule();
+
     void parkPage(std::shared_ptr<PageHost> page);
     std::unique_ptr<ParkedWindow> makeHostWindow(std::shared_ptr<PageHost> page);
     bool enabled() const;
@@ -208,6 +235,8 @@ private:
     // Read from the settings on first use.
     std::optional<WhatsAppWeb::PeekSchedule> peeks_;
     std::string peekLine_;
+    // The whole baseline of the last answered pass, stored once its messages were posted.
+    std::optional<std::vector<std::string>> printsAfterPosting_;
 
     // Whether the page was sent somewhere since it was made: a new browser's page has nothing.
     bool pageHasAddress_ = false;

@@ -32,4 +32,24 @@ Task<WhatsAppSession::SendOutcome> SimulatedWhatsAppSession::send(std::string co
     co_return sendOutcome_;
 }
 
+WhatsAppSession::ReadResult SimulatedWhatsAppSession::nothingRead() {
+    ReadResult empty;
+    empty.note = "nothing was read: WhatsApp Web is simulated on this computer";
+    return empty;
+}
+
+Task<WhatsAppSession::ReadResult> SimulatedWhatsAppSession::readNew() {
+    ++reads_;
+    co_return read_;
+}
+
+std::set<std::string> SimulatedWhatsAppSession::reopenNextPass(const IngestPass& pass) {
+    Tally tally;
+    for (const auto& message : pass.posted) tally.posted.push_back(message.externalId);
+    for (const auto& failed : pass.failed) tally.failed.push_back(failed.message.externalId);
+    for (const auto& message : pass.notTried) tally.notTried.push_back(message.externalId);
+    tallies_.push_back(std::move(tally));
+    return reopen_;
+}
+
 } // namespace tarvo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,10 @@ public:
     void park() override {}
     Task<SendOutcome> send(std::string conversationRef, std::string body, std::vector<OutgoingFile> files,
                            std::optional<std::string> name) override;
+    Task<ReadResult> readNew() override;
+    std::set<std::string> reopenNextPass(const IngestPass& pass) override;
+    const std::string& peekLine() const override { return peekLine_; }
+    WhatsAppWeb::SentMessages& sent() override { return sent_; }
 
     // What the session reads from now on; nothing stands for a page that has not settled yet.
     void settle(std::optional<SessionState> state) { settled_ = std::move(state); }
@@ -51,13 +56,38 @@ public:
     // Every send asked for, in order.
     const std::vector<Send>& sends() const { return sends_; }
 
+    // What every read answers from now on, and the peek line after it; nothing read by default.
+    void answerReads(ReadResult result, std::string peekLine = "") {
+        read_ = std::move(result);
+        peekLine_ = std::move(peekLine);
+    }
+    // What every `reopenNextPass` answers from now on.
+    void reopen(std::set<std::string> chats) { reopen_ = std::move(chats); }
+    int reads() const { return reads_; }
+    // The ids posted, failed and not tried of each tally handed back, in order.
+    struct Tally {
+        std::vector<std::string> posted;
+        std::vector<std::string> failed;
+        std::vector<std::string> notTried;
+        bool operator==(const Tally&) const = default;
+    };
+    const std::vector<Tally>& tallies() const { return tallies_; }
+
 private:
+    static ReadResult nothingRead();
+
     std::optional<SessionState> settled_;
     int settleWaits_ = 0;
     int refreshes_ = 0;
     int linkingAsks_ = 0;
     SendOutcome sendOutcome_{false, noPageReason};
     std::vector<Send> sends_;
+    ReadResult read_ = nothingRead();
+    std::string peekLine_;
+    std::set<std::string> reopen_;
+    int reads_ = 0;
+    std::vector<Tally> tallies_;
+    WhatsAppWeb::SentMessages sent_;
 };
 
 } // namespace tarvo

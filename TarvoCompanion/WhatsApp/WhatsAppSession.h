@@ -1,13 +1,17 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "TarvoBase/Task.h"
+#include "TarvoCore/WhatsApp/IngestPass.h"
 #include "TarvoCore/WhatsApp/OutgoingFile.h"
+#include "TarvoCore/WhatsApp/ReadResult.h"
 #include "TarvoCore/WhatsApp/SendOutcome.h"
+#include "TarvoCore/WhatsApp/SentMessages.h"
 #include "TarvoCore/WhatsApp/SessionState.h"
 
 namespace tarvo {
@@ -19,6 +23,8 @@ public:
     using SessionState = WhatsAppWeb::SessionState;
     using OutgoingFile = WhatsAppWeb::OutgoingFile;
     using SendOutcome = WhatsAppWeb::SendOutcome;
+    using ReadResult = WhatsAppWeb::ReadResult;
+    using IngestPass = WhatsAppWeb::IngestPass;
 
     // Boolean setting, written by the session when it reads the page: true once this computer
     // hosts a linked session.
@@ -56,6 +62,17 @@ public:
     // an outcome that is not ok.
     virtual Task<SendOutcome> send(std::string conversationRef, std::string body, std::vector<OutgoingFile> files,
                                    std::optional<std::string> name) = 0;
+
+    // One capture pass: reads what is new on the page while holding it, and answers the messages
+    // still to post. Never fails: a pass that read nothing says why in the result's note.
+    virtual Task<ReadResult> readNew() = 0;
+    // After the caller posted what `readNew` answered: the chat keys the next pass reads again.
+    // The baseline of the chats whose messages reached the service moves on only here.
+    virtual std::set<std::string> reopenNextPass(const IngestPass& pass) = 0;
+    // The peek schedule's line after the last answered pass; empty when there is nothing to say.
+    virtual const std::string& peekLine() const = 0;
+    // The messages already handed to the service, which no later pass posts again.
+    virtual WhatsAppWeb::SentMessages& sent() = 0;
 };
 
 } // namespace tarvo

@@ -29,6 +29,13 @@ std::string_view rawValue(Stage stage) {
     return {};
 }
 
+std::string_view name(Stage stage) {
+    for (const auto& names : stages) {
+        if (names.stage == stage) return names.name;
+    }
+    return {};
+}
+
 std::optional<Stage> stageFromRawValue(std::string_view text) {
     for (const auto& names : stages) {
         if (names.rawValue == text) return names.stage;

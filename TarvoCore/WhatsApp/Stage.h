@@ -12,6 +12,8 @@ enum class Stage { chatListMissing, noChatRows, firstLook, nothingChanged, read 
 std::string_view rawValue(Stage stage);
 // The stage whose wording this is; none for any other text.
 std::optional<Stage> stageFromRawValue(std::string_view text);
+// The stage's name as the capture script and the capture report write it.
+std::string_view name(Stage stage);
 // The stage the capture script names ("chatListMissing", "read", ...); none for any other text.
 std::optional<Stage> stageFromName(std::string_view name);
 

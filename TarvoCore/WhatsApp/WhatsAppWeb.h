@@ -90,6 +90,9 @@ std::string sendScript(std::string_view body);
 // The text-send script's answer; one that cannot be read is a failure with its own sentence.
 SendOutcome readSendOutcome(std::string_view text);
 
+// What ends the ref of every group conversation: its at sign and the group server's name.
+constexpr std::string_view groupSuffix = "@g.us";
+
 // The link that opens a personal chat by its phone number, nothing for groups, linked identities
 // and refs with fewer than 5 digits.
 std::optional<std::string> conversationURL(std::string_view ref);

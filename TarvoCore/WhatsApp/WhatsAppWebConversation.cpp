@@ -12,7 +12,6 @@ namespace {
 // WhatsApp's server suffixes of a ref, after its at sign.
 constexpr std::string_view personalSuffix = "c.us";
 constexpr std::string_view phoneProtocolPersonalSuffix = "s.whatsapp.net";
-constexpr std::string_view groupSuffix = "@g.us";
 
 constexpr std::size_t fewestPhoneDigits = 5;
 

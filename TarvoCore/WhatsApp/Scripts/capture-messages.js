@@ -13,7 +13,14 @@ const TARVO_NOTE_BUDGET = 'over this pass\'s transfer budget \u2014 it will be r
 const TARVO_NOTE_REFUSED = 'the page refused to hand over the decoded file';
 const TARVO_NOTE_PREVIEW = 'only a preview is on screen \u2014 WhatsApp has not downloaded the full file here';
 const TARVO_NOTE_VIEW_ONCE = 'the sender set this to view once, so nothing was read';
+const TARVO_NOTE_STOPPED = 'the pass was given up on before this file was read';
 const TARVO_NOTE_NOT_ON_SCREEN = 'read without opening the chat, so the file was not on screen to read';
+
+// The companion sets the page's stop flag once it has given up on the script running in it: from
+// then on that script presses nothing, reads no file and peeks at no chat.
+function tarvoStopped() {
+  return window.tarvoStop === true;
+}
 
 function tarvoWait(ms) {
   return new Promise((resolve) => setTimeout(resolve, ms));
@@ -219,6 +226,7 @@ function tarvoMedia(model, state) {
 // Only blob: addresses the page itself rendered: no request reaches WhatsApp's servers and
 // nothing is decrypted here.
 async function tarvoMediaBytes(row, media, mediaBudget) {
+  if (tarvoStopped()) return { note: TARVO_NOTE_STOPPED };
   const sources = [];
   for (const el of row.querySelectorAll('img, video, audio, source')) {
     const src = el.getAttribute('src');
@@ -493,7 +501,7 @@ function tarvoPeekPass(rows, prints, kinds, known, wanted, limit, messageLimit, 
   }
   let looked = 0;
   for (const key of wanted) {
-    if (looked >= limit) break;
+    if (looked >= limit || tarvoStopped()) break;
     if (state.peeked.has(key) || state.peekBlind.has(key)) continue;
     const index = rowOfKey.has(key) ? rowOfKey.get(key) : -1;
     if (index < 0) continue;

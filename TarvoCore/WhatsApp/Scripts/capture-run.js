@@ -80,6 +80,8 @@ if (!firstLook) {
   tarvoPeekPass(rows, prints, kinds, known, __ARG_peek__, __ARG_peekLimit__, __ARG_peekMessageLimit__, out, state,
     __ARG_peekWatching__);
 }
+// Nobody waits for this answer any more: it only has to end the script.
+if (tarvoStopped()) return report('stopped');
 
 // Decided once: opening a chat changes its row.
 const changed = [];
@@ -161,6 +163,7 @@ async function harvestChat(key) {
 }
 
 for (let attempt = 0; attempt < __ARG_chatLimit__; attempt++) {
+  if (tarvoStopped()) return report('stopped');
   // A row captured before a press may be detached by now.
   let row = null;
   let key = null;
@@ -194,6 +197,7 @@ for (let attempt = 0; attempt < __ARG_chatLimit__; attempt++) {
   let arrived = false;
   for (let wait = 0; wait < 12 && !arrived; wait++) {
     await tarvoWait(150);
+    if (tarvoStopped()) return report('stopped');
     const current = liveRow(key);
     const open = current !== null && isOpen(current);
     const showing = open && paneShows(expected, before);
