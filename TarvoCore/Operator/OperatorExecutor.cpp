@@ -16,19 +16,6 @@ namespace {
 
 using Outcome = OperatorStepOutcome;
 
-Outcome refused(std::string_view sentence) { return Outcome(Outcome::Refused{std::string(sentence)}); }
-Outcome failed(std::string_view sentence) { return Outcome(Outcome::Failed{std::string(sentence)}); }
-
-// The sentence of a port's failure for the user: its own when it has one, else the operation's.
-std::string failureSentence(const std::exception_ptr& error, std::string_view otherwise) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const OperatorPortFailure& failure) {
-        return failure.sentence;
-    } catch (...) {
-        return std::string(otherwise);
-    }
-}
 
 // The app a step names, when it is running and may be looked at; else the refusal.
 struct Target {
@@ -38,8 +25,8 @@ struct Target {
 
 Target namedTarget(const std::string& name, const std::vector<RunningApp>& apps) {
     std::optional<RunningApp> found = OperatorLookPolicy::find(name, apps);
-    if (!found) return {std::nullopt, refused(name + std::string(OperatorExecutor::notOpenTail))};
-    if (!OperatorLookPolicy::mayLookAt(*found)) return {std::nullopt, refused(OperatorLookPolicy::neverSentence)};
+    if (!found) return {std::nullopt, Outcome::refused(name + std::string(OperatorExecutor::notOpenTail))};
+    if (!OperatorLookPolicy::mayLookAt(*found)) return {std::nullopt, Outcome::refused(OperatorLookPolicy::neverSentence)};
     return {std::move(found), std::nullopt};
 }
 
@@ -96,7 +83,7 @@ Task<OperatorStepOutcome> OperatorExecutor::runInTurn(OperatorExecutor self, std
     }
     if (error) {
         PlainLog::write("tarvo: an operator step ended with an error: " + errorText(error, "unknown"));
-        co_return failed(Outcome::fit(""));
+        co_return Outcome::failed(Outcome::fit(""));
     }
     if (const auto* held = std::get_if<Outcome::NeedsPress>(&outcome->value()); held && raw) {
         self.session_->holdQuestion(runId, OperatorPress::digest(runId, *raw), *held);
@@ -110,14 +97,14 @@ Task<OperatorStepOutcome> OperatorExecutor::runAdmitting(std::string runId, std:
                                                          std::optional<std::string> pressed,
                                                          std::optional<MacPermit> permit) const {
     const std::optional<std::string> refusal = co_await admission(runId, step.klass());
-    if (refusal) co_return refused(*refusal);
+    if (refusal) co_return Outcome::refused(*refusal);
 
     std::optional<OperatorSession::HeldQuestion> approvedFor;
     if (pressed) {
         // A press counts for the very step object it was made for, and only once this computer
         // has asked about it.
         if (!raw || OperatorStepRequest::parse(*raw) != step || !OperatorPress::approves(pressed, runId, raw)) {
-            co_return refused(ActPolicy::pressedForAnotherSentence);
+            co_return Outcome::refused(ActPolicy::pressedForAnotherSentence);
         }
         approvedFor = session_->takeHeldQuestion(runId, OperatorPress::digest(runId, *raw));
     }
@@ -137,6 +124,18 @@ Task<std::optional<std::string>> OperatorExecutor::admission(std::string runId, 
 
 Task<OperatorStepOutcome> OperatorExecutor::dispatch(Admitted admitted) const {
     if (runner_) co_return co_await runner_(std::move(admitted));
+    const OperatorStepRequest::Value& step = admitted.step.value();
+    if (const auto* list = std::get_if<OperatorStepRequest::ListFiles>(&step)) {
+        co_return co_await listFiles(std::move(admitted.runId), list->query, list->limit, list->folder);
+    }
+    if (const auto* read = std::get_if<OperatorStepRequest::ReadFile>(&step)) {
+        co_return co_await readFile(std::move(admitted.runId), read->ref, std::move(admitted.approvedFor),
+                                    std::move(admitted.permit));
+    }
+    if (const auto* send = std::get_if<OperatorStepRequest::SendFile>(&step)) {
+        co_return co_await sendFile(std::move(admitted.runId), std::move(admitted.stepId), send->ref,
+                                    std::move(admitted.approvedFor), std::move(admitted.permit));
+    }
     co_return co_await look(std::move(admitted.runId), std::move(admitted.step), admitted.generation);
 }
 
@@ -161,20 +160,20 @@ Task<OperatorStepOutcome> OperatorExecutor::look(std::string runId, OperatorStep
             const std::optional<std::int32_t> previousFront = co_await apps_->frontmostBeforeTarvo();
             target.app = OperatorLookPolicy::frontTarget(apps, previousFront);
             if (!target.app) {
-                target.refusal = refused(noFrontAppSentence);
+                target.refusal = Outcome::refused(noFrontAppSentence);
             } else if (!OperatorLookPolicy::mayLookAt(*target.app)) {
-                target.refusal = refused(OperatorLookPolicy::neverSentence);
+                target.refusal = Outcome::refused(OperatorLookPolicy::neverSentence);
             }
         }
         if (target.refusal) co_return std::move(*target.refusal);
         co_return co_await readScreenText(std::move(runId), std::move(*target.app), generation);
     }
-    co_return refused(unknownStepSentence);
+    co_return Outcome::refused(unknownStepSentence);
 }
 
 Task<OperatorStepOutcome> OperatorExecutor::capture(std::string runId, std::optional<RunningApp> target) const {
     const std::optional<std::string> refusal = co_await admission(runId, MacCapabilityClass::screen);
-    if (refusal) co_return refused(*refusal);
+    if (refusal) co_return Outcome::refused(*refusal);
     std::exception_ptr error;
     try {
         CapturedPicture picture = co_await screen_->capture(std::move(target), OperatorLookPolicy::neverLookedAt());
@@ -182,13 +181,13 @@ Task<OperatorStepOutcome> OperatorExecutor::capture(std::string runId, std::opti
     } catch (...) {
         error = std::current_exception();
     }
-    co_return failed(failureSentence(error, captureFailedSentence));
+    co_return Outcome::failed(OperatorPortFailure::sentenceOf(error, captureFailedSentence));
 }
 
 Task<OperatorStepOutcome> OperatorExecutor::readScreenText(std::string runId, RunningApp target,
                                                            std::int64_t generation) const {
     const std::optional<std::string> refusal = co_await admission(runId, MacCapabilityClass::screen);
-    if (refusal) co_return refused(*refusal);
+    if (refusal) co_return Outcome::refused(*refusal);
     std::exception_ptr error;
     try {
         std::string name = target.name;
@@ -200,7 +199,7 @@ Task<OperatorStepOutcome> OperatorExecutor::readScreenText(std::string runId, Ru
     } catch (...) {
         error = std::current_exception();
     }
-    co_return failed(failureSentence(error, screenTextFailedSentence));
+    co_return Outcome::failed(OperatorPortFailure::sentenceOf(error, screenTextFailedSentence));
 }
 
 } // namespace tarvo

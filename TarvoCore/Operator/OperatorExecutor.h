@@ -6,12 +6,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 
 #include "TarvoBase/Task.h"
 #include "TarvoBase/Turnstile.h"
 #include "TarvoClient/JSONValue.h"
 #include "TarvoCore/Operator/AccessibilityReading.h"
 #include "TarvoCore/Operator/Acting.h"
+#include "TarvoCore/Operator/CheckedFile.h"
 #include "TarvoCore/Operator/AppListing.h"
 #include "TarvoCore/Operator/FileOperating.h"
 #include "TarvoCore/Operator/FileRefTable.h"
@@ -39,6 +41,10 @@ public:
     static constexpr std::string_view noFrontAppSentence = "No app is in front on this Mac.";
     static constexpr std::string_view captureFailedSentence = "The screenshot could not be taken.";
     static constexpr std::string_view screenTextFailedSentence = "The words on screen could not be read.";
+    static constexpr std::string_view notThatFolderSentence = "Tarvo does not look in that folder.";
+    static constexpr std::string_view searchFailedSentence = "The search of the Mac's files did not finish.";
+    static constexpr std::string_view readFailedSentence = "That file could not be read.";
+    static constexpr std::string_view sendFailedSentence = "That file could not be brought back.";
 
     // A step admitted and past the press check, as a runner gets it.
     struct Admitted {
@@ -85,6 +91,34 @@ private:
     // fresh, and a run no longer live refused before either is read.
     Task<std::optional<std::string>> admission(std::string runId, MacCapabilityClass klass) const;
     Task<OperatorStepOutcome> dispatch(Admitted admitted) const;
+
+    // The step held with `question`, unless the user pressed for exactly that question: a press
+    // allows what it was asked about, not what the step would ask now.
+    static std::optional<OperatorStepOutcome> heldUnless(const std::optional<OperatorSession::HeldQuestion>& approvedFor,
+                                                         OperatorSession::HeldQuestion question);
+
+    // A file a step names, checked and open; or the outcome that ends the step.
+    struct Found {
+        FileRefTable::Entry entry;
+        CheckedFile file;
+    };
+    using Finding = std::variant<Found, OperatorStepOutcome>;
+
+    Task<OperatorStepOutcome> listFiles(std::string runId, std::string query, std::int64_t limit,
+                                        std::optional<std::string> folder) const;
+    OperatorStepOutcome listing(const std::string& runId, const FoundFiles& found, std::int64_t limit) const;
+    // Every check of the file a reference names, the open last; `failedSentence` words an open
+    // that failed.
+    Finding entry(const std::string& runId, const std::string& ref, std::string_view failedSentence) const;
+    Task<OperatorStepOutcome> readFile(std::string runId, std::string ref,
+                                       std::optional<OperatorSession::HeldQuestion> approvedFor,
+                                       std::optional<MacPermit> permit) const;
+    Task<OperatorStepOutcome> sendFile(std::string runId, std::string stepId, std::string ref,
+                                       std::optional<OperatorSession::HeldQuestion> approvedFor,
+                                       std::optional<MacPermit> permit) const;
+    // The question a send of `found` asks now, if any.
+    std::optional<OperatorSession::HeldQuestion> sendQuestion(const Found& found,
+                                                              const std::optional<MacPermit>& permit) const;
 
     Task<OperatorStepOutcome> look(std::string runId, OperatorStepRequest step, std::int64_t generation) const;
     Task<OperatorStepOutcome> capture(std::string runId, std::optional<RunningApp> target) const;

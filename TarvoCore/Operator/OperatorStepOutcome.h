@@ -84,6 +84,9 @@ public:
 
     OperatorStepOutcome(Value value) : value_(std::move(value)) {}
 
+    static OperatorStepOutcome refused(std::string_view reason) { return OperatorStepOutcome(Refused{std::string(reason)}); }
+    static OperatorStepOutcome failed(std::string_view reason) { return OperatorStepOutcome(Failed{std::string(reason)}); }
+
     // The step result posted to the service.
     Json wire() const;
     // The outcome's short code for the log line, such as "done.press_element" or "refused".

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,9 +15,16 @@
 #include "TarvoBase/Spawn.h"
 #include "TarvoClient/JSONValue.h"
 #include "TarvoCore/Operator/ActPolicy.h"
+#include "TarvoCore/Operator/FileOperatingDefaults.h"
+#include "TarvoCore/Operator/FileReadPolicy.h"
 #include "TarvoCore/Operator/OperatorExecutor.h"
 #include "TarvoCore/Operator/OperatorLookPolicy.h"
 #include "TarvoCore/Operator/OperatorStepRequest.h"
+
+namespace tarvo {
+// Failed comparisons show the outcome as it would be sent.
+inline void PrintTo(const OperatorStepOutcome& outcome, std::ostream* os) { *os << outcome.wire().dump(); }
+} // namespace tarvo
 
 namespace tarvo::testing {
 
@@ -38,6 +46,16 @@ struct OperatorSentences {
             OperatorExecutor::noFrontAppSentence,
             OperatorExecutor::captureFailedSentence,
             OperatorExecutor::screenTextFailedSentence,
+            FileOperatingDefaults::listFolderSentence,
+            OperatorExecutor::notThatFolderSentence,
+            OperatorExecutor::searchFailedSentence,
+            OperatorExecutor::readFailedSentence,
+            OperatorExecutor::sendFailedSentence,
+            FileReadPolicy::deniedSentence,
+            FileReadPolicy::notThisRunSentence,
+            FileReadPolicy::movedSentence,
+            FileReadPolicy::cloudOnlySentence,
+            FileReadPolicy::notADocumentSentence,
             "It did not work.",
             // The platform's own, passed on unchanged.
             "Accessibility is off for Tarvo, so it cannot read the screen.",
@@ -70,6 +88,8 @@ struct OperatorExecutorTest : ::testing::Test {
     FakeOperatorPorts ports;
     std::string runId = "run-1";
     std::int64_t generation = 7;
+    // Sent with every step.
+    std::optional<MacPermit> permit;
 
     RunningApp tarvo{"Tarvo", std::string(OperatorLookPolicy::ownBundleId), 100, false, false, {"Panel"}};
     RunningApp notes{"Notes", "com.apple.Notes", 101, true, false, {"Groceries"}};
@@ -107,7 +127,7 @@ struct OperatorExecutorTest : ::testing::Test {
                         std::optional<std::string> pressed) {
         const std::string stepId = "step-1";
         Outcome outcome = co_await executor.run(runId, stepId, std::move(request), generation, std::move(raw),
-                                                std::move(pressed), std::nullopt);
+                                                std::move(pressed), permit);
         expectRulesSentence(outcome);
         co_return outcome;
     }
