@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include "TarvoBase/FileCalls.h"
+#include "TarvoCore/Operator/FolderAccess.h"
 
 namespace tarvo {
 
@@ -39,6 +40,16 @@ struct FolderEntry {
     static std::chrono::system_clock::time_point modifiedAt(const struct stat& status) {
         return std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(
             std::chrono::seconds(status.st_mtim.tv_sec) + std::chrono::nanoseconds(status.st_mtim.tv_nsec)));
+    }
+
+    // A plain file a walk keeps. No file system here records when a file came into its folder,
+    // and nothing here lives only in a cloud.
+    static FolderAccess::Found found(const std::filesystem::path& path, const struct stat& status) {
+        FoundFile file;
+        file.path = path.string();
+        file.bytes = static_cast<std::int64_t>(status.st_size);
+        file.modifiedAt = modifiedAt(status);
+        return {std::move(file), std::nullopt};
     }
 };
 

@@ -47,16 +47,7 @@ std::optional<std::string> foldedText(const fs::path& path, TextKind kind) {
     try {
         const FileDescriptor file = FileCalls::open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
         if (!S_ISREG(FileCalls::status(file).st_mode)) return std::nullopt;
-        std::string bytes(textBytes, '\0');
-        std::size_t got = 0;
-        while (got < textBytes) {
-            const std::size_t read = FileCalls::readAt(file.get(), bytes.data() + got, textBytes - got,
-                                                       static_cast<std::int64_t>(got));
-            if (read == 0) break;
-            got += read;
-        }
-        bytes.resize(got);
-        std::string text = PlainText::decoded(bytes, got == textBytes);
+        std::string text = PlainText::start(file.get(), textBytes);
         if (kind == TextKind::html) text = HtmlText::stripTags(text);
         return Text::folded(text);
     } catch (const std::system_error&) {
@@ -99,11 +90,7 @@ public:
                 continue;
             }
             if (!S_ISREG(status->st_mode) || !matches(path, name)) continue;
-            FoundFile file;
-            file.path = path.string();
-            file.bytes = static_cast<std::int64_t>(status->st_size);
-            file.modifiedAt = FolderEntry::modifiedAt(*status);
-            found.push_back({std::move(file), std::nullopt});
+            found.push_back(FolderEntry::found(path, *status));
         }
     }
 

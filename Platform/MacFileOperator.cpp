@@ -1,10 +1,16 @@
 #include "Platform/MacFileOperator.h"
 
 #include <algorithm>
+#include <system_error>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include "Platform/FolderSearch.h"
 #include "Platform/HtmlText.h"
 #include "Platform/PlainText.h"
+#include "TarvoBase/FileCalls.h"
 #include "TarvoBase/OnWorker.h"
 #include "TarvoBase/Text.h"
 #include "TarvoCore/Operator/BrainUploadTransport.h"
@@ -17,50 +23,72 @@
 namespace tarvo {
 namespace {
 
-enum class Reader { plain, html, document };
+enum class Reader { plain, html, pdf, rich, richFolder };
 
-Reader readerFor(const std::string& path) {
+// The reader and, for a document, the kind its reader process is asked for.
+std::pair<Reader, std::string> readerFor(const std::string& path) {
     const auto extension = pathExtension(lastPathComponent(path));
-    if (!extension) return Reader::plain;
+    if (!extension) return {Reader::plain, {}};
     const std::string lowered = Text::lowercased(*extension);
-    if (lowered == "html" || lowered == "htm") return Reader::html;
-    if (lowered == "pdf" || lowered == "rtf" || lowered == "rtfd" || lowered == "doc" || lowered == "docx" ||
-        lowered == "odt" || lowered == "webarchive")
-        return Reader::document;
-    return Reader::plain;
+    if (lowered == "html" || lowered == "htm") return {Reader::html, {}};
+    if (lowered == "pdf") return {Reader::pdf, lowered};
+    if (lowered == "rtfd") return {Reader::richFolder, "rtf"};
+    if (lowered == "rtf" || lowered == "doc" || lowered == "docx" || lowered == "odt" || lowered == "webarchive")
+        return {Reader::rich, lowered};
+    return {Reader::plain, {}};
+}
+
+FileText pdfText(const CheckedFile& file, const DocumentReader& documents) {
+    const auto pages = documents.read("pdf", file.descriptor()->get());
+    if (!pages) throw OperatorPortFailure(std::string(MacFileOperator::pdfNotOpenedSentence));
+    const bool anyText = std::ranges::any_of(
+        *pages, [](const std::string& page) { return !Text::trimmingWhitespaceAndNewlines(page).empty(); });
+    if (!anyText) throw OperatorPortFailure(std::string(MacFileOperator::pdfScanSentence));
+    return FileText::paged(*pages, FileText::budget);
+}
+
+// A document package's text is its TXT.rtf, opened inside the package the core checked.
+FileDescriptor packagedText(const CheckedFile& package) {
+    try {
+        FileDescriptor text = FileCalls::openAt(*package.descriptor(), "TXT.rtf", O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        if (S_ISREG(FileCalls::status(text).st_mode)) return text;
+    } catch (const std::system_error&) {
+    }
+    throw OperatorPortFailure(std::string(MacFileOperator::documentNotReadSentence));
+}
+
+FileText richText(int document, const std::string& kind, const DocumentReader& documents) {
+    const auto pages = documents.read(kind, document);
+    if (!pages) throw OperatorPortFailure(std::string(MacFileOperator::documentNotReadSentence));
+    return FileText::plain(pages->front(), FileText::budget);
 }
 
 // The first bytes of the file, never more than it held when it was checked.
 std::string plainText(const CheckedFile& file) {
     const std::size_t most =
         std::min<std::size_t>(MacFileOperator::plainTextBytes, static_cast<std::size_t>(std::max<std::int64_t>(file.bytes(), 0)));
-    std::string bytes(most, '\0');
-    std::size_t got = 0;
-    while (got < most) {
-        const std::size_t read = file.readAt(static_cast<std::int64_t>(got), bytes.data() + got, most - got);
-        if (read == 0) break;
-        got += read;
-    }
-    bytes.resize(got);
-    return PlainText::decoded(bytes, got == MacFileOperator::plainTextBytes);
+    return PlainText::start(file.descriptor()->get(), most, MacFileOperator::plainTextBytes);
 }
 
 } // namespace
 
-MacFileOperator::MacFileOperator(ClientSource client, std::string home)
-    : client_(std::move(client)), home_(std::move(home)) {}
+MacFileOperator::MacFileOperator(ClientSource client, std::string home, DocumentReader documents)
+    : client_(std::move(client)), home_(std::move(home)), documents_(std::move(documents)) {}
 
-FileText MacFileOperator::readFile(const CheckedFile& file) {
-    switch (readerFor(file.path())) {
+FileText MacFileOperator::readFile(const CheckedFile& file, const DocumentReader& documents) {
+    const auto [reader, kind] = readerFor(file.path());
+    switch (reader) {
     case Reader::html: return FileText::plain(HtmlText::stripTags(plainText(file)), FileText::budget);
-    case Reader::document: throw OperatorPortFailure(std::string(documentNotReadSentence));
+    case Reader::pdf: return pdfText(file, documents);
+    case Reader::rich: return richText(file.descriptor()->get(), kind, documents);
+    case Reader::richFolder: return richText(packagedText(file).get(), kind, documents);
     case Reader::plain: break;
     }
     return FileText::plain(plainText(file), FileText::budget);
 }
 
 Task<FileText> MacFileOperator::readText(CheckedFile file) {
-    auto work = [file] { return readFile(file); };
+    auto work = [file, documents = documents_] { return readFile(file, documents); };
     co_return co_await onWorker(work);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "Platform/DocumentReader.h"
 #include "TarvoBase/Task.h"
 #include "TarvoClient/BrainClient.h"
 #include "TarvoCore/Operator/FileOperating.h"
@@ -43,7 +44,7 @@ public:
         "The file did not finish arriving at Tarvo, so it was not brought back.";
 
     // `home` is the user's home folder, absolute.
-    MacFileOperator(ClientSource client, std::string home);
+    MacFileOperator(ClientSource client, std::string home, DocumentReader documents);
 
     std::string home() const override { return home_; }
     Task<FoundFiles> search(std::string query, std::int64_t limit) override;
@@ -54,11 +55,12 @@ public:
     // The blocking work of the calls above, on the calling thread.
     static FoundFiles listedFolder(const std::string& path, const std::string& query, std::int64_t limit,
                                    const std::string& home);
-    static FileText readFile(const CheckedFile& file);
+    static FileText readFile(const CheckedFile& file, const DocumentReader& documents);
 
 private:
     ClientSource client_;
     std::string home_;
+    DocumentReader documents_;
 };
 
 } // namespace tarvo

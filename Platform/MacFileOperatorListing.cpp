@@ -40,12 +40,7 @@ public:
                 continue;
             }
             if (!S_ISREG(status->st_mode) || !FolderAccess::matches(name, query_)) continue;
-            FoundFile file;
-            file.path = path.string();
-            file.bytes = static_cast<std::int64_t>(status->st_size);
-            file.modifiedAt = FolderEntry::modifiedAt(*status);
-            // No file system here records when a file came into its folder.
-            found.push_back({std::move(file), std::nullopt});
+            found.push_back(FolderEntry::found(path, *status));
         }
     }
 

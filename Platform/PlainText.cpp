@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 
+#include "TarvoBase/FileCalls.h"
 #include "TarvoBase/Text.h"
 
 namespace tarvo {
@@ -94,6 +95,18 @@ std::string PlainText::decoded(std::string_view bytes, bool cut) {
     const std::string_view whole = cut ? withoutUnfinishedEnd(bytes) : bytes;
     if (Text::isWellFormedUtf8(whole)) return std::string(whole);
     return Text::wellFormed(whole);
+}
+
+std::string PlainText::start(int file, std::size_t most, std::size_t cap) {
+    std::string bytes(most, '\0');
+    std::size_t got = 0;
+    while (got < most) {
+        const std::size_t read = FileCalls::readAt(file, bytes.data() + got, most - got, static_cast<std::int64_t>(got));
+        if (read == 0) break;
+        got += read;
+    }
+    bytes.resize(got);
+    return decoded(bytes, got == cap);
 }
 
 } // namespace tarvo

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "Platform/DocumentReader.h"
 #include "Platform/CurlHttpTransport.h"
 #include "Platform/DesktopBrowserLocator.h"
 #include "Platform/FileSecretStore.h"
@@ -162,6 +163,8 @@ void installExtensionHost() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The companion started as the reader of one document: nothing else of the program runs.
+    if (argc == 3 && argv[1] == DocumentReader::argument) return DocumentReader::serve(argv[2]);
     CompanionVersion::useComputerName(std::make_shared<LinuxComputerName>());
     ChatDatabase::useHomeFolders(std::make_shared<LinuxHomeFolders>());
 

@@ -8,6 +8,7 @@ packages=(
   libcurl4-openssl-dev nlohmann-json3-dev libsqlite3-dev libssl-dev libicu-dev libfmt-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   sqlite3 curl clang libclang-rt-14-dev
+  libpoppler-cpp-dev libzip-dev libxml2-dev libplist-dev libwv-dev
   shared-mime-info xdg-utils dbus-bin
 )
 

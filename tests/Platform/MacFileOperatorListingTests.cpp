@@ -126,8 +126,7 @@ TEST(MacFileOperatorListing, AFolderOfManyFilesGivesTheNewestOfTheFirstVisitedAn
     std::ranges::sort(visited, std::greater<>());
 
     tarvo::RunLoop loop;
-    MacFileOperator files([]() -> tarvo::Task<std::shared_ptr<tarvo::BrainClient>> { co_return nullptr; },
-                          home.path().string());
+    MacFileOperator files = tarvo::testing::signedOutOperator(home.path());
     const FoundFiles found = tarvo::runUntilDone(loop, files.listFolder(folder.string(), "*", 7));
     ASSERT_EQ(found.files.size(), 7u);
     EXPECT_TRUE(found.truncated);

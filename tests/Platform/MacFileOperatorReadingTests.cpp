@@ -26,8 +26,7 @@ const std::string euro = "\xE2\x82\xAC";
 
 FileText readAt(const TemporaryFolder& home, const std::string& name) {
     tarvo::RunLoop loop;
-    MacFileOperator files([]() -> tarvo::Task<std::shared_ptr<tarvo::BrainClient>> { co_return nullptr; },
-                          home.path().string());
+    MacFileOperator files = tarvo::testing::signedOutOperator(home.path());
     return tarvo::runUntilDone(loop, files.readText(checked(home / name, home.path())));
 }
 

@@ -33,8 +33,7 @@ struct MacFileOperatorSearchTest : ::testing::Test {
 
     FoundFiles search(const std::string& query, std::int64_t limit = 50) {
         tarvo::RunLoop loop;
-        MacFileOperator files([]() -> tarvo::Task<std::shared_ptr<tarvo::BrainClient>> { co_return nullptr; },
-                              home.path().string());
+        MacFileOperator files = tarvo::testing::signedOutOperator(home.path());
         return tarvo::runUntilDone(loop, files.search(query, limit));
     }
 

@@ -39,4 +39,13 @@ inline CheckedFile checked(const std::filesystem::path& path, const std::filesys
     return std::get<CheckedFile>(std::move(opened));
 }
 
+// The reader process the tests start: the document reader alone, built beside the tests.
+inline DocumentReader documentReader() { return DocumentReader(TARVO_DOCUMENT_READER); }
+
+// A file operator for `home` that is signed out.
+inline MacFileOperator signedOutOperator(const std::filesystem::path& home) {
+    return MacFileOperator([]() -> Task<std::shared_ptr<BrainClient>> { co_return nullptr; }, home.string(),
+                           documentReader());
+}
+
 } // namespace tarvo::testing

@@ -35,7 +35,7 @@ struct MacFileOperatorUploadTest : tarvo::testing::ClientTest {
             [this]() -> Task<std::shared_ptr<BrainClient>> {
                 co_return signedOut ? nullptr : signedInClient;
             },
-            home.path().string());
+            home.path().string(), tarvo::testing::documentReader());
         try {
             const auto sent = run(files.upload(checked(home / "file.bin", home.path()), stepId));
             return std::to_string(sent.bytes) + " " + sent.sha256;
