@@ -23,6 +23,7 @@
 #include "TarvoCompanion/Ports/HeadlessScreens.h"
 #include "TarvoCompanion/RecordingOpener.h"
 #include "TarvoCompanion/WhatsApp/HostedWhatsAppSession.h"
+#include "TarvoCore/WhatsApp/CaptureScript.h"
 #include "TarvoCore/WhatsApp/WhatsAppWeb.h"
 
 namespace tarvo::testing {
@@ -197,6 +198,42 @@ TEST_F(HostedSessionInChromium, TheLinkingCodeIsAPictureOfThePageForAsLongAsItIs
     session->setShowingForLinking(false);
     session->park();
     EXPECT_FALSE(std::filesystem::exists(picture));
+}
+
+// A pass given up on must stop pressing rows: each press opens a conversation and marks it read.
+TEST_F(HostedSessionInChromium, ACaptureScriptGivenUpOnPressesNothingMoreAndTheNextJobWaitsForItsEnd) {
+    ASSERT_EQ(settle(), SessionState::linked());
+    // Conversations that never show in the pane, so that each press waits its whole turn.
+    inPage("(() => {"
+           "  const chats = [];"
+           "  for (let i = 0; i < 8; i++) chats.push({ ref: `4915550000${i}@c.us`, name: `Friend ${i}`,"
+           "    messages: [{ id: `m${i}`, text: 'hello', t: 1767000000 + i }] });"
+           "  fixture.reset({ chats, paneDelayMs: 600000 });"
+           "  let stop = false;"
+           "  Object.defineProperty(window, 'tarvoStop', { configurable: true, get: () => stop,"
+           "    set: (value) => { stop = value; if (value) window.pressesAtStop = fixture.events.length; } });"
+           "})()");
+    const std::string script = WhatsAppWeb::captureScript(6, 40, 3, {}, true, 0, WhatsAppWeb::mediaBudgetBytes, {}, {},
+                                                          6, 20, {});
+    std::function<Task<HostedWhatsAppSession::ScriptAnswer>()> pass = [this, script] {
+        return session->evaluateReporting(script, Json::object(), std::chrono::seconds(2));
+    };
+    std::function<Task<std::optional<std::string>>()> next = [this] {
+        return host->evaluate("JSON.stringify({ stop: window.tarvoStop, atStop: window.pressesAtStop,"
+                              " presses: fixture.events.filter((e) => e.type === 'press').length,"
+                              " events: fixture.events.length })", patience);
+    };
+    auto givenUp = std::make_shared<std::optional<HostedWhatsAppSession::ScriptAnswer>>();
+    spawn([](auto session, auto pass, auto into) -> Task<void> {
+        into->emplace(co_await session->template drivingThePage<HostedWhatsAppSession::ScriptAnswer>(pass));
+    }(session, pass, givenUp));
+    const Json seen = Json::parse(run(session->drivingThePage<std::optional<std::string>>(next)).value_or("{}"));
+
+    ASSERT_TRUE(givenUp->has_value());
+    EXPECT_EQ((*givenUp)->failure, PageHost::Failure::Kind::deadline);
+    EXPECT_EQ(seen.at("stop"), true);
+    EXPECT_EQ(seen.at("events"), seen.at("atStop")) << "nothing was pressed after the flag was set";
+    EXPECT_LT(seen.at("presses").get<int>(), 6) << "the walk ended before its last chat";
 }
 
 } // namespace
