@@ -136,6 +136,10 @@ Task<OperatorStepOutcome> OperatorExecutor::dispatch(Admitted admitted) const {
         co_return co_await sendFile(std::move(admitted.runId), std::move(admitted.stepId), send->ref,
                                     std::move(admitted.approvedFor), std::move(admitted.permit));
     }
+    if (admitted.step.klass() == MacCapabilityClass::act) {
+        co_return co_await act(std::move(admitted.runId), std::move(admitted.step), admitted.generation,
+                               std::move(admitted.approvedFor), std::move(admitted.permit));
+    }
     co_return co_await look(std::move(admitted.runId), std::move(admitted.step), admitted.generation);
 }
 

@@ -18,6 +18,7 @@
 #include "TarvoCore/Operator/FileOperating.h"
 #include "TarvoCore/Operator/FileRefTable.h"
 #include "TarvoCore/Operator/MacCapabilityClass.h"
+#include "TarvoCore/Operator/MacPermissionPolicy.h"
 #include "TarvoCore/Operator/MacPermit.h"
 #include "TarvoCore/Operator/OperatorConditionsReading.h"
 #include "TarvoCore/Operator/OperatorIndicator.h"
@@ -45,6 +46,12 @@ public:
     static constexpr std::string_view searchFailedSentence = "The search of the Mac's files did not finish.";
     static constexpr std::string_view readFailedSentence = "That file could not be read.";
     static constexpr std::string_view sendFailedSentence = "That file could not be brought back.";
+    static constexpr std::string_view namesNoAppSentence = "That act names no app.";
+    static constexpr std::string_view notInstalledTail = " is not on this Mac.";
+    static constexpr std::string_view notOpenedTail = " could not be opened.";
+    static constexpr std::string_view stopKeysSentence = "Tarvo never presses its own Stop keys.";
+    // "That did not work in " + app + "."
+    static std::string actFailedSentence(std::string_view app);
 
     // A step admitted and past the press check, as a runner gets it.
     struct Admitted {
@@ -96,6 +103,7 @@ private:
     // allows what it was asked about, not what the step would ask now.
     static std::optional<OperatorStepOutcome> heldUnless(const std::optional<OperatorSession::HeldQuestion>& approvedFor,
                                                          OperatorSession::HeldQuestion question);
+    static OperatorSession::HeldQuestion questionOf(MacPermissionPolicy::Hold hold);
 
     // A file a step names, checked and open; or the outcome that ends the step.
     struct Found {
@@ -119,6 +127,21 @@ private:
     // The question a send of `found` asks now, if any.
     std::optional<OperatorSession::HeldQuestion> sendQuestion(const Found& found,
                                                               const std::optional<MacPermit>& permit) const;
+
+    Task<OperatorStepOutcome> act(std::string runId, OperatorStepRequest step, std::int64_t generation,
+                                  std::optional<OperatorSession::HeldQuestion> approvedFor,
+                                  std::optional<MacPermit> permit) const;
+    Task<OperatorStepOutcome> openApp(std::string runId, std::string app, std::int64_t generation,
+                                      std::optional<OperatorSession::HeldQuestion> approvedFor,
+                                      std::optional<MacPermit> permit) const;
+    // The last checks, each made again right before the act, and the act on `front`: nothing is
+    // awaited between the admission and the act.
+    Task<OperatorStepOutcome> actInFront(std::string runId, OperatorStepRequest step, std::string app,
+                                         RunningApp front, std::int64_t generation,
+                                         std::optional<OperatorSession::HeldQuestion> approvedFor) const;
+    // What an act does to `in`; throws when it could not be done.
+    Task<void> perform(OperatorStepRequest step, RunningApp in) const;
+    Task<OperatorStepOutcome> readAfter(std::string kind, RunningApp acted, std::int64_t generation) const;
 
     Task<OperatorStepOutcome> look(std::string runId, OperatorStepRequest step, std::int64_t generation) const;
     Task<OperatorStepOutcome> capture(std::string runId, std::optional<RunningApp> target) const;

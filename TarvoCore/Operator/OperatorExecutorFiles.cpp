@@ -31,9 +31,11 @@ Outcome openRefusal(const CheckedFile::Refusal& refusal, std::string_view failed
     return Outcome::failed(refusal.sentence.empty() ? std::string(failedSentence) : refusal.sentence);
 }
 
-HeldQuestion questionOf(MacPermissionPolicy::Hold hold) { return {std::move(hold.sentence), hold.ask}; }
-
 } // namespace
+
+HeldQuestion OperatorExecutor::questionOf(MacPermissionPolicy::Hold hold) {
+    return {std::move(hold.sentence), hold.ask};
+}
 
 std::optional<OperatorStepOutcome> OperatorExecutor::heldUnless(const std::optional<HeldQuestion>& approvedFor,
                                                                 HeldQuestion question) {

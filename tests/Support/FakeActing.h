@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -30,6 +31,8 @@ public:
     std::map<std::string, ActTarget> elements;
     // What landed, in order: "press 3.4 in Safari".
     std::vector<std::string> landed;
+    // Run as an act lands, with the app it is aimed at: for checking the state of the world then.
+    std::function<void(const RunningApp& in)> atAct;
 
     Task<std::optional<RunningApp>> front() override {
         const std::string call = "front()";
@@ -85,6 +88,7 @@ public:
 
 private:
     void land(const std::string& act, const RunningApp& in) {
+        if (atAct) atAct(in);
         if (!frontApp || frontApp->pid != in.pid) throw OperatorPortFailure(ActPolicy::notInFrontSentence(in.name));
         landed.push_back(act + " in " + in.name);
     }

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "Support/FakeOperatorPorts.h"
@@ -46,6 +47,9 @@ struct OperatorSentences {
             OperatorExecutor::noFrontAppSentence,
             OperatorExecutor::captureFailedSentence,
             OperatorExecutor::screenTextFailedSentence,
+            OperatorExecutor::namesNoAppSentence,
+            OperatorExecutor::stopKeysSentence,
+            ActPolicy::neverTypeSecretSentence,
             FileOperatingDefaults::listFolderSentence,
             OperatorExecutor::notThatFolderSentence,
             OperatorExecutor::searchFailedSentence,
@@ -66,9 +70,20 @@ struct OperatorSentences {
     static const std::vector<std::string_view>& afterAnAppName() {
         static const std::vector<std::string_view> tails{
             OperatorExecutor::notOpenTail,
+            OperatorExecutor::notInstalledTail,
+            OperatorExecutor::notOpenedTail,
+            " is not in front any more, so nothing was done.",
             " has no window on screen.",
         };
         return tails;
+    }
+    // Sentences with an app's name inside: what comes before it and after it.
+    static const std::vector<std::pair<std::string_view, std::string_view>>& aroundAnAppName() {
+        static const std::vector<std::pair<std::string_view, std::string_view>> around{
+            {"That control is from an older read of ", ", so nothing was pressed. Read it again first."},
+            {"That did not work in ", "."},
+        };
+        return around;
     }
     static bool holds(std::string_view reason) {
         for (const std::string_view sentence : whole()) {
@@ -76,6 +91,10 @@ struct OperatorSentences {
         }
         for (const std::string_view tail : afterAnAppName()) {
             if (reason.size() > tail.size() && reason.ends_with(tail)) return true;
+        }
+        for (const auto& [head, tail] : aroundAnAppName()) {
+            if (reason.size() > head.size() + tail.size() && reason.starts_with(head) && reason.ends_with(tail))
+                return true;
         }
         return false;
     }

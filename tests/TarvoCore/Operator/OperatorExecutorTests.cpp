@@ -369,14 +369,6 @@ TEST_F(OperatorExecutorScreen, FailsWithThePortsSentenceOrTheOperationsOwn) {
     }
 }
 
-TEST_F(OperatorExecutorScreen, EndsActStepsUnknownUntilItHasTheirRunner) {
-    for (std::size_t i = 6; i < everyKind.size(); ++i) {
-        ports.calls->log.clear();
-        EXPECT_EQ(run(everyKind[i]), refused(OperatorExecutor::unknownStepSentence)) << everyKind[i];
-        EXPECT_EQ(ports.calls->log, (std::vector<std::string>{"current()", "isShown()", "runningApps()"}));
-    }
-}
-
 // A change at each port call of a screen step in turn: one made before the step's last admission
 // refuses it, and nothing reads the screen after a stop.
 TEST_F(OperatorExecutorScreen, AChangeAtAnyPortCallIsCaughtByTheNextAdmission) {
