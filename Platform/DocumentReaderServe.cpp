@@ -270,8 +270,10 @@ Pages word() {
 }
 
 void keepWithinMemory() {
+#ifndef __SANITIZE_ADDRESS__
     const rlimit limit{DocumentReader::memoryLimit, DocumentReader::memoryLimit};
     ::setrlimit(RLIMIT_AS, &limit);
+#endif
 }
 
 bool writeAll(std::string_view bytes) {
