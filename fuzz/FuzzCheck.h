@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -47,6 +48,14 @@ inline bool sameValue(const Json& a, const Json& b) {
         return true;
     }
     return a == b;
+}
+
+// Containers around the deepest value: a scalar is 0, an empty array 1.
+inline std::size_t depth(const Json& value) {
+    std::size_t deepest = 0;
+    if (!value.is_structured()) return 0;
+    for (const auto& element : value) deepest = std::max(deepest, depth(element));
+    return deepest + 1;
 }
 
 // A folder of this process's own, in memory where the machine has such a file system (a reader

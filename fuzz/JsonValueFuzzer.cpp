@@ -20,16 +20,6 @@ namespace {
 using namespace tarvo;
 using fuzz::require;
 
-// Containers around the deepest value: a scalar is 0, an empty array 1.
-std::size_t depth(const Json& value) {
-    std::size_t deepest = 0;
-    if (value.is_structured()) {
-        for (const auto& element : value) deepest = std::max(deepest, depth(element));
-        return deepest + 1;
-    }
-    return 0;
-}
-
 bool allFinite(const Json& value) {
     if (value.is_number_float()) return std::isfinite(value.get<double>());
     if (!value.is_structured()) return true;
@@ -53,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // A value at the bound itself may hold scalars or not, so only the levels on either side of
     // it are certain.
-    const std::size_t levels = depth(whole);
+    const std::size_t levels = fuzz::depth(whole);
     if (levels <= bound) require(bounded.has_value());
     if (levels > bound + 1) require(!bounded);
     if (!bounded) return 0;

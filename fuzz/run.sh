@@ -49,3 +49,5 @@ run vcard
 run stored_file
 run page_answer
 run devtools_framing
+run native_messaging
+run endpoint_path
