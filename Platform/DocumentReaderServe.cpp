@@ -191,21 +191,20 @@ Pages webArchive(const std::string& bytes) {
     if (!main || plist_get_node_type(main) != PLIST_DICT) return std::nullopt;
     plist_t data = plist_dict_get_item(main, "WebResourceData");
     if (!data || plist_get_node_type(data) != PLIST_DATA) return std::nullopt;
-    char* raw = nullptr;
     uint64_t length = 0;
-    plist_get_data_val(data, &raw, &length);
+    const char* raw = plist_get_data_ptr(data, &length);
     const std::string page(raw ? raw : "", raw ? static_cast<std::size_t>(length) : 0);
-    std::free(raw);
 
-    std::string charset = "UTF-8";
+    // Read in place: copying a string out asserts, and so ends the reader, when the length the
+    // file gave it is not that of its text, as when it holds a NUL. Such a name names no charset.
+    std::optional<std::string> charset = "UTF-8";
     plist_t encoding = plist_dict_get_item(main, "WebResourceTextEncodingName");
-    if (encoding && plist_get_node_type(encoding) == PLIST_STRING) {
-        char* name = nullptr;
-        plist_get_string_val(encoding, &name);
-        if (name) charset = name;
-        std::free(name);
+    uint64_t nameLength = 0;
+    if (const char* name = encoding ? plist_get_string_ptr(encoding, &nameLength) : nullptr) {
+        const std::size_t textLength = ::strnlen(name, static_cast<std::size_t>(nameLength));
+        charset = textLength == nameLength ? std::optional<std::string>(std::string(name, textLength)) : std::nullopt;
     }
-    const std::optional<std::string> text = converted(page, charset.c_str());
+    const std::optional<std::string> text = charset ? converted(page, charset->c_str()) : std::nullopt;
     return std::vector<std::string>{HtmlText::stripTags(text ? *text : Text::wellFormed(page))};
 }
 

@@ -147,6 +147,13 @@ TEST_F(MacFileOperatorDocumentTest, OfficeFilesKeepParagraphsTabsAndBreaks) {
 
     writeWebArchive(home / "page.webarchive", "<p>Caf\xE9 &amp; more</p>", "ISO-8859-1");
     EXPECT_EQ(read("page.webarchive"), " Caf\xC3\xA9 & more\n");
+    // A charset name holding a NUL names no charset; the page is still read.
+    writeFile(home / "nul.webarchive",
+              std::string(R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0"><dict><key>WebMainResource</key>)"
+                          R"(<dict><key>WebResourceData</key><data>PHA+b25lPC9wPg==</data>)"
+                          "<key>WebResourceTextEncodingName</key><string>UTF-") +
+                  '\0' + "8</string></dict></dict></plist>");
+    EXPECT_EQ(read("nul.webarchive"), " one\n");
 
     writeFile(home / "plain.rtf", R"({\rtf1\ansi\ansicpg1252 r\'e9sum\'e9})");
     EXPECT_EQ(read("plain.rtf"), "r\xC3\xA9sum\xC3\xA9");
