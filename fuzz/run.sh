@@ -51,3 +51,5 @@ run page_answer
 run devtools_framing
 run native_messaging
 run endpoint_path
+run document_text
+run document_reader
