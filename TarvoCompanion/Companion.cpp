@@ -87,6 +87,9 @@ void Companion::wireSleepAndWake() {
     operatorPermissions_->onDidWake = [companion = weak_from_this()] {
         spawn(whileAlive(companion, &Companion::requestTick));
     };
+    operatorPermissions_->sendHeartbeat = [companion = weak_from_this()] {
+        return whileAlive(companion, &Companion::heartbeat);
+    };
 }
 
 void Companion::startOperatorLink() {

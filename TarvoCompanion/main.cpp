@@ -1,6 +1,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -18,6 +19,8 @@
 #include "Platform/LinuxHomeFolders.h"
 #include "Platform/LinuxStopSignals.h"
 #include "Platform/XdgOpener.h"
+#include "Platform/LinuxOperatorReadings.h"
+#include "Platform/LinuxOperatorSystemEvents.h"
 #include "Platform/LinuxSystemCalls.h"
 #include "Platform/OutgoingFilesFolder.h"
 #include "Platform/XdgLoginItem.h"
@@ -32,8 +35,9 @@
 #include "TarvoCompanion/Companion.h"
 #include "TarvoCompanion/NativeMessagingHost.h"
 #include "TarvoCompanion/Ports/MemoryBadgeIndicator.h"
+#include "TarvoCompanion/Operator/OperatorPermissionsReader.h"
 #include "TarvoCompanion/Operator/SimulatedOperatorLink.h"
-#include "TarvoCompanion/Operator/SimulatedOperatorPermissions.h"
+#include "TarvoCompanion/Ports/UnavailableSettingsPanes.h"
 #include "TarvoCompanion/Updates/FeedUpdaterController.h"
 #include "TarvoCompanion/Updates/Updater.h"
 #include "TarvoCompanion/WhatsApp/SimulatedWhatsAppSession.h"
@@ -117,6 +121,21 @@ std::string ownExecutable(const char* invokedAs) {
     return failed ? std::string(invokedAs) : path.string();
 }
 
+std::shared_ptr<OperatorPermissions> operatorPermissions(std::shared_ptr<SettingsStore> defaults,
+                                                         std::shared_ptr<OperatorLink> link) {
+    const auto systemCalls = std::make_shared<LinuxSystemCalls>();
+    const auto readings = std::make_shared<LinuxOperatorReadings>(RunLoop::current().sharedClock(), systemCalls);
+    auto displaysAsleep = [readings] { return readings->displaysAsleep(); };
+    return OperatorPermissionsReader::make({
+        .defaults = std::move(defaults),
+        .hardware = MacHardware::read(*systemCalls),
+        .readings = readings,
+        .events = std::make_shared<LinuxOperatorSystemEvents>(std::nullopt, displaysAsleep),
+        .link = std::move(link),
+        .panes = std::make_shared<UnavailableSettingsPanes>(),
+    });
+}
+
 AppDelegate::Neighbours unavailableNeighbours() {
     return {
         .showSafariExtensionSettings =
@@ -186,12 +205,12 @@ int main(int argc, char** argv) {
     std::shared_ptr<Companion> companion;
     auto makeCompanion = [&] {
         keepDatabaseCopiesApart();
+        const auto link = std::make_shared<SimulatedOperatorLink>();
         companion = std::make_shared<Companion>(Companion::Services{
             .defaults = defaults,
             .whatsapp = std::make_shared<SimulatedWhatsAppSession>(),
-            .operatorPermissions =
-                std::make_shared<SimulatedOperatorPermissions>(MacHardware::read(LinuxSystemCalls())),
-            .operatorLink = std::make_shared<SimulatedOperatorLink>(),
+            .operatorPermissions = operatorPermissions(defaults, link),
+            .operatorLink = link,
             .session = transport,
             .secrets = secretStore(),
             .opener = opener(),
@@ -227,7 +246,7 @@ int main(int argc, char** argv) {
 
     PlainLog::write(std::string("tarvo: companion ") + CompanionVersion::version + " (" +
                     std::to_string(CompanionVersion::build) + ") started on " + CompanionVersion::deviceName());
-    PlainLog::write("tarvo: simulated on this computer: WhatsApp Web, the operator's permissions and its link, "
+    PlainLog::write("tarvo: simulated on this computer: WhatsApp Web, the operator's link, "
                     "the notification centre (each notice is logged) and the badge (kept for the menu)");
 
     Updater updater(BundleInfo::main(), feedUpdates(transport, defaults));

@@ -10,6 +10,7 @@ packages=(
   sqlite3 curl clang libclang-rt-14-dev
   libpoppler-cpp-dev libzip-dev libxml2-dev libplist-dev libwv-dev
   shared-mime-info xdg-utils dbus-bin
+  libsystemd-dev dbus-daemon
 )
 
 # Page scripts are tested in headless Chromium; the packages it recommends serve a desktop.

@@ -23,6 +23,13 @@ public:
     // unless an earlier call started them.
     virtual void start(ClientSource client, SignedIn signedIn) = 0;
 
+    // Ends the live run at once, if there is one, because the user turned the operate switch off.
+    virtual void stopBecauseSwitchedOff() = 0;
+
+    // Holds or releases the computer's wakefulness as the keep-awake switch and the link's state
+    // now call for.
+    virtual void refreshKeepAwake() = 0;
+
     // Signalling it cuts the link's waiting poll short, such as when this computer was just
     // signed in.
     const std::shared_ptr<OperatorWakeSignal> wake = OperatorWakeSignal::make();

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "TarvoCompanion/Operator/OperatorLink.h"
 
 namespace tarvo {
@@ -9,6 +12,11 @@ namespace tarvo {
 class SimulatedOperatorLink final : public OperatorLink {
 public:
     void start(ClientSource client, SignedIn signedIn) override;
+    void stopBecauseSwitchedOff() override { calls_.emplace_back("stopBecauseSwitchedOff"); }
+    void refreshKeepAwake() override { calls_.emplace_back("refreshKeepAwake"); }
+
+    // The calls of `stopBecauseSwitchedOff` and `refreshKeepAwake`, by name, in the order made.
+    const std::vector<std::string>& calls() const { return calls_; }
 
     // How many poll loops were started: one at most.
     int loopsStarted() const { return loopsStarted_; }
@@ -19,6 +27,7 @@ private:
     ClientSource client_;
     SignedIn signedIn_;
     int loopsStarted_ = 0;
+    std::vector<std::string> calls_;
 };
 
 } // namespace tarvo

@@ -22,4 +22,8 @@ void SimulatedOperatorPermissions::openSetting(MacSettingPane pane) {
     settingOpenedAt = RunLoop::current().clock().date();
 }
 
+void SimulatedOperatorPermissions::openSettingsPane(const std::string& anchor) {
+    panes_->open(std::string(MacSettingPane::securityPanes) + anchor);
+}
+
 } // namespace tarvo

@@ -27,7 +27,7 @@ std::string_view MacSettingPane::anchor() const {
 }
 
 std::string MacSettingPane::url() const {
-    return "x-apple.systempreferences:com.apple.preference.security?" + std::string(anchor());
+    return std::string(securityPanes) + std::string(anchor());
 }
 
 std::optional<MacSettingPane> MacSettingPane::fromRawValue(std::string_view rawValue) {

@@ -17,6 +17,8 @@ public:
                                                   automation};
     // A return to the application this soon after opening a pane reports the new permissions.
     static constexpr std::chrono::duration<double> returnWindowSeconds{600.0};
+    // The deep link of the privacy panes, before a pane's anchor.
+    static constexpr std::string_view securityPanes = "x-apple.systempreferences:com.apple.preference.security?";
 
     constexpr MacSettingPane(Case value) : value_(value) {}
     constexpr operator Case() const { return value_; }

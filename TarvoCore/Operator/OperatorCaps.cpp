@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "TarvoBase/TarvoLoggers.h"
 #include "TarvoCore/Operator/OperatorSystemReadings.h"
 
 namespace tarvo {
@@ -154,3 +155,29 @@ std::optional<OperatorGap> OperatorCaps::displayGap() const {
 }
 
 } // namespace tarvo
+
+namespace tarvo::TarvoLog {
+
+std::string operatorLine(const OperatorCaps& caps) {
+    const std::vector<OperatorGap> gaps = caps.gaps();
+    std::string line = "operator readiness — ";
+    if (gaps.empty()) {
+        line += "ready";
+    } else {
+        line += "not ready, " + std::to_string(gaps.size()) + " missing: ";
+        for (std::size_t i = 0; i < gaps.size(); ++i) {
+            if (i > 0) line += ", ";
+            line += rawValue(gaps[i]);
+        }
+    }
+    line += "; displays ";
+    line += caps.displayCount ? std::to_string(*caps.displayCount) : "unknown";
+    return line;
+}
+
+void operatorReadinessChanged(const OperatorCaps& caps) {
+    operating().log(LogLevel::standard, "%{public}s",
+                    [&] { return std::vector{LogArgument::publicText(operatorLine(caps))}; });
+}
+
+} // namespace tarvo::TarvoLog

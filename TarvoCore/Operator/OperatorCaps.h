@@ -75,3 +75,11 @@ private:
 };
 
 } // namespace tarvo
+
+namespace tarvo::TarvoLog {
+
+// "operator readiness — ready; displays 1", or with the gaps by name when it is not ready.
+std::string operatorLine(const OperatorCaps& caps);
+void operatorReadinessChanged(const OperatorCaps& caps);
+
+} // namespace tarvo::TarvoLog

@@ -167,7 +167,7 @@ TEST_F(HeartbeatTest, BodyCarriesTheCompanionsValuesWithEachOptionalObjectAbsent
                           {"stage", "read"}};
     Json stagelessWire = reportWire;
     stagelessWire["stage"] = nullptr;
-    const Json caps{{"enabled", true}, {"displayCount", 1}};
+    const tarvo::OperatorCaps caps{.enabled = true, .displayCount = 1};
     const Json lowerId = Json("5a0c8d2e-6f1b-4c3a-9d7e-2b4f6a8c0e1d");
 
     const Json bare{{"channels", Json::array()},
@@ -177,7 +177,7 @@ TEST_F(HeartbeatTest, BodyCarriesTheCompanionsValuesWithEachOptionalObjectAbsent
     const Json full{{"channels", {"imessage", "sms", "whatsapp"}},
                     {"blockedReason", longReason.substr(0, 200)},
                     {"capture", reportWire},
-                    {"operator", caps},
+                    {"operator", caps.wire()},
                     {"chatDb", {{"stage", "read"}, {"failure", nullptr}, {"completedAgoSeconds", 90}}},
                     {"device",
                      {{"installId", lowerId},
