@@ -5,14 +5,13 @@
 #include <charconv>
 #include <cstddef>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string_view>
 #include <system_error>
 
 #include <sys/socket.h>
 #include <sys/un.h>
 
+#include "Platform/DrmConnectors.h"
 #include "Platform/LinuxProcessRunner.h"
 #include "TarvoBase/FileDescriptor.h"
 
@@ -26,14 +25,6 @@ std::string_view trimmed(std::string_view text) {
     while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
     while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
     return text;
-}
-
-std::optional<std::string> fileText(const fs::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) return std::nullopt;
-    const std::string text{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-    if (stream.bad()) return std::nullopt;
-    return std::string(trimmed(text));
 }
 
 // What a program printed when it ran to its end; nothing when it could not start or hung.
@@ -73,16 +64,6 @@ std::optional<bool> yesNo(const std::map<std::string, std::string>& properties, 
     if (found->second == "yes") return true;
     if (found->second == "no") return false;
     return std::nullopt;
-}
-
-// A connector is named after its card and its kind, such as card0-HDMI-A-1; a writeback
-// connector only feeds pictures back to the card and is no display.
-bool isDisplayConnector(std::string_view name) {
-    if (!name.starts_with("card")) return false;
-    name.remove_prefix(4);
-    const std::size_t digits = name.find_first_not_of("0123456789");
-    if (digits == 0 || digits == std::string_view::npos || name[digits] != '-') return false;
-    return !name.substr(digits + 1).starts_with("Writeback");
 }
 
 // A D-Bus address value with its %XX escapes undone; nothing when an escape is malformed.
@@ -183,16 +164,15 @@ std::optional<Json> LinuxOperatorReadings::sessionDictionary() const {
 }
 
 std::optional<OperatorSystemReadings::Displays> LinuxOperatorReadings::displays() const {
-    const auto found = connectors();
+    const auto found = DrmConnectors::read(root_);
     if (!found) return std::nullopt;
     // The kernel shows each connector's modes but not the one in use: the size stays unknown.
-    return Displays{static_cast<int>(std::ranges::count_if(*found, &Connector::active)), std::nullopt};
+    return Displays{static_cast<int>(std::ranges::count_if(*found, &DrmConnectors::Connector::active)), std::nullopt};
 }
 
 std::optional<bool> LinuxOperatorReadings::displaysAsleep() const {
-    const auto found = connectors();
-    if (!found || std::ranges::none_of(*found, &Connector::active)) return std::nullopt;
-    return std::ranges::none_of(*found, [](const Connector& connector) { return connector.active && connector.on; });
+    const auto found = DrmConnectors::read(root_);
+    return found ? DrmConnectors::everyDisplayOff(*found) : std::nullopt;
 }
 
 // logind only tells how long a session has been idle once the desktop has called it idle;
@@ -220,24 +200,6 @@ std::optional<std::map<std::string, std::string>> LinuxOperatorReadings::session
                                     "--property=Seat", "--property=IdleHint", "--property=IdleSinceHint"});
     if (!answer || answer->exitCode != 0) return std::nullopt;
     return properties(answer->standardOutput);
-}
-
-std::optional<std::vector<LinuxOperatorReadings::Connector>> LinuxOperatorReadings::connectors() const {
-    std::vector<Connector> found;
-    std::error_code error;
-    for (fs::directory_iterator entry(root_ / "class/drm", error); !error && entry != fs::directory_iterator();
-         entry.increment(error)) {
-        if (!isDisplayConnector(entry->path().filename().string())) continue;
-        const auto status = fileText(entry->path() / "status");
-        const auto enabled = fileText(entry->path() / "enabled");
-        const auto dpms = fileText(entry->path() / "dpms");
-        if (!status || !enabled || !dpms) return std::nullopt;
-        // A connector drives a display while the card feeds it; one whose display has been
-        // unplugged may stay fed for a moment and is not counted.
-        found.push_back(Connector{*enabled == "enabled" && *status != "disconnected", *dpms == "On"});
-    }
-    if (error) return std::nullopt;
-    return found;
 }
 
 } // namespace tarvo

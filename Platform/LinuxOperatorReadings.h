@@ -46,15 +46,8 @@ public:
     std::optional<bool> acPower() const override { return systemCalls_->onACPower(); }
 
 private:
-    struct Connector {
-        bool active = false;
-        bool on = false;
-    };
-
     // The properties logind shows for the user's session; nothing when logind cannot be asked.
     std::optional<std::map<std::string, std::string>> sessionProperties() const;
-    // The display connectors; nothing when sysfs has no DRM class or a connector cannot be read.
-    std::optional<std::vector<Connector>> connectors() const;
 
     std::shared_ptr<const Clock> clock_;
     std::shared_ptr<const MacSystemCalls> systemCalls_;

@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string_view>
 #include <system_error>
+
+#include "Platform/DrmConnectors.h"
+#include "Platform/X11DisplayPower.h"
 
 namespace tarvo {
 namespace {
@@ -84,7 +88,21 @@ bool isOnline(const std::optional<std::string>& online) {
 
 } // namespace
 
-LinuxSystemCalls::LinuxSystemCalls(std::filesystem::path sysfsRoot) : root_(std::move(sysfsRoot)) {}
+LinuxSystemCalls::LinuxSystemCalls(std::filesystem::path sysfsRoot, std::string display)
+    : root_(std::move(sysfsRoot)), display_(std::move(display)) {}
+
+std::string LinuxSystemCalls::displayOfSession() {
+    const char* display = std::getenv("DISPLAY");
+    return display ? display : "";
+}
+
+std::optional<bool> LinuxSystemCalls::everyDisplayAsleep() const {
+    if (const std::optional<bool> asleep = X11DisplayPower::asleep(display_)) return asleep;
+    const auto connectors = DrmConnectors::read(root_);
+    return connectors ? DrmConnectors::everyDisplayOff(*connectors) : std::nullopt;
+}
+
+bool LinuxSystemCalls::declareActivity() const { return X11DisplayPower::declareActivity(display_); }
 
 std::optional<std::string> LinuxSystemCalls::hardwareModel() const {
     return firmwareText(root_ / "class/dmi/id/product_name");

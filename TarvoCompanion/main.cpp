@@ -35,8 +35,14 @@
 #include "TarvoCompanion/Companion.h"
 #include "TarvoCompanion/NativeMessagingHost.h"
 #include "TarvoCompanion/Ports/MemoryBadgeIndicator.h"
+#include "Platform/LinuxOperatorReadings.h"
+#include "Platform/LogindIdleInhibitor.h"
+#include "Platform/MacFileOperator.h"
+#include "TarvoCompanion/Operator/HeadlessOperatingBar.h"
+#include "TarvoCompanion/Operator/HeadlessOperatorPorts.h"
+#include "TarvoCompanion/Operator/HeadlessStopKeyGrab.h"
+#include "TarvoCompanion/Operator/LiveOperatorLink.h"
 #include "TarvoCompanion/Operator/OperatorPermissionsReader.h"
-#include "TarvoCompanion/Operator/SimulatedOperatorLink.h"
 #include "TarvoCompanion/Ports/UnavailableSettingsPanes.h"
 #include "TarvoCompanion/Updates/FeedUpdaterController.h"
 #include "TarvoCompanion/Updates/Updater.h"
@@ -112,6 +118,57 @@ void keepDatabaseCopiesApart() {
         PlainLog::write("tarvo: removed " + std::to_string(removed) + " copy(ies) of the Messages database left by " +
                         "a companion that did not stop cleanly");
     }
+}
+
+// The operator's link to the service, reading the operator's permissions once they are made.
+// The desktop's own pieces that are not here yet (the bar, the stop key, the apps, the screen and
+// the hands) answer as a computer without a screen does, so every step is refused with the bar's
+// sentence.
+std::shared_ptr<LiveOperatorLink> operatorLink(std::shared_ptr<SettingsStore> defaults, const std::string& executable,
+                                               std::shared_ptr<std::weak_ptr<OperatorPermissions>> permissions) {
+    auto systemCalls = std::make_shared<LinuxSystemCalls>();
+    auto readings = std::make_shared<LinuxOperatorReadings>(RunLoop::current().sharedClock(), systemCalls);
+    auto inhibitor = std::make_shared<LogindIdleInhibitor>(LogindIdleInhibitor::logindRunsHere());
+    auto desktop = std::make_shared<HeadlessOperatorPorts>();
+    const char* home = std::getenv("HOME");
+    return std::make_shared<LiveOperatorLink>(LiveOperatorLink::Services{
+        .settings = defaults,
+        .readiness =
+            {
+                .current =
+                    [permissions] {
+                        const auto held = permissions->lock();
+                        return held ? held->current() : std::nullopt;
+                    },
+                .published =
+                    [permissions] {
+                        const auto held = permissions->lock();
+                        return held ? held->caps() : std::nullopt;
+                    },
+                .allowed =
+                    [permissions] {
+                        const auto held = permissions->lock();
+                        return held && held->allowed();
+                    },
+                .keepAwake =
+                    [permissions] {
+                        const auto held = permissions->lock();
+                        return held && held->keepAwake();
+                    },
+            },
+        .bar = std::make_shared<HeadlessOperatingBar>(),
+        .stopKey = std::make_shared<HeadlessStopKeyGrab>(),
+        .system = systemCalls,
+        .readCaps = [readings](bool enabled) { return OperatorCaps::read(enabled, *readings); },
+        .makeStepPorts = [desktop] { return LiveOperatorLink::StepPorts{desktop, desktop, desktop, desktop}; },
+        .makeFiles =
+            [executable, home = std::string(home ? home : "")](LiveOperatorLink::FileClientSource client) {
+                return std::make_shared<MacFileOperator>(std::move(client), home, DocumentReader(executable));
+            },
+        .holdBegin = [inhibitor](const std::string& name) { return inhibitor->begin(name); },
+        .holdEnd = [inhibitor](IdleSleepHold::Assertion assertion) { inhibitor->end(assertion); },
+        .random = nullptr,
+    });
 }
 
 // The program's own file, which a relaunch starts again; argv[0] may be a bare name.
@@ -205,11 +262,15 @@ int main(int argc, char** argv) {
     std::shared_ptr<Companion> companion;
     auto makeCompanion = [&] {
         keepDatabaseCopiesApart();
-        const auto link = std::make_shared<SimulatedOperatorLink>();
+        // The link reads the permissions, which tell the link of every change of the switches.
+        const auto permissions = std::make_shared<std::weak_ptr<OperatorPermissions>>();
+        const auto link = operatorLink(defaults, executable, permissions);
+        const auto reader = operatorPermissions(defaults, link);
+        *permissions = reader;
         companion = std::make_shared<Companion>(Companion::Services{
             .defaults = defaults,
             .whatsapp = std::make_shared<SimulatedWhatsAppSession>(),
-            .operatorPermissions = operatorPermissions(defaults, link),
+            .operatorPermissions = reader,
             .operatorLink = link,
             .session = transport,
             .secrets = secretStore(),
@@ -246,7 +307,7 @@ int main(int argc, char** argv) {
 
     PlainLog::write(std::string("tarvo: companion ") + CompanionVersion::version + " (" +
                     std::to_string(CompanionVersion::build) + ") started on " + CompanionVersion::deviceName());
-    PlainLog::write("tarvo: simulated on this computer: WhatsApp Web, the operator's link, "
+    PlainLog::write("tarvo: simulated on this computer: WhatsApp Web, the operator's bar, stop key and desktop, "
                     "the notification centre (each notice is logged) and the badge (kept for the menu)");
 
     Updater updater(BundleInfo::main(), feedUpdates(transport, defaults));

@@ -11,6 +11,7 @@ packages=(
   libpoppler-cpp-dev libzip-dev libxml2-dev libplist-dev libwv-dev
   shared-mime-info xdg-utils dbus-bin
   libsystemd-dev dbus-daemon
+  libx11-dev libxext-dev
 )
 
 # Page scripts are tested in headless Chromium; the packages it recommends serve a desktop.

@@ -2,14 +2,19 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "TarvoClient/BrainClient.h"
+#include "TarvoCore/Operator/OperatorSession.h"
+#include "TarvoCore/Operator/OperatorStopLedger.h"
 #include "TarvoCore/Operator/OperatorWakeSignal.h"
 
 namespace tarvo {
 
 // The operator's long-poll link to the service. It lives on the main loop for the life of the
-// program.
+// program and owns the operator's state: the session, the stops kept until the service heard of
+// them, and the bar and stop key of the live run.
 class OperatorLink {
 public:
     // The current service client, nothing when there is none.
@@ -23,12 +28,21 @@ public:
     // unless an earlier call started them.
     virtual void start(ClientSource client, SignedIn signedIn) = 0;
 
-    // Ends the live run at once, if there is one, because the user turned the operate switch off.
-    virtual void stopBecauseSwitchedOff() = 0;
+    // The run the bar is raised for; nothing while it is lowered.
+    virtual std::optional<std::string> liveRunId() const = 0;
+    virtual OperatorSession& session() = 0;
+    virtual OperatorStopLedger& stops() = 0;
 
-    // Holds or releases the computer's wakefulness as the keep-awake switch and the link's state
-    // now call for.
+    // Hides the bar, lets go of the stop key and forgets the live run, then holds the computer
+    // awake only as far as it is still wanted.
+    virtual void lowerBar() = 0;
+    // Reports the stops the service has not heard of yet, one reporter at a time.
+    virtual void reportStops() = 0;
+    // Takes or lets go of the idle-sleep hold as the settings, the sign-in, the power source and
+    // the live run now want it.
     virtual void refreshKeepAwake() = 0;
+    // The user turned the Operate switch off: a live run ends here and now.
+    virtual void stopBecauseSwitchedOff() = 0;
 
     // Signalling it cuts the link's waiting poll short, such as when this computer was just
     // signed in.

@@ -8,4 +8,9 @@ void SimulatedOperatorLink::start(ClientSource client, SignedIn signedIn) {
     loopsStarted_ = 1;
 }
 
+void SimulatedOperatorLink::lowerBar() {
+    liveRunId_.reset();
+    ++barsLowered_;
+}
+
 } // namespace tarvo

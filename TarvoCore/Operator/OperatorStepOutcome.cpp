@@ -4,6 +4,7 @@
 #include <span>
 
 #include "TarvoBase/Base64.h"
+#include "TarvoBase/TarvoLoggers.h"
 #include "TarvoBase/Text.h"
 #include "TarvoCore/Operator/OperatorStepRequest.h"
 
@@ -157,3 +158,13 @@ std::string OperatorStepOutcome::fit(std::string_view sentence) {
 }
 
 } // namespace tarvo
+
+namespace tarvo::TarvoLog {
+
+void operatorStep(const OperatorStepOutcome& outcome, std::int64_t milliseconds) {
+    operating().log(LogLevel::standard, "operator step %{public}s in %{public}ld ms", [&] {
+        return std::vector{LogArgument::publicText(outcome.code()), LogArgument::publicInteger(std::max<std::int64_t>(milliseconds, 0))};
+    });
+}
+
+} // namespace tarvo::TarvoLog

@@ -104,3 +104,10 @@ private:
 };
 
 } // namespace tarvo
+
+namespace tarvo::TarvoLog {
+
+// "operator step " + the outcome's code + " in " + the milliseconds (none below 0) + " ms".
+void operatorStep(const OperatorStepOutcome& outcome, std::int64_t milliseconds);
+
+} // namespace tarvo::TarvoLog
