@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include "TarvoBase/FileCalls.h"
 #include "TarvoBase/Uuid.h"
@@ -46,6 +47,11 @@ std::uint32_t bigEndian(const char* bytes) {
 
 void putBigEndian(char* bytes, std::uint32_t value) {
     for (int i = 3; i >= 0; --i, value >>= 8) bytes[i] = static_cast<char>(value & 0xff);
+}
+
+std::int64_t sizeOf(const FileDescriptor& file) {
+    struct stat status {};
+    return ::fstat(file.get(), &status) == 0 ? static_cast<std::int64_t>(status.st_size) : -1;
 }
 
 FileDescriptor openForWriting(const fs::path& file) {
@@ -185,23 +191,32 @@ std::optional<LogReplay::Position> ChatDatabaseCopy::goingOn(const std::optional
     if (!held->position) return now.database == held->database ? logStart : std::nullopt;
     if (!now.log.isSameFile(held->log)) return std::nullopt;
     if (held->position->header == logStart->header) return held->position;
-    if (takesTheRestOfTheOldLog(live.log(), *held->position, *logStart, copy)) return logStart;
+    if (takesTheRestOfTheOldLog(live.log(), *held, now, *logStart, copy)) return logStart;
     return std::nullopt;
 }
 
 // The writer starts its log over only once the database file holds all of it, and then writes
 // the new log from the file's start: the old log's later frames stay behind the new ones until
-// they are written over or the file is cut. They are the old log's last frames only when an
-// older log's frame follows them; at the file's end they may have been cut short.
-bool ChatDatabaseCopy::takesTheRestOfTheOldLog(const FileDescriptor& log, const LogReplay::Position& taken,
-                                               const LogReplay::Position& fresh, const FileDescriptor& copy) {
+// they are written over or the file is cut. They are the old log's last frames when an older
+// log's frame follows them. At the file's end they are too unless the file was cut: the writer
+// cuts it only to empty it or to a size limit of its own, which leaves the file shorter than the
+// log it held, a frame cut in two, or the database file a size the copy is not.
+bool ChatDatabaseCopy::takesTheRestOfTheOldLog(const FileDescriptor& log, const Holding& held,
+                                               const LiveFiles::Marks& now, const LogReplay::Position& fresh,
+                                               const FileDescriptor& copy) {
+    const LogReplay::Position& taken = *held.position;
     if (LogReplay::checkpointSequence(fresh) != LogReplay::checkpointSequence(taken) + 1 ||
         LogReplay::pageSize(fresh) != LogReplay::pageSize(taken)) {
         return false;
     }
     const LogReplay::Walk walk = LogReplay::walk(log, taken);
-    if (walk.stop != LogReplay::Stop::otherGeneration || walk.stoppingSalts == LogReplay::salts(fresh)) return false;
-    return LogReplay::write(log, taken, walk, copy);
+    const bool olderLogFollows =
+        walk.stop == LogReplay::Stop::otherGeneration && walk.stoppingSalts != LogReplay::salts(fresh);
+    const bool endsTheFile = walk.stop == LogReplay::Stop::endOfLog && LogReplay::endOffset(walk.end) == now.log.size &&
+                             now.log.size >= held.log.size;
+    if (!olderLogFollows && !endsTheFile) return false;
+    if (!LogReplay::write(log, taken, walk, copy)) return false;
+    return olderLogFollows || sizeOf(copy) == now.database.size;
 }
 
 void ChatDatabaseCopy::markChanged(const FileDescriptor& copy, const LiveFiles::Mark& database) {

@@ -76,10 +76,10 @@ private:
                                                       const LiveFiles::Marks& now,
                                                       const std::optional<LogReplay::Position>& logStart,
                                                       const FileDescriptor& copy);
-    // Takes the old log's frames after `taken` that the log started over as `fresh` still
+    // Takes the old log's frames after the copy's that the log started over as `fresh` still
     // holds, when they can be told apart: the database file holds every frame of the old log
     // now, and the copy must too before it goes on with the new one.
-    static bool takesTheRestOfTheOldLog(const FileDescriptor& log, const LogReplay::Position& taken,
+    static bool takesTheRestOfTheOldLog(const FileDescriptor& log, const Holding& held, const LiveFiles::Marks& now,
                                         const LogReplay::Position& fresh, const FileDescriptor& copy);
     // Tells the connection that the copy changed, and forgets the columns when its schema did.
     void markChanged(const FileDescriptor& copy, const LiveFiles::Mark& database);

@@ -133,6 +133,8 @@ bool LogReplay::write(const FileDescriptor& log, const Position& from, const Wal
     return true;
 }
 
+std::int64_t LogReplay::endOffset(const Position& position) { return frameOffset(position, position.frames + 1); }
+
 std::uint32_t LogReplay::pageSize(const Position& position) { return bigEndian(position.header.data() + 8); }
 
 std::uint32_t LogReplay::checkpointSequence(const Position& position) {

@@ -51,6 +51,8 @@ public:
     static bool write(const FileDescriptor& log, const Position& from, const Walk& walk,
                       const FileDescriptor& database);
 
+    // Where the frames of `position`'s log up to it end in the log file.
+    static std::int64_t endOffset(const Position& position);
     static std::uint32_t pageSize(const Position& position);
     // Each restart of a log counts one up.
     static std::uint32_t checkpointSequence(const Position& position);

@@ -206,6 +206,9 @@ TEST_F(ChatDatabaseTest, AReadingAfterTheLogStartedOverHoldsEveryCommitTheReadin
         {"an older log's frames follow the old one's", 60, 5, 8, "", "restart"},
         {"the old log ends the file", 0, 5, 8, "", "restart"},
         {"the old log was cut to a size limit", 60, 5, 8, "pragma journal_size_limit = 30000", "restart"},
+        // 32 bytes of header and 7 frames of a 4096-byte page: the cut leaves whole frames.
+        {"the old log was cut to a size limit of whole frames", 60, 5, 8, "pragma journal_size_limit = 28872",
+         "restart"},
         {"the log was emptied", 60, 5, 8, "", "truncate"},
         {"nothing was committed unseen", 60, 5, 0, "", "restart"},
     };
