@@ -213,6 +213,9 @@ public:
 private:
     static std::map<std::int64_t, std::vector<Attachment>> attachments(const ChatDatabaseClone& copy,
                                                                         const std::vector<std::int64_t>& messageRowIds);
+    // The files of the rows `row` reads that belong to messages of `messageRowIds` (ascending).
+    static void readAttachments(SqliteStatement& row, const std::vector<std::int64_t>& messageRowIds,
+                                std::map<std::int64_t, std::vector<Attachment>>& files);
     static std::string lastPathComponent(const std::string& path);
     static std::string extensionOf(const std::optional<std::string>& filename);
     static std::string homeFolder();

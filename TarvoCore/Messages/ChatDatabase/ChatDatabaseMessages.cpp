@@ -1,5 +1,6 @@
 #include "TarvoCore/Messages/ChatDatabase/ChatDatabase.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -45,7 +46,12 @@ std::string messageSelect(std::string_view dates, std::string_view exclusion, st
                        dates, exclusion, pastRow);
 }
 
-std::string attachmentStatement(std::string_view sensitivity, const std::vector<std::int64_t>& ids) {
+// Message rows whose ROWIDs lie this close are read as one range of the join's index, which
+// holds only the rows that have files; a wider gap starts another range, so that rows far apart
+// never make a reading walk the files of the rows between them.
+constexpr std::int64_t rangeGap = 64;
+
+std::string attachmentStatement(std::string_view sensitivity) {
     return fmt::format("select j.message_id,\n"
                        "       a.guid,\n"
                        "       a.transfer_name,\n"
@@ -57,9 +63,9 @@ std::string attachmentStatement(std::string_view sensitivity, const std::vector<
                        "       {}\n"
                        "from message_attachment_join j\n"
                        "join attachment a on a.ROWID = j.attachment_id\n"
-                       "where j.message_id in ({})\n"
+                       "where j.message_id between ?1 and ?2\n"
                        "order by j.message_id asc, a.ROWID asc",
-                       sensitivity, fmt::join(ids, ","));
+                       sensitivity);
 }
 
 // A message row before its files are known.
@@ -202,32 +208,47 @@ ChatDatabase::attachments(const ChatDatabaseClone& copy, const std::vector<std::
     requireColumns("attachment", present, attachmentRequired);
     const std::string_view sensitivity =
         present.contains("is_commsafety_sensitive") ? "a.is_commsafety_sensitive" : "0";
+    std::vector<std::int64_t> ids = messageRowIds;
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
     try {
-        SqliteStatement row = copy.connection().prepare(attachmentStatement(sensitivity, messageRowIds));
-        while (row.step()) {
-            auto guid = row.wellFormedText(1);
-            if (!guid) continue;
-            const auto transferName = row.wellFormedText(2);
-            // The stored name stays as it is where it names the file on the disk.
-            const auto storedName = row.text(3);
-            const ResolvedType type = resolveType(row.wellFormedText(5), row.wellFormedText(4),
-                                                  transferName ? transferName : storedName);
-            auto localPath = expandingTilde(storedName);
-            std::string filename = transferName ? *transferName
-                                   : localPath  ? Text::wellFormed(lastPathComponent(*localPath))
-                                                : std::string("attachment");
-            files[row.int64(0)].push_back({.guid = std::move(*guid),
-                                           .filename = std::move(filename),
-                                           .mimeType = type.mimeType,
-                                           .sizeBytes = attachmentSize(row.int64(6), localPath),
-                                           .providerHint = row.int32(7) == 1 ? "sticker" : type.hint,
-                                           .sensitive = row.int32(8) == 1,
-                                           .localPath = std::move(localPath)});
+        SqliteStatement& row = copy.statement(attachmentStatement(sensitivity));
+        for (std::size_t first = 0, last = 0; first < ids.size(); first = ++last) {
+            while (last + 1 < ids.size() && ids[last + 1] - ids[last] <= rangeGap) ++last;
+            row.reset();
+            row.bindInt64(1, ids[first]);
+            row.bindInt64(2, ids[last]);
+            readAttachments(row, ids, files);
         }
     } catch (const SqliteError& error) {
         throw Failure::query("reading attachments: " + error.description());
     }
     return files;
+}
+
+void ChatDatabase::readAttachments(SqliteStatement& row, const std::vector<std::int64_t>& messageRowIds,
+                                   std::map<std::int64_t, std::vector<Attachment>>& files) {
+    while (row.step()) {
+        if (!std::binary_search(messageRowIds.begin(), messageRowIds.end(), row.int64(0))) continue;
+        auto guid = row.wellFormedText(1);
+        if (!guid) continue;
+        const auto transferName = row.wellFormedText(2);
+        // The stored name stays as it is where it names the file on the disk.
+        const auto storedName = row.text(3);
+        const ResolvedType type = resolveType(row.wellFormedText(5), row.wellFormedText(4),
+                                              transferName ? transferName : storedName);
+        auto localPath = expandingTilde(storedName);
+        std::string filename = transferName ? *transferName
+                               : localPath  ? Text::wellFormed(lastPathComponent(*localPath))
+                                            : std::string("attachment");
+        files[row.int64(0)].push_back({.guid = std::move(*guid),
+                                       .filename = std::move(filename),
+                                       .mimeType = type.mimeType,
+                                       .sizeBytes = attachmentSize(row.int64(6), localPath),
+                                       .providerHint = row.int32(7) == 1 ? "sticker" : type.hint,
+                                       .sensitive = row.int32(8) == 1,
+                                       .localPath = std::move(localPath)});
+    }
 }
 
 } // namespace tarvo

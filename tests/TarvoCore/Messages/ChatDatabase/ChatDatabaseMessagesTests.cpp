@@ -203,6 +203,37 @@ TEST_F(MessagesTest, AttachmentsComeWithTheirMessages) {
     EXPECT_EQ(batch.attachmentsUnavailable, std::nullopt);
 }
 
+TEST_F(MessagesTest, EachMessageGetsItsOwnFilesWhereverItsRowLies) {
+    const auto attachmentGuids = [](const ChatDatabase::Message& message) {
+        std::vector<std::string> out;
+        for (const auto& attachment : message.attachments) out.push_back(attachment.guid);
+        return out;
+    };
+    fixture.execute("begin");
+    const auto first = add("first", t + 1);
+    const auto reaction = add("reaction", t + 2, 2000);
+    const auto early = add("early", t - 100);
+    const auto second = add("second", t + 3);
+    // Rows the reading never returns, enough of them to part the rows around them.
+    for (int i = 0; i < 300; ++i) add("old" + std::to_string(i), t - 200);
+    const auto far = add("far", t + 4);
+    fixture.addAttachment(first, {.guid = "f1"});
+    fixture.addAttachment(reaction, {.guid = "ofTheReaction"});
+    fixture.addAttachment(early, {.guid = "ofTheEarlyOne"});
+    fixture.addAttachment(second, {.guid = "s1"});
+    fixture.addAttachment(far, {.guid = "x1"});
+    fixture.addAttachment(second, {.guid = "s2"});
+    fixture.addAttachment(far, {.guid = "x2"});
+    fixture.execute("commit");
+
+    const auto batch = read(at(t));
+
+    ASSERT_EQ(guids(batch), (std::vector<std::string>{"first", "second", "far"}));
+    EXPECT_EQ(attachmentGuids(batch.messages[0]), (std::vector<std::string>{"f1"}));
+    EXPECT_EQ(attachmentGuids(batch.messages[1]), (std::vector<std::string>{"s1", "s2"}));
+    EXPECT_EQ(attachmentGuids(batch.messages[2]), (std::vector<std::string>{"x1", "x2"}));
+}
+
 TEST_F(ChatDatabaseTest, WithoutTheAttachmentTableFileOnlyMessagesAreDroppedAndCounted) {
     struct Case {
         MessagesDatabaseFixture::Shape shape;
