@@ -14,13 +14,17 @@
 // rows, then a busy phase with the writer; for each phase the CPU time of the companion (user +
 // system, all its threads), its wake-ups (voluntary context switches of its threads), the
 // requests that reached the service, its peak and final resident memory, and in the busy phase
-// the delay from each row's commit to its arrival at the service. The bench reruns itself as the
-// writer:
+// the delay from each row's commit to its arrival at the service. Then a restart: 3,000 messages
+// of the last hour handed over, the companion stopped and started again while the writer adds a
+// message a second for a minute; the posts the new program repeats, its first heartbeat, and the
+// delay of each new message. The bench reruns itself as the writer:
 //
-//   companion_bench --writer DATABASE --seconds S
+//   companion_bench --writer DATABASE --seconds S [--prefix P]
+//   companion_bench --hour DATABASE --count N
 //
-// which adds a message dated now every second for S seconds and prints, after each commit, the
-// message's guid and the steady clock in microseconds.
+// The first adds a message dated now every second for S seconds and prints, after each commit,
+// the message's guid and the steady clock in microseconds; the second adds N messages dated over
+// the last N seconds in one transaction.
 
 #include <algorithm>
 #include <chrono>
@@ -239,6 +243,15 @@ public:
         return *companion_;
     }
 
+    // Stops the companion as the user's logging out does, and starts it again.
+    RunningProgram& restartCompanion() {
+        companion_->signal(SIGTERM);
+        const int status = companion_->exitStatus();
+        if (status != 0) throw std::runtime_error("the companion stopped with status " + std::to_string(status));
+        companion_.reset();
+        return startCompanion();
+    }
+
     // Stops both programs; answers the companion's exit status and its output.
     std::pair<int, std::string> stop() {
         companion_->signal(SIGTERM);
@@ -286,8 +299,102 @@ std::map<std::string, std::int64_t> commits(const std::string& output) {
     return committed;
 }
 
+// Waits, up to `longest`, for every message of `committed` to reach the service.
+void waitForArrivals(const ServiceRecord& record, const std::map<std::string, std::int64_t>& committed,
+                     std::chrono::seconds longest) {
+    record.waitUntil(
+        [&](const ServiceRecord& seen) {
+            const auto arrived = arrivals(seen);
+            return std::all_of(committed.begin(), committed.end(),
+                               [&](const auto& commit) { return arrived.contains(commit.first); });
+        },
+        longest);
+}
+
+// A start after the last hour's messages were handed over: how many posts the new program
+// repeats, when its first heartbeat leaves, and how long each message written in its first
+// minute takes to reach the service.
+struct Restart {
+    int handedOver = 0;
+    int repeated = 0;
+    double firstHeartbeatSeconds = -1;
+    std::vector<double> delays = {};
+    int written = 0;
+};
+
+constexpr int restartHour = 3000;
+constexpr int restartWriterSeconds = 60;
+
+std::string restartRow(int messages, const Restart& restart) {
+    const double worst = restart.delays.empty() ? 0 : *std::max_element(restart.delays.begin(), restart.delays.end());
+    return fmt::format("| {:>9} | {} of {} | {:.1f} s | {:.2f} / {:.2f} s ({} of {} arrived) |", messages,
+                       restart.repeated, restart.handedOver, restart.firstHeartbeatSeconds, median(restart.delays),
+                       worst, restart.delays.size(), restart.written);
+}
+
+// The delays from each commit of `committed` to its arrival among `arrived`.
+std::vector<double> delaysOf(const std::map<std::string, std::int64_t>& committed,
+                             const std::map<std::string, std::int64_t>& arrived, const char* phase,
+                             std::int64_t phaseStart) {
+    std::vector<double> delays;
+    for (const auto& [guid, at] : committed) {
+        const auto found = arrived.find(guid);
+        if (found == arrived.end()) continue;
+        const double delay = static_cast<double>(found->second - at) / 1e6;
+        delays.push_back(delay);
+        if (delay > lateSeconds) {
+            fmt::print("  {} committed {:.0f} s into the {} phase arrived {:.2f} s later\n", guid,
+                       static_cast<double>(at - phaseStart) / 1e6, phase, delay);
+        }
+    }
+    return delays;
+}
+
+Restart measureRestart(Computer& computer, const std::string& self) {
+    RunningProgram hour(self, {"--hour", computer.databasePath().string(), "--count", std::to_string(restartHour)}, {});
+    if (hour.exitStatus() != 0) throw std::runtime_error("the writer failed: " + hour.output());
+    computer.record().waitUntil(
+        [&](const ServiceRecord& record) {
+            const auto arrived = arrivals(record);
+            return std::count_if(arrived.begin(), arrived.end(),
+                                 [](const auto& arrival) { return arrival.first.starts_with("HOUR-"); }) == restartHour;
+        },
+        900s);
+    Restart restart;
+    const std::map<std::string, std::int64_t> before = arrivals(computer.record());
+    restart.handedOver = static_cast<int>(before.size());
+    const std::size_t firstRequest = computer.record().requests().size();
+
+    computer.restartCompanion();
+    const std::int64_t startedAt = steadyMicros();
+    RunningProgram writer(self,
+                          {"--writer", computer.databasePath().string(), "--seconds",
+                           std::to_string(restartWriterSeconds), "--prefix", "RESTART"},
+                          {});
+    const int writerStatus = writer.exitStatus();
+    if (writerStatus != 0) throw std::runtime_error("the writer failed: " + writer.output());
+    const auto committed = commits(writer.output());
+    restart.written = static_cast<int>(committed.size());
+    waitForArrivals(computer.record(), committed, 60s);
+
+    const std::vector<Json> requests = computer.record().requests();
+    for (std::size_t i = firstRequest; i < requests.size(); ++i) {
+        const Json& request = requests[i];
+        if (request["method"] != "POST") continue;
+        if (request["path"] == "/v1/relay/heartbeat" && restart.firstHeartbeatSeconds < 0) {
+            restart.firstHeartbeatSeconds =
+                static_cast<double>(request["arrivedAtMicros"].get<std::int64_t>() - startedAt) / 1e6;
+        }
+        if (request["path"] == "/v1/ingest" && before.contains(request["body"].value("externalMessageId", ""))) {
+            ++restart.repeated;
+        }
+    }
+    restart.delays = delaysOf(committed, arrivals(computer.record()), "restart", startedAt);
+    return restart;
+}
+
 std::vector<Phase> measure(int messages, const Computer::Programs& programs, Seconds length, Seconds warmup,
-                           const std::string& self) {
+                           const std::string& self, Restart& restart) {
     Computer computer(messages, programs);
     computer.startService();
     RunningProgram& companion = computer.startCompanion();
@@ -314,27 +421,12 @@ std::vector<Phase> measure(int messages, const Computer::Programs& programs, Sec
     const auto committed = commits(writer.output());
     busy.written = static_cast<int>(committed.size());
     // The last rows are still on their way.
-    computer.record().waitUntil(
-        [&](const ServiceRecord& record) {
-            const auto arrived = arrivals(record);
-            return std::all_of(committed.begin(), committed.end(),
-                               [&](const auto& commit) { return arrived.contains(commit.first); });
-        },
-        30s);
-    const auto arrived = arrivals(computer.record());
+    waitForArrivals(computer.record(), committed, 30s);
     const std::int64_t busyStart = std::chrono::duration_cast<std::chrono::microseconds>(busy.start.at.time_since_epoch()).count();
-    for (const auto& [guid, at] : committed) {
-        const auto found = arrived.find(guid);
-        if (found == arrived.end()) continue;
-        const double delay = static_cast<double>(found->second - at) / 1e6;
-        busy.delays.push_back(delay);
-        if (delay > lateSeconds) {
-            fmt::print("  {} committed {:.0f} s into the busy phase arrived {:.2f} s later\n", guid,
-                       static_cast<double>(at - busyStart) / 1e6, delay);
-        }
-    }
+    busy.delays = delaysOf(committed, arrivals(computer.record()), "busy", busyStart);
 
     for (Phase* phase : {&startUp, &idle, &busy}) phase->requests = requestsWithin(computer.record(), *phase);
+    restart = measureRestart(computer, self);
     const auto [status, output] = computer.stop();
     std::istringstream lines(output);
     int failures = 0;
@@ -348,8 +440,32 @@ std::vector<Phase> measure(int messages, const Computer::Programs& programs, Sec
     return {startUp, idle, busy};
 }
 
+// Adds `count` messages dated over the last `count` seconds, in one transaction: the last hour as
+// a program that has just handed it over finds it at its next start.
+int writeHour(const std::string& database, int count) {
+    auto connection = tarvo::SqliteConnection::open(database, tarvo::SqliteConnection::Mode::readWrite);
+    if (!connection) {
+        std::fprintf(stderr, "cannot open %s\n", database.c_str());
+        return 1;
+    }
+    connection->execute("pragma busy_timeout = 5000");
+    const auto now = SystemClock().date();
+    connection->execute("begin immediate");
+    for (int i = 1; i <= count; ++i) {
+        auto message = connection->prepare(
+            "insert into message (guid, text, handle_id, service, date, is_from_me) values (?1, ?2, 1, 'iMessage', ?3, 0)");
+        message.bindText(1, fmt::format("HOUR-{}", i));
+        message.bindText(2, fmt::format("Message {} of the last hour", i));
+        message.bindInt64(3, MessagesDatabaseFixture::nanoseconds(now - std::chrono::seconds(count - i + 1)));
+        message.step();
+        connection->execute("insert into chat_message_join (chat_id, message_id) values (1, last_insert_rowid())");
+    }
+    connection->execute("commit");
+    return 0;
+}
+
 // Adds one message a second, dated now, each in its own transaction, as the Messages app does.
-int write(const std::string& database, int seconds) {
+int write(const std::string& database, int seconds, const std::string& prefix) {
     auto connection = tarvo::SqliteConnection::open(database, tarvo::SqliteConnection::Mode::readWrite);
     if (!connection) {
         std::fprintf(stderr, "cannot open %s\n", database.c_str());
@@ -360,7 +476,7 @@ int write(const std::string& database, int seconds) {
     const auto start = clock.now();
     for (int i = 1; i <= seconds; ++i) {
         std::this_thread::sleep_until(start + std::chrono::seconds(i));
-        const std::string guid = fmt::format("BENCH-{}", i);
+        const std::string guid = fmt::format("{}-{}", prefix, i);
         connection->execute("begin immediate");
         auto message = connection->prepare(
             "insert into message (guid, text, handle_id, service, date, is_from_me) values (?1, ?2, 1, 'iMessage', ?3, 0)");
@@ -408,23 +524,35 @@ int main(int argc, char** argv) {
         {"--companion", TARVO_COMPANION_EXECUTABLE},
         {"--stand-in-service", TARVO_STAND_IN_SERVICE_EXECUTABLE}};
     for (int i = 1; i + 1 < argc; i += 2) flags[argv[i]] = argv[i + 1];
-    if (flags.contains("--writer")) return write(flags["--writer"], std::stoi(flags["--seconds"]));
+    if (flags.contains("--writer")) {
+        return write(flags["--writer"], std::stoi(flags["--seconds"]), flags.contains("--prefix") ? flags["--prefix"] : "BENCH");
+    }
+    if (flags.contains("--hour")) return writeHour(flags["--hour"], std::stoi(flags["--count"]));
 
     const Seconds length(std::stod(flags["--minutes"]) * 60);
     const Seconds warmup(std::stod(flags["--warmup-seconds"]));
     const Computer::Programs programs{.companion = flags["--companion"], .service = flags["--stand-in-service"]};
     describeMachine("at the start");
     std::vector<std::pair<int, Phase>> table;
+    std::vector<std::pair<int, Restart>> restarts;
     for (const int messages : sizes(flags["--messages"])) {
-        for (Phase& phase : measure(messages, programs, length, warmup, fs::read_symlink("/proc/self/exe").string())) {
+        Restart restart;
+        for (Phase& phase :
+             measure(messages, programs, length, warmup, fs::read_symlink("/proc/self/exe").string(), restart)) {
             fmt::print("{}\n", row(messages, phase));
             table.emplace_back(messages, std::move(phase));
         }
+        fmt::print("{}\n", restartRow(messages, restart));
+        restarts.emplace_back(messages, std::move(restart));
     }
     describeMachine("at the end");
     fmt::print("\n| messages  | phase    |  wall   | CPU (u+s) | of 1 core | wake-ups/min | requests/min | peak RSS    | "
                "final RSS   | commit → service, median / worst |\n");
     fmt::print("|---|---|---|---|---|---|---|---|---|---|\n");
     for (const auto& [messages, phase] : table) fmt::print("{}\n", row(messages, phase));
+    fmt::print("\n| messages  | posts repeated after the restart | first heartbeat after the start | "
+               "commit → service in the first minute, median / worst |\n");
+    fmt::print("|---|---|---|---|\n");
+    for (const auto& [messages, restart] : restarts) fmt::print("{}\n", restartRow(messages, restart));
     return 0;
 }
