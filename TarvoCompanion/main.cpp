@@ -35,7 +35,6 @@
 #include "TarvoCompanion/Companion.h"
 #include "TarvoCompanion/NativeMessagingHost.h"
 #include "TarvoCompanion/Ports/MemoryBadgeIndicator.h"
-#include "Platform/LinuxOperatorReadings.h"
 #include "Platform/LogindIdleInhibitor.h"
 #include "Platform/MacFileOperator.h"
 #include "TarvoCompanion/Operator/HeadlessOperatingBar.h"
@@ -125,9 +124,9 @@ void keepDatabaseCopiesApart() {
 // the hands) answer as a computer without a screen does, so every step is refused with the bar's
 // sentence.
 std::shared_ptr<LiveOperatorLink> operatorLink(std::shared_ptr<SettingsStore> defaults, const std::string& executable,
-                                               std::shared_ptr<std::weak_ptr<OperatorPermissions>> permissions) {
-    auto systemCalls = std::make_shared<LinuxSystemCalls>();
-    auto readings = std::make_shared<LinuxOperatorReadings>(RunLoop::current().sharedClock(), systemCalls);
+                                               std::shared_ptr<std::weak_ptr<OperatorPermissions>> permissions,
+                                               std::shared_ptr<LinuxSystemCalls> systemCalls,
+                                               std::shared_ptr<LinuxOperatorReadings> readings) {
     auto inhibitor = std::make_shared<LogindIdleInhibitor>(LogindIdleInhibitor::logindRunsHere());
     auto desktop = std::make_shared<HeadlessOperatorPorts>();
     const char* home = std::getenv("HOME");
@@ -179,9 +178,9 @@ std::string ownExecutable(const char* invokedAs) {
 }
 
 std::shared_ptr<OperatorPermissions> operatorPermissions(std::shared_ptr<SettingsStore> defaults,
-                                                         std::shared_ptr<OperatorLink> link) {
-    const auto systemCalls = std::make_shared<LinuxSystemCalls>();
-    const auto readings = std::make_shared<LinuxOperatorReadings>(RunLoop::current().sharedClock(), systemCalls);
+                                                         std::shared_ptr<OperatorLink> link,
+                                                         const std::shared_ptr<LinuxSystemCalls>& systemCalls,
+                                                         const std::shared_ptr<LinuxOperatorReadings>& readings) {
     auto displaysAsleep = [readings] { return readings->displaysAsleep(); };
     return OperatorPermissionsReader::make({
         .defaults = std::move(defaults),
@@ -264,8 +263,10 @@ int main(int argc, char** argv) {
         keepDatabaseCopiesApart();
         // The link reads the permissions, which tell the link of every change of the switches.
         const auto permissions = std::make_shared<std::weak_ptr<OperatorPermissions>>();
-        const auto link = operatorLink(defaults, executable, permissions);
-        const auto reader = operatorPermissions(defaults, link);
+        const auto systemCalls = std::make_shared<LinuxSystemCalls>();
+        const auto readings = std::make_shared<LinuxOperatorReadings>(RunLoop::current().sharedClock(), systemCalls);
+        const auto link = operatorLink(defaults, executable, permissions, systemCalls, readings);
+        const auto reader = operatorPermissions(defaults, link, systemCalls, readings);
         *permissions = reader;
         companion = std::make_shared<Companion>(Companion::Services{
             .defaults = defaults,
