@@ -10,8 +10,9 @@ packages=(
   sqlite3 curl clang libclang-rt-14-dev
   libpoppler-cpp-dev libzip-dev libxml2-dev libplist-dev libwv-dev
   shared-mime-info xdg-utils dbus-bin
-  libsystemd-dev dbus-daemon
-  libx11-dev libxext-dev
+  libx11-dev libxext-dev libxrandr-dev libxss-dev libxtst-dev libxft-dev libfontconfig-dev fonts-dejavu-core
+  libsystemd-dev
+  xvfb openbox dbus-daemon
 )
 
 # Page scripts are tested in headless Chromium; the packages it recommends serve a desktop.

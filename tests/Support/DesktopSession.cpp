@@ -1,0 +1,185 @@
+#include "Support/DesktopSession.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <string_view>
+#include <system_error>
+#include <thread>
+
+#include <X11/Xatom.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include "Platform/SearchPath.h"
+#include "TarvoBase/FileDescriptor.h"
+
+namespace tarvo::testing {
+namespace {
+
+constexpr auto startLimit = std::chrono::seconds(15);
+
+std::optional<std::string> variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
+void restore(const char* name, const std::optional<std::string>& value) {
+    if (value) {
+        setenv(name, value->c_str(), 1);
+    } else {
+        unsetenv(name);
+    }
+}
+
+std::optional<std::string> program(std::string_view name) {
+    const char* path = std::getenv("PATH");
+    return SearchPath::find(path ? path : "/usr/bin:/bin", name);
+}
+
+// The first line a child writes on `fd` (without its newline), within the start limit.
+std::optional<std::string> firstLine(int fd) {
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + startLimit;
+    while (true) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return std::nullopt;
+        pollfd wait{fd, POLLIN, 0};
+        if (poll(&wait, 1, static_cast<int>(left.count())) <= 0) continue;
+        char buffer[256];
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got <= 0) return std::nullopt;
+        line.append(buffer, static_cast<std::size_t>(got));
+        if (const auto end = line.find('\n'); end != std::string::npos) return line.substr(0, end);
+    }
+}
+
+// A pipe whose read end stays with us; the write end is handed to a child and closed here.
+struct Pipe {
+    FileDescriptor read;
+    FileDescriptor write;
+    Pipe() {
+        int ends[2];
+        if (pipe2(ends, O_CLOEXEC) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
+        read.reset(ends[0]);
+        write.reset(ends[1]);
+    }
+};
+
+// openbox sets _NET_SUPPORTING_WM_CHECK on the root once it manages the screen.
+bool windowManagerRuns(X11Display& connection) {
+    const Atom check = connection.atom("_NET_SUPPORTING_WM_CHECK");
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    const int status = XGetWindowProperty(connection.get(), connection.root(), check, 0, 1, False, XA_WINDOW, &type,
+                                          &format, &count, &after, &data);
+    const bool set = status == Success && type == XA_WINDOW && count == 1;
+    if (data) XFree(data);
+    return set;
+}
+
+// Asks the child to end, so that Xvfb removes its socket and lock file; kills it only when it
+// does not within a few seconds.
+void end(std::optional<ChildProcess>& child) {
+    if (!child) return;
+    child->signal(SIGTERM);
+    pollfd wait{child->endedDescriptor(), POLLIN, 0};
+    if (poll(&wait, 1, 5000) <= 0) child->signal(SIGKILL);
+    child->reap();
+    child.reset();
+}
+
+} // namespace
+
+bool DesktopSession::mustRun() {
+    const auto ci = variable("CI");
+    return ci && *ci == "true";
+}
+
+std::unique_ptr<DesktopSession> DesktopSession::start(const Options& options, std::string& why) {
+    const auto xvfb = program("Xvfb");
+    const auto openbox = program("openbox");
+    const auto dbusDaemon = program("dbus-daemon");
+    if (!xvfb) {
+        why = "Xvfb is not installed (Debian package xvfb)";
+        return nullptr;
+    }
+    if (options.windowManager && !openbox) {
+        why = "openbox is not installed (Debian package openbox)";
+        return nullptr;
+    }
+    if (options.sessionBus && !dbusDaemon) {
+        why = "dbus-daemon is not installed (Debian package dbus-daemon)";
+        return nullptr;
+    }
+
+    std::unique_ptr<DesktopSession> session(new DesktopSession());
+    session->previousDisplay_ = variable("DISPLAY");
+    session->previousBus_ = variable("DBUS_SESSION_BUS_ADDRESS");
+
+    Pipe displayNumber;
+    const std::string screen = std::to_string(options.width) + "x" + std::to_string(options.height) + "x24";
+    session->xServer_.emplace(ChildProcess::spawn(
+        *xvfb, {"-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
+        {.input = -1, .output = -1, .error = -1, .extra = {displayNumber.write.get()}}, true));
+    displayNumber.write.reset();
+    const auto number = firstLine(displayNumber.read.get());
+    if (!number || number->empty()) {
+        why = "Xvfb did not say which display it took";
+        return nullptr;
+    }
+    session->display_ = ":" + *number;
+    setenv("DISPLAY", session->display_.c_str(), 1);
+    session->connection_ = X11Display::open(session->display_);
+    if (!session->connection_) {
+        why = "display " + session->display_ + " of Xvfb does not open";
+        return nullptr;
+    }
+
+    if (options.sessionBus) {
+        Pipe address;
+        session->bus_.emplace(ChildProcess::spawn(*dbusDaemon, {"--session", "--nofork", "--print-address=3"},
+                                                  {.extra = {address.write.get()}}, true));
+        address.write.reset();
+        const auto line = firstLine(address.read.get());
+        if (!line) {
+            why = "dbus-daemon did not say where its session bus is";
+            return nullptr;
+        }
+        setenv("DBUS_SESSION_BUS_ADDRESS", line->c_str(), 1);
+    } else {
+        unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    }
+
+    if (options.windowManager) {
+        session->windowManager_.emplace(ChildProcess::spawn(*openbox, {"--sm-disable"}, {}, true));
+        const auto deadline = std::chrono::steady_clock::now() + startLimit;
+        while (!windowManagerRuns(*session->connection_)) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                why = "openbox did not take the screen of display " + session->display_;
+                return nullptr;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    return session;
+}
+
+DesktopSession::~DesktopSession() {
+    end(windowManager_);
+    connection_.reset();
+    end(bus_);
+    end(xServer_);
+    restore("DISPLAY", previousDisplay_);
+    restore("DBUS_SESSION_BUS_ADDRESS", previousBus_);
+}
+
+void DesktopSession::stopXServer() {
+    end(xServer_);
+}
+
+} // namespace tarvo::testing
