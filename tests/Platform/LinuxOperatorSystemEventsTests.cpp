@@ -123,9 +123,12 @@ TEST_F(LinuxOperatorSystemEventsTest, DisplaysFallingAsleepOrWakingAreAChange) {
         loop.sharedClock(), std::make_shared<tarvo::testing::FakeSystemCalls>(), folder / "sys",
         tarvo::LinuxOperatorReadings::Programs{});
     auto reads = std::make_shared<std::atomic<int>>(0);
+    // Counted once the file has been read, not before: a flip written between the count and
+    // the reading would become the starting state and never be a change.
     auto displaysAsleep = [readings, reads] {
+        const auto asleep = readings->displaysAsleep();
         ++*reads;
-        return readings->displaysAsleep();
+        return asleep;
     };
     tarvo::testing::CapturedPlainLog quiet;
     LinuxOperatorSystemEvents events("unix:path=" + (folder / "no-bus").string(), displaysAsleep, 20ms);
