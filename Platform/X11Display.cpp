@@ -89,10 +89,13 @@ std::shared_ptr<X11Display> X11Display::open(const std::string& name) {
 }
 
 X11Display::~X11Display() {
+    // Forgotten before it is freed: a connection opened meanwhile may get the same address.
+    {
+        const std::lock_guard lock(registryMutex);
+        registry().erase(display_);
+    }
     // A lost connection is closed too: Xlib then skips the server and frees what it holds.
     XCloseDisplay(display_);
-    const std::lock_guard lock(registryMutex);
-    registry().erase(display_);
 }
 
 bool X11Display::lost() const { return record_->lost; }

@@ -5,17 +5,14 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/dpms.h>
 
+#include "Platform/X11Display.h"
+
 namespace tarvo {
 namespace {
 
-struct CloseDisplay {
-    void operator()(Display* display) const { XCloseDisplay(display); }
-};
-using DisplayConnection = std::unique_ptr<Display, CloseDisplay>;
-
-DisplayConnection opened(const std::string& display) {
-    if (display.empty()) return nullptr;
-    return DisplayConnection(XOpenDisplay(display.c_str()));
+// Through the X11 helper, so that a server going away while it is asked ends nothing.
+std::shared_ptr<X11Display> opened(const std::string& display) {
+    return display.empty() ? nullptr : X11Display::open(display);
 }
 
 bool hasDpms(Display* display) {
@@ -27,22 +24,24 @@ bool hasDpms(Display* display) {
 } // namespace
 
 std::optional<bool> X11DisplayPower::asleep(const std::string& display) {
-    const DisplayConnection connection = opened(display);
-    if (!connection || !hasDpms(connection.get())) return std::nullopt;
+    const auto connection = opened(display);
+    if (!connection || !hasDpms(connection->get())) return std::nullopt;
     CARD16 level = DPMSModeOn;
     BOOL enabled = False;
-    if (!DPMSInfo(connection.get(), &level, &enabled)) return std::nullopt;
+    if (!DPMSInfo(connection->get(), &level, &enabled) || connection->lost()) return std::nullopt;
     // With DPMS switched off the server never powers the monitors down.
     return enabled && level != DPMSModeOn;
 }
 
 bool X11DisplayPower::declareActivity(const std::string& display) {
-    const DisplayConnection connection = opened(display);
+    const auto connection = opened(display);
     if (!connection) return false;
-    XResetScreenSaver(connection.get());
-    if (hasDpms(connection.get())) DPMSForceLevel(connection.get(), DPMSModeOn);
-    XSync(connection.get(), False);
-    return true;
+    const bool dpms = hasDpms(connection->get());
+    connection->checked([dpms](Display* server) {
+        XResetScreenSaver(server);
+        if (dpms) DPMSForceLevel(server, DPMSModeOn);
+    });
+    return !connection->lost();
 }
 
 } // namespace tarvo

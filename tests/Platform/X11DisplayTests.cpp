@@ -11,6 +11,7 @@
 #include <X11/keysym.h>
 
 #include "Platform/X11Display.h"
+#include "Platform/X11DisplayPower.h"
 #include "Platform/X11EventThread.h"
 #include "Support/DesktopSessionTest.h"
 #include "Support/DesktopSessionWait.h"
@@ -104,6 +105,17 @@ TEST_F(X11DisplayTests, ALostServerEndsOnlyTheXSide) {
     EXPECT_TRUE(events.display().lost());
     EXPECT_TRUE(events.display().checked([](Display* display) { XNoOp(display); }).empty());
     EXPECT_EQ(events.display().atom("WM_NAME"), static_cast<Atom>(None));
+}
+
+// Xvfb has no DPMS, so whether its displays sleep is unknown; the screen saver is there.
+TEST_F(X11DisplayTests, DisplayPowerAsksTheServerAndNothingOnceItIsGone) {
+    EXPECT_EQ(X11DisplayPower::asleep(desktop().display()), std::nullopt);
+    EXPECT_TRUE(X11DisplayPower::declareActivity(desktop().display()));
+    EXPECT_FALSE(X11DisplayPower::declareActivity(""));
+
+    desktop().stopXServer();
+    EXPECT_EQ(X11DisplayPower::asleep(desktop().display()), std::nullopt);
+    EXPECT_FALSE(X11DisplayPower::declareActivity(desktop().display()));
 }
 
 } // namespace

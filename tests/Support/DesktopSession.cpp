@@ -6,6 +6,7 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include <X11/Xatom.h>
 #include <fcntl.h>
@@ -19,6 +20,8 @@ namespace tarvo::testing {
 namespace {
 
 constexpr auto startLimit = std::chrono::seconds(15);
+// util-linux's, on every Debian system.
+constexpr const char* tiedLauncher = "/usr/bin/setpriv";
 
 std::optional<std::string> variable(const char* name) {
     const char* value = std::getenv(name);
@@ -82,6 +85,14 @@ bool windowManagerRuns(X11Display& connection) {
     return set;
 }
 
+// Started so that it is sent SIGTERM when the test process ends, also when it is killed: a
+// test stopped from outside leaves no X server, window manager or bus behind.
+ChildProcess spawnTiedToTest(const std::string& executable, std::vector<std::string> arguments,
+                             ChildProcess::Streams streams) {
+    arguments.insert(arguments.begin(), {"--pdeathsig", "TERM", "--", executable});
+    return ChildProcess::spawn(tiedLauncher, arguments, std::move(streams), true);
+}
+
 // Asks the child to end, so that Xvfb removes its socket and lock file; kills it only when it
 // does not within a few seconds.
 void end(std::optional<ChildProcess>& child) {
@@ -123,9 +134,9 @@ std::unique_ptr<DesktopSession> DesktopSession::start(const Options& options, st
 
     Pipe displayNumber;
     const std::string screen = std::to_string(options.width) + "x" + std::to_string(options.height) + "x24";
-    session->xServer_.emplace(ChildProcess::spawn(
+    session->xServer_.emplace(spawnTiedToTest(
         *xvfb, {"-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
-        {.input = -1, .output = -1, .error = -1, .extra = {displayNumber.write.get()}}, true));
+        {.input = -1, .output = -1, .error = -1, .extra = {displayNumber.write.get()}}));
     displayNumber.write.reset();
     const auto number = firstLine(displayNumber.read.get());
     if (!number || number->empty()) {
@@ -142,8 +153,8 @@ std::unique_ptr<DesktopSession> DesktopSession::start(const Options& options, st
 
     if (options.sessionBus) {
         Pipe address;
-        session->bus_.emplace(ChildProcess::spawn(*dbusDaemon, {"--session", "--nofork", "--print-address=3"},
-                                                  {.extra = {address.write.get()}}, true));
+        session->bus_.emplace(spawnTiedToTest(*dbusDaemon, {"--session", "--nofork", "--print-address=3"},
+                                              {.extra = {address.write.get()}}));
         address.write.reset();
         const auto line = firstLine(address.read.get());
         if (!line) {
@@ -156,7 +167,7 @@ std::unique_ptr<DesktopSession> DesktopSession::start(const Options& options, st
     }
 
     if (options.windowManager) {
-        session->windowManager_.emplace(ChildProcess::spawn(*openbox, {"--sm-disable"}, {}, true));
+        session->windowManager_.emplace(spawnTiedToTest(*openbox, {"--sm-disable"}, {}));
         const auto deadline = std::chrono::steady_clock::now() + startLimit;
         while (!windowManagerRuns(*session->connection_)) {
             if (std::chrono::steady_clock::now() > deadline) {
