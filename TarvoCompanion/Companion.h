@@ -246,6 +246,8 @@ public:
     // Starts a new copy of the program, which waits for this one to end, and ends this one; when
     // the new copy cannot be started this one keeps running.
     void relaunchForPermission();
+    // Ends the program, as the menu's "Quit Tarvo" does.
+    void quit();
     // A pick in the permission-mode menu.
     void chooseMode(MacPermissionMode mode);
     // Opens the browser extension's connect page in a browser that can host the extension.

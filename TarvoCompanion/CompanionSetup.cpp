@@ -68,6 +68,10 @@ void Companion::relaunchForPermission() {
     if (quit_) quit_();
 }
 
+void Companion::quit() {
+    if (quit_) quit_();
+}
+
 void Companion::chooseMode(MacPermissionMode mode) {
     operatorPermissions_->modeNotice.reset();
     if (!settings_.credentials) return;

@@ -12,7 +12,7 @@ packages=(
   shared-mime-info xdg-utils dbus-bin
   libx11-dev libxext-dev libxrandr-dev libxss-dev libxtst-dev libxft-dev libfontconfig-dev fonts-dejavu-core
   libsystemd-dev
-  xvfb openbox dbus-daemon
+  xvfb openbox dbus-daemon xclip
 )
 
 # Page scripts are tested in headless Chromium; the packages it recommends serve a desktop.
