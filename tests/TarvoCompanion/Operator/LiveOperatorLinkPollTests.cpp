@@ -1,4 +1,6 @@
 #include <chrono>
+#include <ostream>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -92,6 +94,8 @@ struct BackoffCase {
     std::vector<double> pauses;
 };
 
+void PrintTo(const BackoffCase& c, std::ostream* out) { *out << "status " << c.status; }
+
 class PollBackoff : public LinkTest, public ::testing::WithParamInterface<BackoffCase> {};
 
 TEST_P(PollBackoff, FailedPollsPauseByTheirStatusAndAnyAnswerResetsTheCount) {
@@ -108,7 +112,9 @@ TEST_P(PollBackoff, FailedPollsPauseByTheirStatusAndAnyAnswerResetsTheCount) {
         idle();
         EXPECT_EQ(polls(), i + 1) << "pause " << i;
         loop.advance(1ms);
-        ASSERT_TRUE(settle([&] { return polls() == i + 2; })) << "pause " << i;
+        // After the last pause the good answer may come, and the next poll go out, before the
+        // count is looked at.
+        ASSERT_TRUE(settle([&] { return polls() >= i + 2; })) << "pause " << i;
     }
     // The good answer is followed at once by the next poll, whose failure counts as the first.
     ASSERT_TRUE(settle([&] { return polls() == c.pauses.size() + 2 && failures() == c.pauses.size() + 1; }));
@@ -119,7 +125,10 @@ TEST_P(PollBackoff, FailedPollsPauseByTheirStatusAndAnyAnswerResetsTheCount) {
 
 INSTANTIATE_TEST_SUITE_P(Statuses, PollBackoff,
                          ::testing::Values(BackoffCase{500, {0.5, 1.5, 3.0}}, BackoffCase{429, {30.0, 30.0}},
-                                           BackoffCase{403, {60.0}}, BackoffCase{404, {60.0}}));
+                                           BackoffCase{403, {60.0}}, BackoffCase{404, {60.0}}),
+                         [](const ::testing::TestParamInfo<BackoffCase>& info) {
+                             return "status" + std::to_string(info.param.status);
+                         });
 
 TEST_F(LinkTest, WithoutAClientOrReadinessNothingIsPolledAndAWakeAsksAgain) {
     withClient = false;
