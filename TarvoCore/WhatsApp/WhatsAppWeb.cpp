@@ -74,9 +74,11 @@ bool shouldAdvertise(const std::optional<SessionState>& settled, bool hostsLinke
 
 std::optional<std::string> outgoingMediaRefusal(std::int64_t sizeBytes, std::string_view mimeType) {
     if (sizeBytes <= outgoingMediaCapBytes) return std::nullopt;
+    // Rounded up: a size rounded down could read as the limit itself.
+    const std::int64_t megabytes = sizeBytes / bytesPerMB + (sizeBytes % bytesPerMB == 0 ? 0 : 1);
     return fmt::format("Tarvo cannot put a {} MB {} into WhatsApp from this Mac — the limit is {} MB — so nothing was "
                        "sent. Send it in WhatsApp directly, or reply without the file.",
-                       sizeBytes / bytesPerMB, describedType(mimeType), outgoingMediaCapBytes / bytesPerMB);
+                       megabytes, describedType(mimeType), outgoingMediaCapBytes / bytesPerMB);
 }
 
 std::string describedType(std::string_view mimeType) {

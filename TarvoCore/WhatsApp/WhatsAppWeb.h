@@ -11,7 +11,9 @@
 #include "TarvoCore/Geometry/Point.h"
 #include "TarvoCore/Geometry/Rect.h"
 #include "TarvoCore/Geometry/Size.h"
+#include "TarvoCore/WhatsApp/MediaSendOutcome.h"
 #include "TarvoCore/WhatsApp/OpenOutcome.h"
+#include "TarvoCore/WhatsApp/OutgoingFile.h"
 #include "TarvoCore/WhatsApp/SendOutcome.h"
 #include "TarvoCore/WhatsApp/SenderIdentity.h"
 #include "TarvoCore/WhatsApp/SessionState.h"
@@ -62,11 +64,43 @@ constexpr std::int64_t outgoingMediaCapBytes = 16 * 1024 * 1024;
 // left the channel out would suspend it.
 bool shouldAdvertise(const std::optional<SessionState>& settled, bool hostsLinkedSession);
 
-// The sentence refusing a file over the cap, nothing for a file that fits.
+// The sentence refusing a file over the cap, its size in whole MB rounded up; nothing for a file
+// that fits.
 std::optional<std::string> outgoingMediaRefusal(std::int64_t sizeBytes, std::string_view mimeType);
 
 // The media type without its parameters, or "file" when there is none.
 std::string describedType(std::string_view mimeType);
+
+// The body of an async function that hands one file to the open conversation through WhatsApp's
+// own attach menu and editor, and answers one JSON text: the stage it reached and, when the file
+// did not go, why. It takes the arguments of `attachmentArguments`.
+std::string attachmentScript();
+// The attachment script's arguments: the bytes as standard base64 without line breaks, the name
+// made safe as for any outgoing file, the type without its parameters.
+Json attachmentArguments(const OutgoingFile& file);
+// The attachment script's answer; one that cannot be read is a failure saying so.
+constexpr std::string_view couldNotTellWhetherTaken =
+    "Tarvo could not tell whether WhatsApp Web took that file. Nothing is assumed.";
+MediaSendOutcome readMediaSendOutcome(std::string_view text);
+// The sentence for the person when file `index` (from 1) of `count` did not go.
+std::string mediaFailureSentence(int index, int count, const std::optional<std::string>& reason);
+// Bodies of async functions answering a text for the log: what the composer offers for attaching
+// (it opens the attach menu to see), and what the page shows after a file was handed over.
+std::string composerReportScript();
+std::string afterHandoverReportScript();
+// The body of an async function that tells whether the file the attachment script last pressed
+// send for has left the page, by that script's own look: one JSON text, `gone` and whether the
+// page still knew (`known`).
+std::string mediaGoneScript();
+
+// What a script of the send may take, each above the sum of the script's own bounded waits, so
+// that a script that answers within them is never cut short.
+constexpr std::chrono::seconds openScriptLimit{60};
+constexpr std::chrono::seconds sendScriptLimit{30};
+constexpr std::chrono::seconds attachmentScriptLimit{120};
+constexpr std::chrono::seconds composerReportLimit{30};
+constexpr std::chrono::seconds afterHandoverReportLimit{10};
+constexpr std::chrono::seconds mediaGoneLimit{30};
 
 // The text made safe inside a double-quoted script string literal, reading the same there.
 std::string escapeJS(std::string_view text);

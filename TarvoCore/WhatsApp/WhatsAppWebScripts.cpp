@@ -48,6 +48,14 @@ std::string openConversationScript(std::string_view conversationRef, const std::
                    {"name", Text::trimmingWhitespaceAndNewlines(name.value_or(std::string()))}});
 }
 
+std::string attachmentScript() { return std::string(pageScript("attachment.js")); }
+
+std::string composerReportScript() { return std::string(pageScript("composerReport.js")); }
+
+std::string afterHandoverReportScript() { return std::string(pageScript("afterHandoverReport.js")); }
+
+std::string mediaGoneScript() { return std::string(pageScript("mediaGone.js")); }
+
 std::string sendScript(std::string_view body) { return filled(pageScript("sendText.js"), {{"body", std::string(body)}}); }
 
 } // namespace tarvo::WhatsAppWeb

@@ -1,13 +1,16 @@
 // Prints one page script exactly as the companion assembles it, so that the tests in the browser
-// run what ships. Usage: assembled_page_script probe|open|send|escape, with the texts on standard
-// input as a JSON array of strings: open [ref] or [ref, name], send [body], escape [text], capture
-// [its twelve arguments as one JSON object].
+// run what ships. Usage: assembled_page_script probe|open|send|escape|capture|attachment|
+// composerReport|afterReport|mediaGone|attachArguments, with the texts on standard input as a JSON
+// array of strings: open [ref] or [ref, name], send [body], escape [text], capture [its twelve
+// arguments as one JSON object], attachArguments [file name, media type, the bytes in base64]
+// (which prints the attachment script's arguments as JSON).
 #include <iostream>
 #include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "TarvoBase/Base64.h"
 #include "TarvoBase/JsonReader.h"
 #include "TarvoCore/WhatsApp/CaptureScript.h"
 #include "TarvoCore/WhatsApp/WhatsAppWeb.h"
@@ -40,6 +43,15 @@ std::optional<std::string> assembled(const std::string& kind, const std::vector<
     if (kind == "send" && texts.size() == 1) return sendScript(texts[0]);
     if (kind == "escape" && texts.size() == 1) return escapeJS(texts[0]);
     if (kind == "capture" && texts.size() == 1) return captureScript(texts[0]);
+    if (kind == "attachment" && texts.empty()) return attachmentScript();
+    if (kind == "composerReport" && texts.empty()) return composerReportScript();
+    if (kind == "afterReport" && texts.empty()) return afterHandoverReportScript();
+    if (kind == "mediaGone" && texts.empty()) return mediaGoneScript();
+    if (kind == "attachArguments" && texts.size() == 3) {
+        const std::optional<std::string> bytes = tarvo::Base64::decode(texts[2]);
+        if (!bytes) return std::nullopt;
+        return attachmentArguments({"file", texts[0], texts[1], *bytes}).dump();
+    }
     return std::nullopt;
 }
 
@@ -57,7 +69,8 @@ int main(int argc, char** argv) {
         }
     }
     if (!script) {
-        std::cerr << "usage: assembled_page_script probe|open|send|escape|capture < [texts as a JSON array of strings]\n";
+        std::cerr << "usage: assembled_page_script probe|open|send|escape|capture|attachment|composerReport|afterReport|"
+                     "mediaGone|attachArguments < [texts as a JSON array of strings]\n";
         return 2;
     }
     std::cout << *script;

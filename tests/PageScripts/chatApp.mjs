@@ -60,6 +60,15 @@ export const send = (tab, body, edit = unchanged) => run(tab, edit(assembled('se
 export const open = (tab, ref, name, edit = unchanged) =>
   run(tab, edit(assembled('open', ref, ...(name === undefined ? [] : [name]))), 30000);
 
+// The attachment script given one file as the companion gives it: `bytes` a Buffer.
+export const attach = async (tab, { name, type, bytes, b64 }, edit = unchanged) => {
+  const args = JSON.parse(assembled('attachArguments', name, type, bytes ? bytes.toString('base64') : ''));
+  if (b64 !== undefined) args.fileB64 = b64;
+  return JSON.parse(await tab.callFunction(edit(assembled('attachment')), args, { timeoutMs: 90000 }));
+};
+// A report script's text as the log gets it.
+export const report = (tab, kind) => tab.callFunction(assembled(kind), {}, { timeoutMs: 30000 });
+
 export const pressed = async (tab) => (await events(tab)).filter((e) => e.type === 'press').map((e) => e.ref);
 export const receive = (tab, ref, message) =>
   tab.evaluate(`fixture.receive(${JSON.stringify(ref)}, ${JSON.stringify(message)})`);

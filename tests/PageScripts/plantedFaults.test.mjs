@@ -165,7 +165,7 @@ const plantedFaults = [
   ['the page can turn to its linking view mid-pass', 'reports a read', 'capture', pageLostMidPass,
     [['if (lostAt !== null)', 'if (false)']]],
   ['the composer may empty late', 'reports it as not sent', 'send', composerEmptiesLate, [
-    ['look < 30', 'look < 2'],
+    ['const HELD_LOOKS = 30;', 'const HELD_LOOKS = 2;'],
     ['Tarvo could not tell whether WhatsApp Web sent that. Nothing is assumed.',
       'WhatsApp Web did not accept the send. The reply is still in the message box.'],
   ]],

@@ -4,6 +4,14 @@ return (async () => {
   const want = "{{want}}";
   const searchName = "{{name}}";
 
+  // The bounded waits: pages of the list walk, polls of the name search and of the confirmation.
+  const WALK_PAGES = 60;
+  const WALK_PAUSE_MS = 260;
+  const SEARCH_POLLS = 25;
+  const SEARCH_PAUSE_MS = 200;
+  const CONFIRM_POLLS = 40;
+  const CONFIRM_PAUSE_MS = 100;
+
   const wait = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
   const first = (selectors, within = document) => {
     for (const selector of selectors) {
@@ -178,12 +186,12 @@ return (async () => {
     let target = findAmong(firstRows);
     let pages = 0;
     let grew = 0;
-    for (let page = 0; !target && page < 60; page += 1) {
+    for (let page = 0; !target && page < WALK_PAGES; page += 1) {
       const visible = rowsInList();
       if (visible.length === 0) break;
       const before = seen.size;
       visible[visible.length - 1].scrollIntoView({ block: 'end' });
-      await wait(260);
+      await wait(WALK_PAUSE_MS);
       target = findAmong(rowsInList());
       pages += 1;
       if (seen.size > before) grew += 1;
@@ -198,8 +206,8 @@ return (async () => {
         if (searchBox) {
           searched.box = true;
           setSearchText(searchBox, searchName);
-          for (let poll = 0; !target && poll < 25; poll += 1) {
-            await wait(200);
+          for (let poll = 0; !target && poll < SEARCH_POLLS; poll += 1) {
+            await wait(SEARCH_PAUSE_MS);
             const results = searchResultRows();
             searched.rows = results.length;
             target = findAmong(results);
@@ -218,9 +226,11 @@ return (async () => {
     }
     const pressTarget = openTarget(target);
     if (!pressTarget) return { ok: false, reason: 'no_press_target' };
+    // Given up on by the companion: opening a chat marks it read, so nothing is pressed late.
+    if (window.tarvoStop === true) return { ok: false, reason: 'stopped' };
     press(pressTarget);
-    for (let poll = 0; poll < 40; poll += 1) {
-      await wait(100);
+    for (let poll = 0; poll < CONFIRM_POLLS; poll += 1) {
+      await wait(CONFIRM_PAUSE_MS);
       if (openRef() === want) return { ok: true, openedRef: want, alreadyOpen: false, viaSearch: searchBox !== null };
     }
     return { ok: false, reason: 'opened_the_wrong_chat', openedRef: openRef() };

@@ -2,6 +2,13 @@
 // only when the words have left the message box.
 const body = "{{body}}";
 
+// The bounded waits: tries for the message box, the pause after typing, looks at the box emptying.
+const BOX_TRIES = 40;
+const BOX_PAUSE_MS = 200;
+const TYPED_PAUSE_MS = 120;
+const HELD_LOOKS = 30;
+const HELD_PAUSE_MS = 100;
+
 const wait = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 const first = (selectors) => {
   for (const selector of selectors) {
@@ -32,8 +39,8 @@ const messageBox = () => {
 const failed = (reason) => JSON.stringify({ ok: false, reason });
 
 let box = messageBox();
-for (let attempt = 1; !box && attempt < 40; attempt += 1) {
-  await wait(200);
+for (let attempt = 1; !box && attempt < BOX_TRIES; attempt += 1) {
+  await wait(BOX_PAUSE_MS);
   box = messageBox();
 }
 if (!box) {
@@ -67,7 +74,7 @@ if (draft) {
 // Typing through the editor keeps its own model, and so its send button, in step with the text.
 box.focus();
 document.execCommand('insertText', false, body);
-await wait(120);
+await wait(TYPED_PAUSE_MS);
 
 const control = first(['button[data-testid="send"]', 'span[data-testid="send"]', 'button[aria-label="Send"]',
   'span[data-icon="send"]']);
@@ -86,8 +93,8 @@ const stillHeld = () => {
   return !!left && squeezed(left.innerText || '').includes(start);
 };
 let held = true;
-for (let look = 0; held && look < 30; look += 1) {
-  await wait(100);
+for (let look = 0; held && look < HELD_LOOKS; look += 1) {
+  await wait(HELD_PAUSE_MS);
   held = stillHeld();
 }
 if (held) return failed('Tarvo could not tell whether WhatsApp Web sent that. Nothing is assumed.');

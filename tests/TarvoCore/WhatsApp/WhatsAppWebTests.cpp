@@ -47,19 +47,24 @@ TEST(WhatsAppWeb, UnrecognisedStatesAreEqualWhenTheirTextsAre) {
     EXPECT_NE(SessionState::unrecognised(""), SessionState::needsLink());
 }
 
-TEST(WhatsAppWeb, AFileOverSixteenMebibytesIsRefusedWithItsSizeAndType) {
+TEST(WhatsAppWeb, AFileOverSixteenMebibytesIsRefusedWithItsSizeRoundedUpAndItsType) {
     EXPECT_EQ(outgoingMediaRefusal(16777216, "video/mp4"), std::nullopt);
-    EXPECT_EQ(outgoingMediaRefusal(20971520 + 1048575, " video/mp4\t; codecs=\"avc1.42E01E, mp4a.40.2\""),
+    EXPECT_EQ(outgoingMediaRefusal(20971520, " video/mp4\t; codecs=\"avc1.42E01E, mp4a.40.2\""),
               "Tarvo cannot put a 20 MB video/mp4 into WhatsApp from this Mac — the limit is 16 MB — so nothing was "
               "sent. Send it in WhatsApp directly, or reply without the file.");
+    EXPECT_EQ(outgoingMediaRefusal(20971521, "video/mp4; codecs=avc1"),
+              "Tarvo cannot put a 21 MB video/mp4 into WhatsApp from this Mac — the limit is 16 MB — so nothing was "
+              "sent. Send it in WhatsApp directly, or reply without the file.");
+    // One byte over must not read as the limit itself.
     EXPECT_EQ(outgoingMediaRefusal(16777217, ""),
-              "Tarvo cannot put a 16 MB file into WhatsApp from this Mac — the limit is 16 MB — so nothing was sent. "
+              "Tarvo cannot put a 17 MB file into WhatsApp from this Mac — the limit is 16 MB — so nothing was sent. "
               "Send it in WhatsApp directly, or reply without the file.");
 }
 
 TEST(WhatsAppWeb, ATypeWithNothingBeforeItsParametersIsAFile) {
-    for (const std::string type : {"", ";charset=utf-8", " \t ;x"}) EXPECT_EQ(describedType(type), "file") << type;
+    for (const std::string type : {"", ";x", ";charset=utf-8", " \t ;x"}) EXPECT_EQ(describedType(type), "file") << type;
     EXPECT_EQ(describedType("image/png"), "image/png");
+    EXPECT_EQ(describedType(" image/png ; q=1"), "image/png");
 }
 
 TEST(WhatsAppWeb, OnlyAPageThatNeverBecameWhatsAppIsLoadedAgainAndOnlyAfterThreeMinutes) {
