@@ -193,10 +193,4 @@ void HostedWhatsAppSession::removeLinkPicture() const {
     }
 }
 
-Task<WhatsAppSession::SendOutcome> HostedWhatsAppSession::send(std::string, std::string, std::vector<OutgoingFile>,
-                                                               std::optional<std::string>) {
-    co_return SendOutcome{false, "WhatsApp Web on this computer takes no replies from this build of Tarvo, so "
-                                 "nothing was sent."};
-}
-
 } // namespace tarvo

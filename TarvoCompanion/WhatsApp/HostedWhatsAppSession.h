@@ -25,6 +25,7 @@
 #include "TarvoCompanion/WhatsApp/WhatsAppSession.h"
 #include "TarvoCore/Geometry/Size.h"
 #include "TarvoCore/Ports/Opener.h"
+#include "TarvoCore/WhatsApp/OpenOutcome.h"
 #include "TarvoCore/WhatsApp/PageHost.h"
 #include "TarvoCore/WhatsApp/PeekSchedule.h"
 #include "TarvoCore/WhatsApp/RetryBudget.h"
@@ -187,6 +188,23 @@ private:
     std::vector<std::string> storedPrints() const;
     std::int64_t storedInt(std::string_view key) const;
     void storeSchedule();
+
+    // Steps of the send while it holds the page.
+    Task<SendOutcome> sendHoldingThePage(std::string conversationRef, std::string body, std::vector<OutgoingFile> files,
+                                         std::optional<std::string> name);
+    Task<std::optional<WhatsAppWeb::OpenOutcome>> openOnce(std::string conversationRef, std::optional<std::string> name);
+    // Opens the conversation, by the deep link when the list does not have it; the sentence for
+    // the person when it did not open.
+    Task<std::optional<std::string>> openForSend(std::string conversationRef, std::optional<std::string> name);
+    // Hands file `index` of `count` to the page; nothing when it went, else the sentence.
+    Task<std::optional<std::string>> sendFile(OutgoingFile file, int index, int count, std::uint64_t generation);
+    Task<SendOutcome> sendWords(std::string body, int fileCount, std::uint64_t generation);
+    // A script of the send, given up on at `limit`.
+    Task<ScriptAnswer> runForSend(std::string body, Json arguments, std::chrono::seconds limit);
+    Task<void> logReport(std::string script, std::chrono::seconds limit, std::string heading);
+    // Whether the file the attachment script pressed send for has left the page.
+    Task<bool> mediaGone();
+    void loadDeepLink(std::string address);
 
     void parkPage(std::shared_ptr<PageHost> page);
     std::unique_ptr<ParkedWindow> makeHostWindow(std::shared_ptr<PageHost> page);
