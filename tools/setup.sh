@@ -12,6 +12,7 @@ packages=(
   shared-mime-info xdg-utils dbus-bin
   libx11-dev libxext-dev libxrandr-dev libxss-dev libxtst-dev libxft-dev libfontconfig-dev fonts-dejavu-core
   libsystemd-dev
+  libatspi2.0-dev at-spi2-core libgtk-3-dev
   xvfb openbox dbus-daemon xclip
 )
 
