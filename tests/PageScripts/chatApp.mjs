@@ -19,6 +19,13 @@ export async function openChatApp(browser, state = {}) {
   return tab;
 }
 
+// Follows WhatsApp Web's deep link to a number's chat, as the companion loads it.
+export async function followDeepLink(tab, phone) {
+  const link = `${address}send?phone=${phone}`;
+  tab.serve(link, page);
+  await tab.navigate(link, { timeoutMs: 30000 });
+}
+
 // One browser showing the chat app for every test of the file that calls this: `use` gets its
 // page before the first test; the browser closes after the last.
 export function withChatApp(use) {

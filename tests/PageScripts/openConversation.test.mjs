@@ -1,7 +1,9 @@
 import assert from 'node:assert/strict';
 import { beforeEach, test } from 'node:test';
 
-import { events, open, people, pressed, setState, snapshot, withChatApp } from './chatApp.mjs';
+import {
+  address, events, followDeepLink, open, people, pressed, setState, snapshot, withChatApp,
+} from './chatApp.mjs';
 
 let tab;
 withChatApp((opened) => { tab = opened; });
@@ -92,4 +94,16 @@ test('a row that opens another conversation is reported and nothing more is done
 test('a page without a chat list is reported as such', async () => {
   await setState(tab, { view: 'link', open: null });
   assert.deepEqual(await open(tab, anna.ref, 'Anna'), { ok: false, reason: 'no_chat_list', rows: 0 });
+});
+
+test('the deep link opens its number\'s chat, one the list shows or one no chat has, on the page it left', async () => {
+  for (const ref of [list[80].ref, '4917099999999@c.us']) {
+    await setState(tab, { view: 'chats', chats: list, open: list[0].ref });
+    await tab.evaluate('fixture.events.splice(0, Infinity, { type: "before the link" })');
+    await followDeepLink(tab, ref.split('@')[0]);
+    assert.deepEqual(await open(tab, ref), { ok: true, openedRef: ref, alreadyOpen: true }, ref);
+    assert.deepEqual(await events(tab), [{ type: 'before the link' }], ref);
+    assert.equal(await tab.evaluate('fixture.state.chats.filter((chat) => chat.inList !== false).length'), list.length);
+  }
+  await tab.navigate(address, { timeoutMs: 30000 });
 });
