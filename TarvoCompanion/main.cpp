@@ -37,11 +37,14 @@
 #include "TarvoCompanion/Ports/MemoryBadgeIndicator.h"
 #include "Platform/LogindIdleInhibitor.h"
 #include "Platform/MacFileOperator.h"
-#include "TarvoCompanion/Operator/HeadlessOperatingBar.h"
+#include "Platform/X11Display.h"
+#include "Platform/X11EventThread.h"
+#include "Platform/X11OperatorBarSurface.h"
 #include "TarvoCompanion/Operator/HeadlessOperatorPorts.h"
-#include "TarvoCompanion/Operator/HeadlessStopKeyGrab.h"
 #include "TarvoCompanion/Operator/LiveOperatorLink.h"
+#include "TarvoCompanion/Operator/OperatorBar.h"
 #include "TarvoCompanion/Operator/OperatorPermissionsReader.h"
+#include "TarvoCompanion/Operator/StopHotKey.h"
 #include "TarvoCompanion/Ports/UnavailableSettingsPanes.h"
 #include "TarvoCompanion/Updates/FeedUpdaterController.h"
 #include "TarvoCompanion/Updates/Updater.h"
@@ -120,13 +123,15 @@ void keepDatabaseCopiesApart() {
 }
 
 // The operator's link to the service, reading the operator's permissions once they are made.
-// The desktop's own pieces that are not here yet (the bar, the stop key, the apps, the screen and
-// the hands) answer as a computer without a screen does, so every step is refused with the bar's
-// sentence.
+// The bar and the stop key are the desktop's, over the companion's own X connection (nothing
+// without a display: the bar is then never shown, so every step is refused with its sentence).
+// The desktop's pieces that are not here yet (the apps, the screen and the hands) answer as a
+// computer without a screen does.
 std::shared_ptr<LiveOperatorLink> operatorLink(std::shared_ptr<SettingsStore> defaults, const std::string& executable,
                                                std::shared_ptr<std::weak_ptr<OperatorPermissions>> permissions,
                                                std::shared_ptr<LinuxSystemCalls> systemCalls,
-                                               std::shared_ptr<LinuxOperatorReadings> readings) {
+                                               std::shared_ptr<LinuxOperatorReadings> readings,
+                                               std::shared_ptr<X11EventThread> desktopEvents) {
     auto inhibitor = std::make_shared<LogindIdleInhibitor>(LogindIdleInhibitor::logindRunsHere());
     auto desktop = std::make_shared<HeadlessOperatorPorts>();
     const char* home = std::getenv("HOME");
@@ -155,8 +160,8 @@ std::shared_ptr<LiveOperatorLink> operatorLink(std::shared_ptr<SettingsStore> de
                         return held && held->keepAwake();
                     },
             },
-        .bar = std::make_shared<HeadlessOperatingBar>(),
-        .stopKey = std::make_shared<HeadlessStopKeyGrab>(),
+        .bar = std::make_shared<OperatorBar>(std::make_shared<X11OperatorBarSurface>(desktopEvents)),
+        .stopKey = std::make_shared<StopHotKey>(desktopEvents),
         .system = systemCalls,
         .readCaps = [readings](bool enabled) { return OperatorCaps::read(enabled, *readings); },
         .makeStepPorts = [desktop] { return LiveOperatorLink::StepPorts{desktop, desktop, desktop, desktop}; },
@@ -245,6 +250,9 @@ int main(int argc, char** argv) {
 
     RunLoop loop;
     LinuxStopSignals stopSignals(loop);
+    // The companion's own windows and grabs on the desktop, read on one thread for the loop.
+    std::shared_ptr<X11EventThread> desktopEvents;
+    if (auto display = X11Display::open()) desktopEvents = std::make_shared<X11EventThread>(std::move(display), loop);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const std::string executable = ownExecutable(argv[0]);
 
@@ -265,7 +273,7 @@ int main(int argc, char** argv) {
         const auto permissions = std::make_shared<std::weak_ptr<OperatorPermissions>>();
         const auto systemCalls = std::make_shared<LinuxSystemCalls>();
         const auto readings = std::make_shared<LinuxOperatorReadings>(RunLoop::current().sharedClock(), systemCalls);
-        const auto link = operatorLink(defaults, executable, permissions, systemCalls, readings);
+        const auto link = operatorLink(defaults, executable, permissions, systemCalls, readings, desktopEvents);
         const auto reader = operatorPermissions(defaults, link, systemCalls, readings);
         *permissions = reader;
         companion = std::make_shared<Companion>(Companion::Services{
@@ -308,7 +316,7 @@ int main(int argc, char** argv) {
 
     PlainLog::write(std::string("tarvo: companion ") + CompanionVersion::version + " (" +
                     std::to_string(CompanionVersion::build) + ") started on " + CompanionVersion::deviceName());
-    PlainLog::write("tarvo: simulated on this computer: WhatsApp Web, the operator's bar, stop key and desktop, "
+    PlainLog::write("tarvo: simulated on this computer: WhatsApp Web, the operator's apps, screen and input, "
                     "the notification centre (each notice is logged) and the badge (kept for the menu)");
 
     Updater updater(BundleInfo::main(), feedUpdates(transport, defaults));
