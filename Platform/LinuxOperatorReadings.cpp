@@ -13,6 +13,7 @@
 
 #include "Platform/DrmConnectors.h"
 #include "Platform/LinuxProcessRunner.h"
+#include "Platform/X11DisplayPower.h"
 #include "TarvoBase/FileDescriptor.h"
 
 namespace tarvo {
@@ -121,15 +122,27 @@ bool listens(const std::string& name) {
 
 LinuxOperatorReadings::LinuxOperatorReadings(std::shared_ptr<const Clock> clock,
                                              std::shared_ptr<const MacSystemCalls> systemCalls,
-                                             std::filesystem::path sysfsRoot, Programs programs)
+                                             std::filesystem::path sysfsRoot, Programs programs,
+                                             std::shared_ptr<X11Display> desktop)
     : clock_(std::move(clock)),
       systemCalls_(std::move(systemCalls)),
       root_(std::move(sysfsRoot)),
-      programs_(std::move(programs)) {}
+      programs_(std::move(programs)) {
+    if (desktop) desktop_.emplace(std::move(desktop));
+}
 
 LinuxOperatorReadings::LinuxOperatorReadings(std::shared_ptr<const Clock> clock,
-                                             std::shared_ptr<const MacSystemCalls> systemCalls)
-    : LinuxOperatorReadings(std::move(clock), std::move(systemCalls), "/sys", Programs{}) {}
+                                             std::shared_ptr<const MacSystemCalls> systemCalls,
+                                             std::shared_ptr<X11Display> desktop)
+    : LinuxOperatorReadings(std::move(clock), std::move(systemCalls), "/sys", Programs{}, std::move(desktop)) {}
+
+std::optional<bool> LinuxOperatorReadings::screenCaptureAllowed() const {
+    return desktop_ ? desktop_->screenCaptureAllowed() : std::nullopt;
+}
+
+std::optional<bool> LinuxOperatorReadings::postEventAllowed() const {
+    return desktop_ ? desktop_->postEventAllowed() : std::nullopt;
+}
 
 // Accessibility is usable when the session bus names an accessibility bus and that bus
 // answers; a session bus that knows of none means it is off.
@@ -164,20 +177,33 @@ std::optional<Json> LinuxOperatorReadings::sessionDictionary() const {
 }
 
 std::optional<OperatorSystemReadings::Displays> LinuxOperatorReadings::displays() const {
+    if (desktop_) {
+        if (auto monitors = desktop_->displays()) return monitors;
+    }
     const auto found = DrmConnectors::read(root_);
     if (!found) return std::nullopt;
     // The kernel shows each connector's modes but not the one in use: the size stays unknown.
     return Displays{static_cast<int>(std::ranges::count_if(*found, &DrmConnectors::Connector::active)), std::nullopt};
 }
 
+// Asked of the X server on a connection of its own each time: this reading is also taken on
+// the system events' thread, beside the capability reading.
 std::optional<bool> LinuxOperatorReadings::displaysAsleep() const {
+    if (desktop_) {
+        if (const auto asleep = X11DisplayPower::asleep(desktop_->displayName())) return asleep;
+    }
     const auto found = DrmConnectors::read(root_);
     return found ? DrmConnectors::everyDisplayOff(*found) : std::nullopt;
 }
 
 // logind only tells how long a session has been idle once the desktop has called it idle;
-// until then the time since the last input is unknown.
+// until then the time since the last input is the X server's, or unknown without one.
 std::optional<std::int64_t> LinuxOperatorReadings::idleSeconds() const {
+    if (const auto seconds = idleSecondsFromLogind()) return seconds;
+    return desktop_ ? desktop_->idleSeconds() : std::nullopt;
+}
+
+std::optional<std::int64_t> LinuxOperatorReadings::idleSecondsFromLogind() const {
     const auto session = sessionProperties();
     if (!session || yesNo(*session, "IdleHint") != true) return std::nullopt;
     const auto since = session->find("IdleSinceHint");

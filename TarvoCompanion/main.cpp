@@ -23,6 +23,7 @@
 #include "Platform/LinuxOperatorSystemEvents.h"
 #include "Platform/LinuxSystemCalls.h"
 #include "Platform/OutgoingFilesFolder.h"
+#include "Platform/X11Display.h"
 #include "Platform/XdgLoginItem.h"
 #include "TarvoBase/BundleInfo.h"
 #include "TarvoBase/FileSettingsStore.h"
@@ -37,7 +38,6 @@
 #include "TarvoCompanion/Ports/MemoryBadgeIndicator.h"
 #include "Platform/LogindIdleInhibitor.h"
 #include "Platform/MacFileOperator.h"
-#include "Platform/X11Display.h"
 #include "Platform/X11EventThread.h"
 #include "Platform/X11OperatorBarSurface.h"
 #include "TarvoCompanion/Operator/HeadlessOperatorPorts.h"
@@ -272,7 +272,9 @@ int main(int argc, char** argv) {
         // The link reads the permissions, which tell the link of every change of the switches.
         const auto permissions = std::make_shared<std::weak_ptr<OperatorPermissions>>();
         const auto systemCalls = std::make_shared<LinuxSystemCalls>();
-        const auto readings = std::make_shared<LinuxOperatorReadings>(RunLoop::current().sharedClock(), systemCalls);
+        // The readings' own X connection: they are taken on workers, apart from the bar's thread.
+        const auto readings = std::make_shared<LinuxOperatorReadings>(RunLoop::current().sharedClock(), systemCalls,
+                                                                      X11Display::open());
         const auto link = operatorLink(defaults, executable, permissions, systemCalls, readings, desktopEvents);
         const auto reader = operatorPermissions(defaults, link, systemCalls, readings);
         *permissions = reader;

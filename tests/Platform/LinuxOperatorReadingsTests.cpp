@@ -14,6 +14,7 @@
 #include <sys/un.h>
 
 #include "Platform/LinuxOperatorReadings.h"
+#include "Support/DesktopSessionTest.h"
 #include "Support/FakeSystemCalls.h"
 #include "Support/StandInProgram.h"
 #include "Support/TemporaryFolder.h"
@@ -225,3 +226,33 @@ TEST_F(LinuxOperatorReadingsTest, WhatLinuxCannotTellStaysUnknown) {
     EXPECT_EQ(system.fullDiskAccess(), std::nullopt);
     EXPECT_EQ(system.acPower(), false) << "the power source is the system calls' probe";
 }
+
+namespace {
+
+class LinuxOperatorReadingsOnADesktop : public tarvo::testing::DesktopSessionTest {
+protected:
+    TemporaryFolder folder;
+};
+
+TEST_F(LinuxOperatorReadingsOnADesktop, TheXServerTellsTheDisplaysTheCaptureTheInputAndTheIdleTime) {
+    const LinuxOperatorReadings readings(std::make_shared<FakeClock>(), std::make_shared<tarvo::testing::FakeSystemCalls>(),
+                                         folder / "sys",
+                                         {writeStandIn(folder / "loginctl", "exit 1"),
+                                          writeStandIn(folder / "dbus-send", "exit 1")},
+                                         tarvo::X11Display::open(desktop().display()));
+    const auto displays = readings.displays();
+    ASSERT_TRUE(displays);
+    EXPECT_EQ(displays->count, 1);
+    EXPECT_EQ(displays->mainPixels, (tarvo::OperatorCaps::Pixels{1920, 1080}));
+    EXPECT_EQ(readings.screenCaptureAllowed(), true);
+    EXPECT_EQ(readings.postEventAllowed(), true);
+    EXPECT_GE(readings.idleSeconds().value_or(-1), 0);
+    EXPECT_EQ(readings.displaysAsleep(), std::nullopt) << "this server manages no power, and sysfs has no displays";
+
+    desktop().stopXServer();
+    EXPECT_EQ(readings.displays(), std::nullopt) << "the connection is lost, and sysfs has no displays";
+    EXPECT_EQ(readings.screenCaptureAllowed(), std::nullopt);
+    EXPECT_EQ(readings.postEventAllowed(), std::nullopt);
+}
+
+} // namespace
