@@ -36,7 +36,8 @@ Companion::Companion(Services services)
       settingsPanes_(std::move(services.settingsPanes)),
       browsers_(std::move(services.browsers)),
       executablePath_(std::move(services.executablePath)),
-      quit_(std::move(services.quit)) {}
+      quit_(std::move(services.quit)),
+      simulated_(std::move(services.simulated)) {}
 
 // Timers hold the companion weakly, so a fire after this would do nothing; stopping them spares
 // the loop those empty turns.

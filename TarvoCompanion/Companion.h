@@ -113,6 +113,8 @@ public:
         // Where what the capture handed over is kept across runs; an empty path keeps it in
         // memory only.
         std::filesystem::path handedOverJournal = {};
+        // The services this computer does not have, which are simulated or left out here.
+        std::vector<std::string> simulated = {};
     };
 
     // The accounts of the token pair in the secret store, and the setting holding this
@@ -152,6 +154,10 @@ public:
     static constexpr std::int64_t attachmentByteLimit = 26214400;
     // How far back the message-events pass looks for receipts.
     static constexpr std::chrono::seconds messageEventsWindow{604800};
+    // A sign-in that could not reach the service is tried again after this, doubled each time
+    // up to the last.
+    static constexpr std::chrono::seconds firstSignInRetry{5};
+    static constexpr std::chrono::seconds lastSignInRetry{300};
     static constexpr std::chrono::seconds linkCheckInterval{3};
     static constexpr int linkChecks = 60;
 
@@ -209,12 +215,24 @@ public:
 
     // Starts a pairing and returns at once; the outcome lands in `state` and `pairingCode`.
     virtual void beginSignIn();
+    // The setup window's sign-in, asked for at any time (also after the service ended the
+    // session): a pairing unless one runs already. `reply` hears, once, where to approve this
+    // computer, or why the pairing could not begin.
+    void pairOnRequest(std::function<void(std::string)> reply);
+    // When a sign-in that could not reach the service is tried again; nothing when none waits.
+    const std::optional<Clock::Date>& signInRetryAt() const { return signInRetryAt_; }
+    // What stands between this computer and a signed-in companion, and what happens next;
+    // nothing while signed in.
+    std::optional<std::string> signInNextStep() const;
     // The panel's sign-in link: a pairing, unless one started from the panel still runs.
     void signInFromPanel();
     // Puts the sign-in page, with the code of a waiting pairing, into the panel's web view.
     void showPanelSignIn();
     // The panel's sign-in page, with the code to check when a pairing waits for approval.
     static std::string signInPage(const std::optional<std::string>& code);
+
+    // What this copy is doing, one item a line, for `tarvo-companion status`.
+    std::string status() const;
 
     // Forgets the credentials, the device id and the channel ids; tells the service nothing.
     void signOut();
@@ -334,6 +352,10 @@ private:
     Task<void> pairFromPanel();
     Task<void> approve(PairingClient::Approved approved);
     void endPairing(std::string blockedReason);
+    static Task<void> retrySignIn(std::weak_ptr<Companion> companion, std::uint64_t attempt,
+                                  std::chrono::seconds delay);
+    // Tells everyone waiting on a pairing's beginning how it began.
+    void tellPairingBegun(const std::string& line);
     void storeTokens(const std::string& accessToken, const std::string& refreshToken);
     // A renewal's new pair, stored only while the client that renewed it is the current one.
     void keepRenewedTokens(std::uint64_t generation, const std::string& accessToken, const std::string& refreshToken);
@@ -418,7 +440,20 @@ private:
     std::shared_ptr<BrainClient> brain_;
     std::uint64_t clientGeneration_ = 0;
     std::optional<std::string> pairingCode_;
+    // The approval page of the pairing waiting for approval.
+    std::optional<std::string> pairingAddress_;
     bool pairingInProgress_ = false;
+    // A pairing attempt runs, from its start request to its end.
+    bool pairing_ = false;
+    // Counts pairing attempts, so that a retry waiting for an attempt that was overtaken ends.
+    std::uint64_t pairingAttempts_ = 0;
+    std::chrono::seconds signInRetryDelay_ = firstSignInRetry;
+    std::optional<Clock::Date> signInRetryAt_;
+    std::vector<std::function<void(std::string)>> pairingBegunListeners_;
+    // What keeps the Messages database from being read: its path and the cause.
+    std::optional<std::string> messagesCause_;
+    // The last line that said why the heartbeat was skipped, so that it is said once.
+    std::optional<std::string> heartbeatSkipLine_;
     bool panelShowingSignIn_ = false;
     bool panelSignedIn_ = false;
     bool ticking_ = false;
@@ -437,6 +472,7 @@ private:
     std::shared_ptr<BrowserLocator> browsers_;
     std::string executablePath_;
     std::function<void()> quit_;
+    std::vector<std::string> simulated_;
     std::unique_ptr<SetupWindow> setupWindow_;
 };
 

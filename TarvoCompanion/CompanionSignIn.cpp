@@ -9,6 +9,7 @@
 #include "TarvoBase/OnWorker.h"
 #include "TarvoBase/PlainLog.h"
 #include "TarvoBase/SleepFor.h"
+#include "TarvoBase/TarvoDate.h"
 #include "TarvoBase/Spawn.h"
 #include "TarvoBase/PercentEscape.h"
 #include "TarvoCompanion/Companion.h"
@@ -42,6 +43,10 @@ std::string approvalAddress(const std::string& verificationUrl, const std::strin
     }
     if (fragment != std::string::npos) address += verificationUrl.substr(fragment);
     return address;
+}
+
+std::string approvalLine(const std::string& address, const std::string& userCode) {
+    return "approve this computer at " + address + " — the page shows the code " + userCode;
 }
 
 std::string escapedForHTML(const std::string& text) {
@@ -93,12 +98,12 @@ constexpr const char* signInPageTail = "</div></body></html>\n";
 std::shared_ptr<BrainClient> Companion::client() {
     if (!settings_.credentials || !state_.signIn.isSignedIn()) return nullptr;
     if (brain_) return brain_;
-    // Renewals may report from any thread; the pair is judged and kept on the main loop.
-    auto onTokens = [companion = weak_from_this(), generation = clientGeneration_, loop = &loop_](
-                        const std::string& accessToken, const std::string& refreshToken) {
-        loop->post([companion, generation, accessToken, refreshToken] {
-            if (const auto self = companion.lock()) self->keepRenewedTokens(generation, accessToken, refreshToken);
-        });
+    // The client's renewal resumes on the main loop, so the new pair is stored right here,
+    // before anything awaiting the renewal resumes: a program that ends after that, however it
+    // ends, starts again with the pair the service now expects.
+    auto onTokens = [companion = weak_from_this(), generation = clientGeneration_](const std::string& accessToken,
+                                                                                   const std::string& refreshToken) {
+        if (const auto self = companion.lock()) self->keepRenewedTokens(generation, accessToken, refreshToken);
     };
     brain_ = std::make_shared<BrainClient>(settings_.apiURL, CompanionVersion::identity(), settings_.credentials,
                                            session_, std::move(onTokens));
@@ -192,43 +197,90 @@ std::string Companion::signInPage(const std::optional<std::string>& code) {
     return page + signInPageTail;
 }
 
+void Companion::pairOnRequest(std::function<void(std::string)> reply) {
+    if (pairing_ && pairingCode_ && pairingAddress_) {
+        reply(approvalLine(*pairingAddress_, *pairingCode_));
+        return;
+    }
+    pairingBegunListeners_.push_back(std::move(reply));
+    if (!pairing_) beginSignIn();
+}
+
 Task<void> Companion::pair() {
+    const std::uint64_t attempt = ++pairingAttempts_;
+    signInRetryAt_.reset();
+    pairing_ = true;
     try {
         co_await pairOrThrow();
+    } catch (const PairingClientFailure& failure) {
+        const bool unreachable = failure.kind() == PairingClientFailure::Kind::transport;
+        if (unreachable) signInRetryAt_ = loop_.clock().date() + signInRetryDelay_;
+        endPairing(failure.description());
+        if (unreachable) {
+            spawn(retrySignIn(weak_from_this(), attempt, signInRetryDelay_));
+            signInRetryDelay_ = std::min(signInRetryDelay_ * 2, lastSignInRetry);
+        }
     } catch (const std::exception& failure) {
         endPairing(failure.what());
     }
+    if (attempt == pairingAttempts_) pairing_ = false;
+}
+
+Task<void> Companion::retrySignIn(std::weak_ptr<Companion> companion, std::uint64_t attempt,
+                                  std::chrono::seconds delay) {
+    co_await sleepFor(delay);
+    const auto self = companion.lock();
+    // A pairing begun meanwhile overtakes the retry.
+    if (!self || attempt != self->pairingAttempts_) co_return;
+    co_await self->pair();
 }
 
 Task<void> Companion::pairOrThrow() {
     const PairingClient pairing(settings_.apiURL, CompanionVersion::identity(), session_);
     Json extra = MacIdentityWire::fields(InstallId::current(*defaults_), operatorPermissions_->hardware());
     const PairingClient::Started started = co_await pairing.start(std::move(extra));
+    signInRetryDelay_ = firstSignInRetry;
     pairingCode_ = started.userCode;
     state_.blockedReason.reset();
     if (panelShowingSignIn_) showPanelSignIn();
 
     const std::string address = approvalAddress(started.verificationUrl, started.userCode);
-    PlainLog::write("tarvo: waiting for this Mac to be approved at " + address);
+    pairingAddress_ = address;
+    // The browser may not open on this computer; this line is then how the person learns both.
+    PlainLog::write("tarvo: to sign in, " + approvalLine(address, started.userCode));
+    tellPairingBegun(approvalLine(address, started.userCode));
     opener_->open(address);
 
     const Clock::Instant deadline = loop_.clock().now() + std::chrono::seconds(started.expiresInSeconds);
+    bool unreachableNoted = false;
     for (;;) {
         if (loop_.clock().now() >= deadline) {
             endPairing(expiredSentence);
             co_return;
         }
         co_await sleepFor(std::chrono::seconds(started.intervalSeconds));
-        PairingClient::Poll poll = co_await pairing.poll(started.deviceCode);
-        if (auto* approved = std::get_if<PairingClient::Approved>(&poll)) {
+        std::optional<PairingClient::Poll> poll;
+        try {
+            PairingClient::Poll answer = co_await pairing.poll(started.deviceCode);
+            poll = std::move(answer);
+        } catch (const PairingClientFailure& failure) {
+            // The code stays good until its deadline: a poll that got no answer is sent again.
+            if (failure.kind() != PairingClientFailure::Kind::transport) throw;
+            if (!unreachableNoted) {
+                PlainLog::write("tarvo: " + failure.description() + " — still waiting for the approval");
+                unreachableNoted = true;
+            }
+        }
+        if (!poll) continue;
+        if (auto* approved = std::get_if<PairingClient::Approved>(&*poll)) {
             co_await approve(std::move(*approved));
             co_return;
         }
-        if (std::holds_alternative<PairingClient::Denied>(poll)) {
+        if (std::holds_alternative<PairingClient::Denied>(*poll)) {
             endPairing(deniedSentence);
             co_return;
         }
-        if (std::holds_alternative<PairingClient::Expired>(poll)) {
+        if (std::holds_alternative<PairingClient::Expired>(*poll)) {
             endPairing(expiredSentence);
             co_return;
         }
@@ -244,17 +296,52 @@ Task<void> Companion::approve(PairingClient::Approved approved) {
     dropClient();
     panelSignedIn_ = false;
     pairingCode_.reset();
+    pairingAddress_.reset();
     state_.signIn = CompanionState::SignIn::signedIn("");
-    PlainLog::write("tarvo: signed in — this Mac is paired");
+    PlainLog::write("tarvo: signed in — this Mac is paired as " + settings_.credentials->deviceId);
     co_await requestTick();
     operatorLink_->wake->signal();
+    if (!state_.canReadMessages) {
+        PlainLog::error("tarvo: signed in, but Messages cannot be read — " +
+                        messagesCause_.value_or(database_.path() + ": not looked at yet") +
+                        "; give this program read access to it");
+        openFullDiskAccessSettings();
+    }
 }
 
 // Where no menu shows the blocked reason, the log is where a person learns why.
 void Companion::endPairing(std::string blockedReason) {
-    PlainLog::write("tarvo: the sign-in ended without connecting this Mac — " + blockedReason);
+    PlainLog::error("tarvo: the sign-in ended without connecting this Mac — " + blockedReason);
+    std::string told = "the sign-in ended without connecting this computer — " + blockedReason;
+    if (signInRetryAt_) {
+        const std::string retry = "trying again at " + TarvoDate::format(*signInRetryAt_) +
+                                  ", or at once with `tarvo-companion pair`";
+        PlainLog::error("tarvo: could not reach Tarvo to sign in — " + retry);
+        told += "; " + retry;
+    }
+    tellPairingBegun(told);
     pairingCode_.reset();
+    pairingAddress_.reset();
     state_.blockedReason = std::move(blockedReason);
+}
+
+void Companion::tellPairingBegun(const std::string& line) {
+    for (auto& listener : std::exchange(pairingBegunListeners_, {})) listener(line);
+}
+
+std::optional<std::string> Companion::signInNextStep() const {
+    if (state_.signIn.isSignedIn()) return std::nullopt;
+    if (pairingCode_ && pairingAddress_) return "waiting for approval: " + approvalLine(*pairingAddress_, *pairingCode_);
+    if (pairing_) return "asking the service for a sign-in code";
+    if (signInRetryAt_) {
+        return "could not reach Tarvo to sign in — trying again at " + TarvoDate::format(*signInRetryAt_) +
+               ", or at once with `tarvo-companion pair`";
+    }
+    if (settings_.credentials) {
+        return "the service ended this computer's session — sign in again with `tarvo-companion pair`";
+    }
+    if (deviceIdStored()) return "the stored sign-in is not read yet";
+    return "this computer is not signed in — sign in with `tarvo-companion pair`";
 }
 
 void Companion::signOut() {
@@ -270,11 +357,12 @@ void Companion::signOut() {
     state_.blockedReason.reset();
     PlainLog::write("tarvo: signed out — credentials forgotten, this Mac has stopped relaying");
     if (panelWindow_) panelWindow_->close();
+    showSetupWindow();
 }
 
 void Companion::endSession(const std::string& reason) {
     if (!state_.signIn.isSignedIn()) return;
-    PlainLog::write("tarvo: this Mac's session is GONE (" + reason +
+    PlainLog::error("tarvo: this Mac's session is GONE (" + reason +
                     ") — capture and relay are stopping until somebody signs in again. Nothing captured is lost.");
     state_.signIn = CompanionState::SignIn::signedOut();
     state_.blockedReason = sessionGoneSentence;

@@ -84,6 +84,9 @@ StandInService::StandInService(const Json& script, const std::filesystem::path& 
             scripted.delay = std::chrono::milliseconds(entry.optionalInt64("delayMs").value_or(0));
         }
     }
+    if (const Json* refused = reader.optionalArray("refusedTokens")) {
+        for (const Json& token : *refused) refusedTokens_.insert(token.get<std::string>());
+    }
     service_.answerRest([this](const RecordedRequest& request) { return answer(request); });
 }
 
@@ -92,7 +95,8 @@ ScriptedAnswer StandInService::answer(const RecordedRequest& request) {
     const Json body = JsonReader::parse(request.body).value_or(Json(nullptr));
     const auto scripted = scripted_.find({request.method, request.path});
     const bool replaced = scripted != scripted_.end() && scripted->second.answer;
-    ScriptedAnswer chosen = replaced ? *scripted->second.answer : usualAnswer(request, body);
+    const std::optional<ScriptedAnswer> refusal = tokenRefusal(request, body);
+    ScriptedAnswer chosen = refusal ? *refusal : replaced ? *scripted->second.answer : usualAnswer(request, body);
     if (scripted != scripted_.end()) chosen.delay = scripted->second.delay;
     write(request, body, chosen, arrived);
     return chosen;
@@ -141,6 +145,25 @@ ScriptedAnswer StandInService::usualAnswer(const RecordedRequest& request, const
         return nothing;
     }
     return notFound("nothing answers " + request.method + " " + request.path);
+}
+
+std::optional<ScriptedAnswer> StandInService::tokenRefusal(const RecordedRequest& request, const Json& body) {
+    const std::string bearer = request.header("Authorization");
+    if (bearer.starts_with("Bearer ") && refusedTokens_.contains(bearer.substr(7))) {
+        return json(401, Json{{"code", "invalid_token"}, {"message", "This sign-in is no longer valid."}});
+    }
+    if (request.method != "POST" || segments(request.path) != std::vector<std::string>{"v1", "auth", "refresh"} ||
+        !body.is_object() || !body.value("refreshToken", Json(nullptr)).is_string()) {
+        return std::nullopt;
+    }
+    const std::string offered = body["refreshToken"];
+    if (refusedTokens_.contains(offered)) {
+        return json(401, Json{{"code", "invalid_token"}, {"message", "This sign-in is no longer valid."}});
+    }
+    if (!usedRefreshTokens_.insert(offered).second) {
+        return json(401, Json{{"code", "reuse_detected"}, {"message", "This refresh token was used already."}});
+    }
+    return std::nullopt;
 }
 
 Json StandInService::heartbeat(const Json& body) const {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -30,7 +31,11 @@ namespace tarvo::testing {
 //                that attachment serves;
 //   "answers":   [{"method", "path", "status", "body", "delayMs"}]: for that exact request,
 //                every time, the answer of that status and body in place of the usual one
-//                (when "status" is given) held back by "delayMs" (when that is given).
+//                (when "status" is given) held back by "delayMs" (when that is given);
+//   "refusedTokens": access and refresh tokens the service no longer knows: a request bearing
+//                one, or a refresh offering one, is answered 401 "invalid_token".
+// Refresh tokens rotate as the real service's do: each one is good for one refresh, and a
+// refresh offering one again is answered 401 "reuse_detected".
 class StandInService {
 public:
     // At `port`, or at a free one when it is 0. Throws when the record cannot be written or the
@@ -50,6 +55,8 @@ private:
     ScriptedAnswer jobFile(const std::string& jobId, const std::string& attachmentId) const;
     Json ingest(const Json& body);
     Json tokens();
+    // The 401 for a request whose token the service does not take, if it is one.
+    std::optional<ScriptedAnswer> tokenRefusal(const RecordedRequest& request, const Json& body);
     void write(const RecordedRequest& request, const Json& body, const ScriptedAnswer& answer,
                Clock::Instant arrived);
 
@@ -62,6 +69,8 @@ private:
     };
     std::map<std::pair<std::string, std::string>, Scripted> scripted_;
     std::deque<Json> waitingJobs_;
+    std::set<std::string> refusedTokens_;
+    std::set<std::string> usedRefreshTokens_;
     // The files of the jobs handed out, by job id and attachment id.
     std::map<std::pair<std::string, std::string>, Json> files_;
     // Numbers the tokens and upload ids handed out.

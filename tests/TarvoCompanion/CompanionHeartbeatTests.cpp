@@ -406,12 +406,14 @@ TEST_F(HeartbeatTest, AFailedHeartbeatIsNotedAndChangesNothing) {
     }
 }
 
-TEST_F(HeartbeatTest, WithoutAClientNothingIsSent) {
+TEST_F(HeartbeatTest, WithoutAClientNothingIsSentAndWhyIsSaidOnce) {
     auto companion = make(std::nullopt, false);
     CapturedPlainLog log;
     beat(*companion);
+    beat(*companion);
 
-    EXPECT_EQ(log.lines(), Lines{"tarvo: heartbeat skipped — no credentials loaded yet"});
+    EXPECT_EQ(log.lines(), Lines{"tarvo: heartbeat skipped — this computer is not signed in — sign in with "
+                                 "`tarvo-companion pair`"});
     EXPECT_EQ(service.requests().size(), 0u);
     EXPECT_EQ(companion->state().lastHeartbeatAt, std::nullopt);
 }

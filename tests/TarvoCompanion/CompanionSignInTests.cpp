@@ -16,6 +16,8 @@
 #include "Support/FakeService.h"
 #include "Support/RefusingPort.h"
 #include "TarvoBase/Spawn.h"
+#include "TarvoBase/TarvoDate.h"
+#include "TarvoClient/MemoryHttpTransport.h"
 
 using namespace std::chrono_literals;
 using tarvo::BrainClient;
@@ -130,7 +132,8 @@ TEST_F(SignInTest, APairingApprovedAfterTwoPendingPollsStoresTheTokensAndSignsIn
     EXPECT_EQ(companion->pairingCode(), "WXYZ 1&2");
     const std::string address = "https://tarvo.example/pair?code=WXYZ%201%262#top";
     EXPECT_EQ(opener->opened, Lines{address});
-    EXPECT_TRUE(contains(log.lines(), "tarvo: waiting for this Mac to be approved at " + address));
+    EXPECT_TRUE(contains(log.lines(), "tarvo: to sign in, approve this computer at " + address +
+                                          " — the page shows the code WXYZ 1&2"));
     const Json startBody = Json::parse(service.requests("POST", startPath).at(0).body);
     EXPECT_EQ(startBody.at("installId"), defaults->object("TarvoInstallId"));
     // Only a reloaded companion sees a channel id stored after it was made.
@@ -323,7 +326,8 @@ TEST_F(SignInTest, SigningOutForgetsTheCredentialsTheDeviceIdAndTheChannelsButNo
     EXPECT_EQ(defaults->object("TarvoDeviceId"), std::nullopt);
     EXPECT_EQ(companion->state().signIn, CompanionState::SignIn::signedOut());
     EXPECT_EQ(companion->client(), nullptr);
-    EXPECT_EQ(log.lines(), Lines{"tarvo: signed out — credentials forgotten, this Mac has stopped relaying"});
+    EXPECT_EQ(log.lines(), (Lines{"tarvo: signed out — credentials forgotten, this Mac has stopped relaying",
+                                  "tarvo: the setup window is in front"}));
 }
 
 TEST_F(SignInTest, ThePanelsSignInShowsTheCodeThenReloadsThePanelOrOffersTheButtonAgain) {
@@ -366,6 +370,125 @@ TEST_F(SignInTest, ThePanelsSignInShowsTheCodeThenReloadsThePanelOrOffersTheButt
         runFor(5s);
         EXPECT_EQ(pairing.requests("POST", startPath).size(), 2u) << "a finished pairing lets the panel start another";
     }
+}
+
+namespace {
+
+// Answers every exchange at once, with a renewed pair.
+class AnsweringAtOnce final : public tarvo::HttpTransport {
+public:
+    tarvo::Task<Response> perform(Request) override {
+        co_return Response{200, R"({"accessToken":"access-2","refreshToken":"refresh-2"})"};
+    }
+};
+
+} // namespace
+
+TEST_F(SignInTest, RenewedTokensAreStoredBeforeTheRenewalsCallerResumes) {
+    session = std::make_shared<AnsweringAtOnce>();
+    auto companion = signedInCompanion();
+    std::optional<SecretStore::Secrets> storedAtResume;
+    auto renewAndLook = [](std::shared_ptr<BrainClient> client, std::shared_ptr<tarvo::MemorySecretStore> store,
+                           std::optional<SecretStore::Secrets>* seen) -> tarvo::Task<void> {
+        co_await client->renew();
+        *seen = store->all();
+    };
+    CapturedPlainLog log;
+
+    spawn(renewAndLook(companion->client(), secrets, &storedAtResume));
+    settle();
+    EXPECT_EQ(storedAtResume, (SecretStore::Secrets{{"accessToken", "access-2"}, {"refreshToken", "refresh-2"}}));
+    EXPECT_EQ(companion->settings().credentials, (BrainClient::Credentials{"access-2", "refresh-2", "device-9"}));
+    EXPECT_TRUE(contains(log.lines(), "tarvo: rotated this Mac's session tokens"));
+}
+
+TEST_F(SignInTest, ASignInThatCannotReachTheServiceIsTriedAgainLaterAndLongerApart) {
+    auto memory = std::make_shared<tarvo::MemoryHttpTransport>();
+    int unreachableStarts = 4;
+    memory->answerBy("POST", startPath, [&unreachableStarts](const tarvo::HttpTransport::Request&) {
+        if (unreachableStarts-- > 0) throw tarvo::HttpTransport::Failure("Connection refused");
+        return tarvo::HttpTransport::Response{200, started(900, 1).dump()};
+    });
+    memory->answer("POST", pollPath, {200, polled("approved").dump()});
+    session = memory;
+    auto companion = makeCompanion<SigningInCompanion>();
+    CapturedPlainLog log;
+    const auto startsAfter = [&](std::chrono::seconds span) {
+        runFor(span);
+        return memory->requests("POST", startPath).size();
+    };
+
+    companion->launch();
+    settle();
+    EXPECT_EQ(companion->signInRetryAt(), clock->date() + 5s);
+    EXPECT_TRUE(contains(log.lines(), "tarvo: could not reach Tarvo to sign in — trying again at " +
+                                          tarvo::TarvoDate::format(clock->date() + 5s) +
+                                          ", or at once with `tarvo-companion pair`"));
+    // Tried at 0, 5, 15, 35 and 75 s: each wait twice the one before.
+    EXPECT_EQ(startsAfter(4s), 1u);
+    EXPECT_EQ(startsAfter(2s), 2u);
+    EXPECT_EQ(startsAfter(8s), 2u);
+    EXPECT_EQ(startsAfter(2s), 3u);
+    EXPECT_EQ(startsAfter(18s), 3u);
+    EXPECT_EQ(startsAfter(2s), 4u);
+    EXPECT_EQ(companion->signInNextStep(), "could not reach Tarvo to sign in — trying again at " +
+                                               tarvo::TarvoDate::format(clock->date() + 39s) +
+                                               ", or at once with `tarvo-companion pair`");
+    EXPECT_EQ(startsAfter(38s), 4u);
+    EXPECT_EQ(startsAfter(2s), 5u);
+    runFor(2s);
+
+    EXPECT_TRUE(companion->state().signIn.isSignedIn());
+    EXPECT_EQ(secrets->all(), pairedPair);
+    EXPECT_EQ(companion->signInRetryAt(), std::nullopt);
+    EXPECT_EQ(companion->signInNextStep(), std::nullopt);
+}
+
+TEST_F(SignInTest, AfterTheServiceEndedTheSessionASignInOnRequestReplacesTheKeptPair) {
+    service.answerJson("POST", startPath, 200, started(900, 1));
+    auto companion = signedInCompanion();
+    companion->endSession("Tarvo could not renew this Mac's sign-in.");
+    EXPECT_EQ(companion->signInNextStep(),
+              "the service ended this computer's session — sign in again with `tarvo-companion pair`");
+    Lines replies;
+    const auto reply = [&replies](std::string line) { replies.push_back(std::move(line)); };
+
+    companion->pairOnRequest(reply);
+    settle();
+    companion->pairOnRequest(reply);
+    const std::string approval = "approve this computer at https://tarvo.example/pair?code=WXYZ%201%262#top — the "
+                                 "page shows the code WXYZ 1&2";
+    EXPECT_EQ(replies, (Lines{approval, approval}));
+    EXPECT_EQ(service.requests("POST", startPath).size(), 1u);
+    EXPECT_EQ(companion->signInNextStep(), "waiting for approval: " + approval);
+    EXPECT_EQ(secrets->all(), firstPair);
+
+    service.answerJson("POST", pollPath, 200, polled("approved"));
+    runFor(2s);
+    EXPECT_EQ(companion->state().signIn, CompanionState::SignIn::signedIn(""));
+    EXPECT_EQ(secrets->all(), pairedPair);
+    EXPECT_EQ(defaults->object("TarvoDeviceId"), Json("device-new"));
+    EXPECT_EQ(companion->client()->currentAccessToken(), "access-new");
+}
+
+TEST_F(SignInTest, ApprovalWithMessagesUnreadableSaysWhatToGrantAndSigningOutShowsTheSetupWindow) {
+    service.answerJson("POST", startPath, 200, started(900, 1));
+    service.answerJson("POST", pollPath, 200, polled("approved"));
+    auto companion = makeCompanion<SigningInCompanion>();
+    CapturedPlainLog log;
+
+    companion->launch();
+    runFor(2s);
+    ASSERT_TRUE(companion->state().signIn.isSignedIn());
+    EXPECT_TRUE(contains(log.lines(), "tarvo: signed in, but Messages cannot be read — " +
+                                          (folder / "missing-chat.db").string() +
+                                          ": no file there; give this program read access to it"));
+    EXPECT_TRUE(contains(log.lines(), "tarvo: this computer has no settings pane " +
+                                          std::string(Companion::fullDiskAccessAddress) + " to open"));
+
+    companion->signOut();
+    ASSERT_NE(companion->setupWindow(), nullptr);
+    EXPECT_TRUE(companion->setupWindow()->isVisible());
 }
 
 TEST(CompanionSignInPage, TheCodeIsEscapedAndOnlyThePageWithoutOneOffersTheSignInLink) {
