@@ -45,8 +45,8 @@ FileDescriptor unixSocket() {
     return socket;
 }
 
-void bePatient(const FileDescriptor& socket) {
-    ::setsockopt(socket.get(), SOL_SOCKET, SO_RCVTIMEO, &connectedPatience, sizeof connectedPatience);
+void bePatient(const FileDescriptor& socket, timeval reading = connectedPatience) {
+    ::setsockopt(socket.get(), SOL_SOCKET, SO_RCVTIMEO, &reading, sizeof reading);
     ::setsockopt(socket.get(), SOL_SOCKET, SO_SNDTIMEO, &connectedPatience, sizeof connectedPatience);
 }
 
@@ -122,11 +122,15 @@ std::optional<std::filesystem::path> LinuxSingleInstance::defaultFolder(const ch
     return XdgBaseFolder::programData(dataHome, home);
 }
 
-SingleInstance::Claim LinuxSingleInstance::claim(const std::vector<std::string>& message, bool waitForRelease) {
+void LinuxSingleInstance::openLock() {
     std::filesystem::create_directories(folder_);
     std::filesystem::permissions(folder_, std::filesystem::perms::owner_all);
     lock_ = FileDescriptor(::open((folder_ / "instance.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (!lock_.isOpen()) throw systemFailure("could not open " + (folder_ / "instance.lock").string());
+}
+
+SingleInstance::Claim LinuxSingleInstance::claim(const std::vector<std::string>& message, bool waitForRelease) {
+    openLock();
 
     const auto deadline = std::chrono::steady_clock::now() + patience;
     for (bool waitNoted = false;;) {
@@ -155,15 +159,38 @@ bool LinuxSingleInstance::tryLock() {
     }
 }
 
+SingleInstance::Asked LinuxSingleInstance::ask(const std::vector<std::string>& question) {
+    openLock();
+    // Holding the lock for a moment proves that no copy runs; it is let go at once.
+    if (tryLock()) {
+        lock_.reset();
+        return {Asked::Outcome::notRunning, {}};
+    }
+    std::vector<std::string> words{std::string(SingleInstance::question)};
+    words.insert(words.end(), question.begin(), question.end());
+    auto answer = exchange(words, answerPatience);
+    if (!answer) return {Asked::Outcome::unreachable, {}};
+    return {Asked::Outcome::answered, std::move(*answer)};
+}
+
 bool LinuxSingleInstance::handOver(const std::vector<std::string>& message) const {
+    const auto answer = exchange(message, std::chrono::seconds(connectedPatience.tv_sec));
+    return answer && answer->empty();
+}
+
+std::optional<std::string> LinuxSingleInstance::exchange(const std::vector<std::string>& words,
+                                                         std::chrono::seconds patience) const {
     const auto address = socketAddress(socketPath_);
-    if (!address) return false;
+    if (!address) return std::nullopt;
     const FileDescriptor connection = unixSocket();
-    if (::connect(connection.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0) return false;
-    bePatient(connection);
-    if (!writeAll(connection, encoded(message)) || ::shutdown(connection.get(), SHUT_WR) != 0) return false;
-    const auto answer = readAll(connection, 1);
-    return answer && *answer == std::string(1, receipt);
+    if (::connect(connection.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0) {
+        return std::nullopt;
+    }
+    bePatient(connection, timeval{static_cast<time_t>(patience.count()), 0});
+    if (!writeAll(connection, encoded(words)) || ::shutdown(connection.get(), SHUT_WR) != 0) return std::nullopt;
+    auto answer = readAll(connection, messageLimit);
+    if (!answer || !answer->starts_with(receipt)) return std::nullopt;
+    return answer->substr(1);
 }
 
 void LinuxSingleInstance::startListening() {
@@ -184,16 +211,17 @@ void LinuxSingleInstance::startListening() {
     socket_ = std::move(socket);
 }
 
-void LinuxSingleInstance::listen(Listener listener) {
+void LinuxSingleInstance::listen(Listener listener, Answerer answerer) {
     if (!socket_.isOpen() || server_.joinable()) return;
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) throw systemFailure("could not make a pipe");
     quitRead_ = FileDescriptor(ends[0]);
     quitWrite_ = FileDescriptor(ends[1]);
-    server_ = std::thread([this, heard = std::make_shared<Listener>(std::move(listener))] { serve(heard); });
+    auto heard = std::make_shared<Heard>(Heard{std::move(listener), std::move(answerer)});
+    server_ = std::thread([this, heard] { serve(heard); });
 }
 
-void LinuxSingleInstance::serve(const std::shared_ptr<Listener>& listener) {
+void LinuxSingleInstance::serve(const std::shared_ptr<Heard>& heard) {
     pollfd watched[2] = {{socket_.get(), POLLIN, 0}, {quitRead_.get(), POLLIN, 0}};
     for (;;) {
         if (::poll(watched, 2, -1) < 0) {
@@ -202,18 +230,38 @@ void LinuxSingleInstance::serve(const std::shared_ptr<Listener>& listener) {
             return;
         }
         if (watched[1].revents != 0) return;
-        const FileDescriptor connection(::accept4(socket_.get(), nullptr, nullptr, SOCK_CLOEXEC));
-        if (connection.isOpen() && fromThisUser(connection)) answer(connection, listener);
+        FileDescriptor connection(::accept4(socket_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+        if (connection.isOpen() && fromThisUser(connection)) answer(std::move(connection), heard);
     }
 }
 
-void LinuxSingleInstance::answer(const FileDescriptor& connection, const std::shared_ptr<Listener>& listener) {
+void LinuxSingleInstance::answer(FileDescriptor connection, const std::shared_ptr<Heard>& heard) {
     bePatient(connection);
     const auto message = readAll(connection, messageLimit);
     if (!message) return;
-    // The receipt comes before the message is acted on: the later copy ends either way.
-    writeAll(connection, std::string(1, receipt));
-    loop_.post([listener, words = decoded(*message)]() mutable { (*listener)(std::move(words)); });
+    std::vector<std::string> words = decoded(*message);
+    if (words.empty() || words.front() != SingleInstance::question) {
+        // The receipt comes before the message is acted on: the later copy ends either way.
+        writeAll(connection, std::string(1, receipt));
+        loop_.post([heard, words = std::move(words)]() mutable { heard->listener(std::move(words)); });
+        return;
+    }
+    words.erase(words.begin());
+    // The connection waits for the answer, which the main loop gives when it has it; the server
+    // goes on hearing other copies meanwhile.
+    auto asker = std::make_shared<FileDescriptor>(std::move(connection));
+    Reply reply = [asker](std::string answer) {
+        if (!asker->isOpen()) return;
+        writeAll(*asker, std::string(1, receipt) + answer);
+        asker->reset();
+    };
+    loop_.post([heard, words = std::move(words), reply = std::move(reply)]() mutable {
+        if (heard->answerer) {
+            heard->answerer(std::move(words), std::move(reply));
+        } else {
+            reply("");
+        }
+    });
 }
 
 } // namespace tarvo

@@ -23,6 +23,8 @@ public:
     // waits for its release.
     static constexpr std::chrono::seconds patience{10};
     static constexpr std::chrono::milliseconds retryInterval{20};
+    // How long a later copy waits for the answer to its question.
+    static constexpr std::chrono::seconds answerPatience{30};
 
     // `folder` holds the lock file and the socket and is made, for the user alone, when missing.
     // Messages heard are handed to `loop`.
@@ -38,14 +40,23 @@ public:
                                                               const char* home);
 
     Claim claim(const std::vector<std::string>& message, bool waitForRelease) override;
-    void listen(Listener listener) override;
+    Asked ask(const std::vector<std::string>& question) override;
+    void listen(Listener listener, Answerer answerer) override;
 
 private:
+    struct Heard {
+        Listener listener;
+        Answerer answerer;
+    };
+
+    void openLock();
     bool tryLock();
     bool handOver(const std::vector<std::string>& message) const;
+    // The running copy's answer, after its receipt; nothing when it gave none.
+    std::optional<std::string> exchange(const std::vector<std::string>& words, std::chrono::seconds patience) const;
     void startListening();
-    void serve(const std::shared_ptr<Listener>& listener);
-    void answer(const FileDescriptor& connection, const std::shared_ptr<Listener>& listener);
+    void serve(const std::shared_ptr<Heard>& heard);
+    void answer(FileDescriptor connection, const std::shared_ptr<Heard>& heard);
 
     std::filesystem::path folder_;
     std::filesystem::path socketPath_;

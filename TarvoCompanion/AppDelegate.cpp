@@ -50,7 +50,28 @@ void AppDelegate::applicationDidFinishLaunching() {
     companion_ = makeCompanion_();
     companion_->launch();
     openFirstWindow(*companion_);
-    instance_->listen([this](std::vector<std::string> message) { hear(std::move(message)); });
+    instance_->listen([this](std::vector<std::string> message) { hear(std::move(message)); },
+                      [this](std::vector<std::string> question, SingleInstance::Reply reply) {
+                          answer(std::move(question), std::move(reply));
+                      });
+}
+
+void AppDelegate::answer(std::vector<std::string> question, SingleInstance::Reply reply) {
+    const std::string asked = question.empty() ? std::string() : question.front();
+    if (asked == CommandLine::pairCommand) {
+        companion_->pairOnRequest(std::move(reply));
+    } else if (asked == CommandLine::statusCommand) {
+        reply(companion_->status());
+    } else {
+        reply("this copy of Tarvo cannot answer \"" + asked + "\"");
+    }
+}
+
+void AppDelegate::follow(const CommandLine& commandLine) {
+    open(commandLine.arguments());
+    const CommandLine::Command* command = commandLine.command();
+    // The log shows where to approve this computer; nobody else waits for the reply.
+    if (command && command->name == CommandLine::pairCommand) companion_->pairOnRequest([](std::string) {});
 }
 
 void AppDelegate::hear(std::vector<std::string> message) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "TarvoBase/Task.h"
+#include "TarvoCompanion/CommandLine.h"
 #include "TarvoCompanion/Companion.h"
 #include "TarvoCore/Ports/SingleInstance.h"
 
@@ -33,6 +34,8 @@ public:
     void applicationDidFinishLaunching();
     // Acts on the first link of the tarvo scheme; the others are ignored.
     void open(const std::vector<std::string>& links);
+    // What this copy was started for: its links, or the command no running copy answered.
+    void follow(const CommandLine& commandLine);
     // Defers its work by one turn of the main loop, so that links handed over with the
     // activation are acted on first.
     void applicationDidBecomeActive();
@@ -44,6 +47,8 @@ public:
 
 private:
     void hear(std::vector<std::string> message);
+    // A later copy's command, answered by the companion.
+    void answer(std::vector<std::string> question, SingleInstance::Reply reply);
     void act(const std::string& link);
     static void openFirstWindow(Companion& companion);
     static void becomeActive(const std::weak_ptr<Companion>& companion);

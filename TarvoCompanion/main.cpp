@@ -1,4 +1,5 @@
 #include <cstdlib>
+#include <iostream>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -32,6 +33,7 @@
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/XdgBaseFolder.h"
 #include "TarvoCompanion/AppDelegate.h"
+#include "TarvoCompanion/CommandLine.h"
 #include "TarvoCompanion/Ports/LoggingNotificationCenter.h"
 #include "TarvoCompanion/Companion.h"
 #include "TarvoCompanion/NativeMessagingHost.h"
@@ -197,6 +199,19 @@ std::shared_ptr<OperatorPermissions> operatorPermissions(std::shared_ptr<Setting
     });
 }
 
+// What this computer does not have, so that the start-up line and `status` name all of it.
+const std::vector<std::string> simulatedHere{
+    "WhatsApp Web",
+    "the operator's apps, screen and input",
+    "the notification centre (each notice is logged)",
+    "the badge (kept for the menu)",
+    "the setup window (logged when shown)",
+    "the panel (no web view)",
+    "Messages sending (no /usr/bin/osascript)",
+    "the system's settings panes",
+    "Safari",
+};
+
 AppDelegate::Neighbours unavailableNeighbours() {
     return {
         .showSafariExtensionSettings =
@@ -248,12 +263,14 @@ int main(int argc, char** argv) {
     CompanionVersion::useComputerName(std::make_shared<LinuxComputerName>());
     ChatDatabase::useHomeFolders(std::make_shared<LinuxHomeFolders>());
 
+    const CommandLine commandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (const auto answered = commandLine.answerAtOnce(std::cout, std::cerr)) return *answered;
+    PlainLog::useVerbosityFrom(std::getenv("TARVO_LOG"));
     RunLoop loop;
     LinuxStopSignals stopSignals(loop);
     // The companion's own windows and grabs on the desktop, read on one thread for the loop.
     std::shared_ptr<X11EventThread> desktopEvents;
     if (auto display = X11Display::open()) desktopEvents = std::make_shared<X11EventThread>(std::move(display), loop);
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
     const std::string executable = ownExecutable(argv[0]);
 
     const auto instanceFolder = LinuxSingleInstance::defaultFolder(std::getenv("XDG_RUNTIME_DIR"),
@@ -302,12 +319,14 @@ int main(int argc, char** argv) {
                     loop.stop();
                 },
             .handedOverJournal = handedOverJournal(),
+            .simulated = simulatedHere,
         });
         return companion;
     };
-    AppDelegate delegate(std::make_shared<LinuxSingleInstance>(*instanceFolder, loop), makeCompanion,
-                         unavailableNeighbours());
-    switch (delegate.applicationWillFinishLaunching(arguments)) {
+    const auto instance = std::make_shared<LinuxSingleInstance>(*instanceFolder, loop);
+    if (const auto answered = commandLine.askRunningCopy(*instance, std::cout, std::cerr)) return *answered;
+    AppDelegate delegate(instance, makeCompanion, unavailableNeighbours());
+    switch (delegate.applicationWillFinishLaunching(commandLine.arguments())) {
     case SingleInstance::Claim::first: break;
     case SingleInstance::Claim::handedOver: return 0;
     case SingleInstance::Claim::unreachable: return 1;
@@ -318,8 +337,9 @@ int main(int argc, char** argv) {
 
     PlainLog::write(std::string("tarvo: companion ") + CompanionVersion::version + " (" +
                     std::to_string(CompanionVersion::build) + ") started on " + CompanionVersion::deviceName());
-    PlainLog::write("tarvo: simulated on this computer: WhatsApp Web, the operator's apps, screen and input, "
-                    "the notification centre (each notice is logged) and the badge (kept for the menu)");
+    std::string simulated;
+    for (const std::string& service : simulatedHere) simulated += (simulated.empty() ? "" : ", ") + service;
+    PlainLog::write("tarvo: simulated or absent on this computer: " + simulated);
 
     Updater updater(BundleInfo::main(), feedUpdates(transport, defaults));
     installExtensionHost();
@@ -330,7 +350,7 @@ int main(int argc, char** argv) {
         loop.stop();
     });
     delegate.applicationDidFinishLaunching();
-    delegate.open(arguments);
+    delegate.follow(commandLine);
     loop.run();
     return 0;
 }

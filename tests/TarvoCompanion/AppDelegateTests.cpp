@@ -18,9 +18,14 @@ using namespace std::chrono_literals;
 class FirstInstance final : public SingleInstance {
 public:
     Claim claim(const std::vector<std::string>&, bool) override { return Claim::first; }
-    void listen(Listener heard) override { listener = std::move(heard); }
+    Asked ask(const std::vector<std::string>&) override { return {Asked::Outcome::notRunning, {}}; }
+    void listen(Listener heard, Answerer answering) override {
+        listener = std::move(heard);
+        answerer = std::move(answering);
+    }
 
     Listener listener;
+    Answerer answerer;
 };
 
 class AppDelegateTest : public CompanionTest {

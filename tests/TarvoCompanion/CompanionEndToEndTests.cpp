@@ -20,6 +20,7 @@
 
 #include "Support/AccessTokens.h"
 #include "Support/MessagesDatabaseFixture.h"
+#include "Support/RefusingPort.h"
 #include "Support/RunningProgram.h"
 #include "Support/SampleMessages.h"
 #include "Support/ServiceRecord.h"
@@ -132,24 +133,32 @@ protected:
     fs::path settingsFile() const { return home / "config/tarvo/settings.json"; }
     fs::path secretsFile() const { return home / "data/com.tarvo.companion/secrets.json"; }
 
-    void startService(const Json& script) {
+    // Writes the settings that point the companion at it, and a token pair, unless `port` is
+    // given: those were written for that port before.
+    void startService(const Json& script, int port = 0) {
         writeFile(home / "service-script.json", script.dump());
         service.emplace(TARVO_STAND_IN_SERVICE_EXECUTABLE,
                         std::vector<std::string>{"--record", record.path().string(), "--script",
-                                                 (home / "service-script.json").string()},
+                                                 (home / "service-script.json").string(), "--port",
+                                                 std::to_string(port)},
                         std::map<std::string, std::string>{});
         ASSERT_TRUE(service->waitFor("\n")) << service->output();
+        if (port != 0) return;
         const std::string url = "http://127.0.0.1:" + service->output().substr(0, service->output().find('\n'));
         writeFile(settingsFile(),
                   Json{{"TarvoBaseURL", url}, {"TarvoApiURL", url}, {"TarvoDeviceId", deviceId}}.dump());
-        writeFile(secretsFile(), Json{{"accessToken", accessToken}, {"refreshToken", refreshToken}}.dump());
+        writeSecrets(accessToken, refreshToken);
+    }
+
+    void writeSecrets(const std::string& access, const std::string& refresh) const {
+        writeFile(secretsFile(), Json{{"accessToken", access}, {"refreshToken", refresh}}.dump());
         fs::permissions(secretsFile(), fs::perms::owner_read | fs::perms::owner_write);
         fs::permissions(secretsFile().parent_path(), fs::perms::owner_all);
     }
 
-    std::unique_ptr<RunningProgram> startCompanion() const {
+    std::unique_ptr<RunningProgram> startCompanion(const std::vector<std::string>& arguments = {}) const {
         return std::make_unique<RunningProgram>(
-            TARVO_COMPANION_EXECUTABLE, std::vector<std::string>{},
+            TARVO_COMPANION_EXECUTABLE, arguments,
             std::map<std::string, std::string>{{"HOME", home.path().string()},
                                                {"XDG_CONFIG_HOME", (home / "config").string()},
                                                {"XDG_DATA_HOME", (home / "data").string()},
@@ -274,6 +283,12 @@ TEST_F(CompanionEndToEnd, HandsOverEveryMessageWithItsFilesAndEventsReportsTheRe
     const std::string card =
         "Something went wrong on this Mac. Check Messages to see whether it went before sending it again.";
     EXPECT_EQ(reports[0]["body"], (Json{{"ok", false}, {"failureReason", card}}));
+    EXPECT_NE(companion->output().find("tarvo: relay job job-1 failed on this computer: "), std::string::npos)
+        << companion->output();
+    EXPECT_NE(companion->output().find("/usr/bin/osascript is not on this computer"), std::string::npos);
+    for (const std::string& token : {accessToken, refreshToken}) {
+        EXPECT_EQ(companion->output().find(token), std::string::npos) << "the log carries a token";
+    }
 }
 
 TEST_F(CompanionEndToEnd, AfterAKillMidCaptureARestartHandsOverEveryMessageAndTheStoresStayWhole) {
@@ -554,4 +569,122 @@ TEST_F(CompanionEndToEnd, KilledWithAJobUnderWayAndTwoClaimedBehindItEachIsRepor
         EXPECT_EQ(reports[0]["body"], nothingWent) << id;
     }
     EXPECT_EQ(record.requests("GET", file).size(), 1u) << "the first job was begun again";
+}
+
+namespace {
+
+// The value of the `status` line that begins with `name` and ": ".
+std::string statusItem(const std::string& status, const std::string& name) {
+    std::istringstream lines(status);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with(name + ": ")) return line.substr(name.size() + 2);
+    }
+    return "(no " + name + " line in " + status + ")";
+}
+
+} // namespace
+
+TEST_F(CompanionEndToEnd, AfterTheServiceEndsTheSessionPairSignsInAgainAndTheCaptureResumes) {
+    const auto chat = messages.addChat({.chatIdentifier = "+15550100"});
+    const auto him = messages.addHandle("+15550100");
+    messages.addChatHandle(chat, him);
+    addMessage(chat, "WAITING-1", "Are you there?", him, 60s);
+    startService(Json{{"refusedTokens", Json::array({accessToken, refreshToken})}});
+    auto companion = startCompanion();
+    ASSERT_TRUE(companion->waitFor("tarvo: this Mac's session is GONE (")) << companion->output();
+
+    auto asked = startCompanion({"status"});
+    ASSERT_EQ(asked->exitStatus(), 0) << asked->output();
+    const std::string url = "http://127.0.0.1:" + service->output().substr(0, service->output().find('\n'));
+    EXPECT_EQ(statusItem(asked->output(), "signed in"),
+              "no, service " + url + " — the service ended this computer's session — sign in again with "
+                                     "`tarvo-companion pair`");
+    EXPECT_EQ(Json::parse(fileText(secretsFile())), (Json{{"accessToken", accessToken}, {"refreshToken", refreshToken}}))
+        << "an ended session keeps its pair";
+
+    auto pair = startCompanion({"pair"});
+    ASSERT_EQ(pair->exitStatus(), 0) << pair->output();
+    const std::string approval =
+        "approve this computer at " + url + "/pair?code=STND-1234 — the page shows the code STND-1234\n";
+    EXPECT_EQ(pair->output(), approval);
+    ASSERT_TRUE(companion->waitFor("tarvo: signed in — this Mac is paired as stand-in-device")) << companion->output();
+    ASSERT_TRUE(record.waitUntil([](const ServiceRecord& seen) { return allIngested(seen, {"WAITING-1"}); }))
+        << companion->output();
+
+    const Json stored = Json::parse(fileText(secretsFile()));
+    EXPECT_NE(stored["accessToken"], accessToken);
+    EXPECT_TRUE(stored["refreshToken"].get<std::string>().starts_with("stand-in-refresh-")) << stored.dump();
+    EXPECT_EQ(Json::parse(fileText(settingsFile()))["TarvoDeviceId"], "stand-in-device");
+    for (const Json& ingest : record.requests("POST", "/v1/ingest")) {
+        EXPECT_EQ(ingest["headers"]["authorization"], "Bearer " + stored["accessToken"].get<std::string>());
+    }
+
+    ASSERT_TRUE(record.waitUntil([](const ServiceRecord& seen) {
+        return !seen.requests("POST", "/v1/relay/heartbeat").empty() &&
+               seen.requests("POST", "/v1/relay/heartbeat").back()["status"] == 200;
+    })) << companion->output();
+    asked = startCompanion({"status"});
+    ASSERT_EQ(asked->exitStatus(), 0) << asked->output();
+    const std::string status = asked->output();
+    EXPECT_EQ(statusItem(status, "signed in"), "yes, device stand-in-device, service " + url);
+    EXPECT_EQ(statusItem(status, "messages"), "readable at " + messages.path().string());
+    EXPECT_TRUE(tarvo::TarvoDate::parse(statusItem(status, "capture cursor"))) << status;
+    EXPECT_TRUE(tarvo::TarvoDate::parse(statusItem(status, "last heartbeat"))) << status;
+    EXPECT_TRUE(tarvo::TarvoDate::parse(statusItem(status, "last capture"))) << status;
+    EXPECT_EQ(statusItem(status, "channels advertised"), "imessage, sms");
+    EXPECT_EQ(statusItem(status, "reports waiting in the outbox"), "0");
+    EXPECT_TRUE(statusItem(status, "simulated here").starts_with("WhatsApp Web, ")) << status;
+
+    companion->signal(SIGTERM);
+    EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
+}
+
+TEST_F(CompanionEndToEnd, AServiceUnreachableAtTheStartIsSignedInToOnceItAnswersWithoutARestart) {
+    int port = 0;
+    {
+        const tarvo::testing::RefusingPort refusing;
+        port = refusing.port();
+    }
+    const std::string url = "http://127.0.0.1:" + std::to_string(port);
+    writeFile(settingsFile(), Json{{"TarvoBaseURL", url}, {"TarvoApiURL", url}}.dump());
+    auto companion = startCompanion();
+    ASSERT_TRUE(companion->waitFor("tarvo: could not reach Tarvo to sign in — trying again at ")) << companion->output();
+
+    std::this_thread::sleep_for(20s);
+    startService(Json::object(), port);
+
+    ASSERT_TRUE(companion->waitFor("tarvo: signed in — this Mac is paired as stand-in-device")) << companion->output();
+    ASSERT_TRUE(record.waitUntil([](const ServiceRecord& seen) {
+        return !seen.requests("POST", "/v1/relay/heartbeat").empty();
+    })) << companion->output();
+    EXPECT_TRUE(Json::parse(fileText(secretsFile()))["refreshToken"].get<std::string>().starts_with("stand-in-refresh-"));
+    companion->signal(SIGTERM);
+    EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
+}
+
+TEST_F(CompanionEndToEnd, AKillRightAfterARenewalLeavesTheNewPairForTheNextStart) {
+    startService(Json::object());
+    // Due for renewal at once; the stand-in takes each refresh token once.
+    const double soon = std::chrono::duration<double>(tarvo::SystemClock().date().time_since_epoch()).count() + 30;
+    writeSecrets(tarvo::testing::accessTokenExpiringAt(soon), refreshToken);
+    auto companion = startCompanion();
+    ASSERT_TRUE(companion->waitFor("tarvo: rotated this Mac's session tokens\n")) << companion->output();
+    companion->signal(SIGKILL);
+    EXPECT_EQ(companion->exitStatus(), -1);
+    const Json renewed = Json::parse(fileText(secretsFile()));
+    EXPECT_NE(renewed["refreshToken"], refreshToken);
+
+    const std::size_t before = record.requests().size();
+    companion = startCompanion();
+    ASSERT_TRUE(record.waitUntil([&](const ServiceRecord& seen) {
+        const auto all = seen.requests();
+        for (std::size_t i = before; i < all.size(); ++i) {
+            if (all[i]["path"] == "/v1/relay/heartbeat" && all[i]["status"] == 200) return true;
+        }
+        return false;
+    })) << companion->output();
+    companion->signal(SIGTERM);
+    EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
+    EXPECT_EQ(companion->output().find("session is GONE"), std::string::npos) << companion->output();
+    for (const Json& refresh : record.requests("POST", "/v1/auth/refresh")) EXPECT_NE(refresh["status"], 401);
 }

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -26,17 +28,19 @@ namespace {
 // The companion program in a home of its own, with the service at `apiURL` and no browser to
 // open.
 std::unique_ptr<RunningProgram> startCompanion(const TemporaryFolder& home, const std::string& apiURL,
-                                               const std::vector<std::string>& arguments = {}) {
+                                               const std::vector<std::string>& arguments = {},
+                                               const std::string& verbosity = "") {
     std::filesystem::create_directories(home / "config" / "tarvo");
     std::ofstream(home / "config" / "tarvo" / "settings.json") << Json{{"TarvoApiURL", apiURL}}.dump();
-    return std::make_unique<RunningProgram>(TARVO_COMPANION_EXECUTABLE, arguments,
-                                            std::map<std::string, std::string>{
-                                                {"HOME", home.path().string()},
-                                                {"XDG_CONFIG_HOME", (home / "config").string()},
-                                                {"XDG_DATA_HOME", (home / "data").string()},
-                                                {"XDG_RUNTIME_DIR", (home / "run").string()},
-                                                {"PATH", home.path().string()},
-                                            });
+    std::map<std::string, std::string> environment{
+        {"HOME", home.path().string()},
+        {"XDG_CONFIG_HOME", (home / "config").string()},
+        {"XDG_DATA_HOME", (home / "data").string()},
+        {"XDG_RUNTIME_DIR", (home / "run").string()},
+        {"PATH", home.path().string()},
+    };
+    if (!verbosity.empty()) environment["TARVO_LOG"] = verbosity;
+    return std::make_unique<RunningProgram>(TARVO_COMPANION_EXECUTABLE, arguments, environment);
 }
 
 } // namespace
@@ -70,7 +74,8 @@ TEST(CompanionProgram, StartedWithoutTokensItBeginsASignInAndLogsTheAddressToOpe
     const auto companion = startCompanion(home, service.baseURL());
 
     const std::string address = "https://tarvo.example/pair?code=WXYZ-1234";
-    ASSERT_TRUE(companion->waitFor("tarvo: waiting for this Mac to be approved at " + address + "\n"))
+    ASSERT_TRUE(companion->waitFor("tarvo: to sign in, approve this computer at " + address +
+                                   " — the page shows the code WXYZ-1234\n"))
         << companion->output();
     ASSERT_TRUE(companion->waitFor("tarvo: found no xdg-open to show a web page with — open " + address + " by hand"))
         << companion->output();
@@ -124,4 +129,77 @@ TEST(CompanionProgram, ARelaunchedCopyWaitsForTheRunningOneToEndAndThenRuns) {
     relaunched->signal(SIGTERM);
     EXPECT_EQ(relaunched->exitStatus(), 0) << relaunched->output();
     EXPECT_EQ(relaunched->output().find("handed it over"), std::string::npos) << relaunched->output();
+}
+
+TEST(CompanionProgram, AnswersItsUsageVersionAndRefusalsWithoutTouchingTheRunningCopy) {
+    TemporaryFolder home;
+    RefusingPort service;
+    struct Case {
+        std::vector<std::string> arguments;
+        int exitStatus;
+        std::vector<std::string> says;
+    };
+    const Case cases[] = {
+        {{"status"}, 3, {"Tarvo is not running on this computer\n"}},
+        {{"--help"}, 0, {"usage: tarvo-companion", "tarvo://", "pair", "status", "TarvoBaseURL", "TarvoApiURL",
+                         "secrets.json"}},
+        {{"--version"}, 0, {"tarvo-companion "}},
+        {{"--frobnicate"}, 2, {"tarvo-companion: unknown option \"--frobnicate\" — see tarvo-companion --help\n"}},
+        {{"whatsapp"}, 2, {"\"whatsapp\" is neither a command nor a tarvo:// link"}},
+        {{"status", "now"}, 2, {"status takes no arguments"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.front());
+        const auto answered = startCompanion(home, service.baseURL(), c.arguments);
+        EXPECT_EQ(answered->exitStatus(), c.exitStatus) << answered->output();
+        for (const std::string& text : c.says) EXPECT_NE(answered->output().find(text), std::string::npos) << answered->output();
+        EXPECT_EQ(answered->output().find("started on"), std::string::npos) << answered->output();
+    }
+
+    const auto running = startCompanion(home, service.baseURL());
+    ASSERT_TRUE(running->waitFor(") started on ")) << running->output();
+    for (const Case& c : cases) {
+        if (c.exitStatus != 2) continue;
+        const auto refused = startCompanion(home, service.baseURL(), c.arguments);
+        EXPECT_EQ(refused->exitStatus(), 2) << refused->output();
+        const std::string said = refused->output();
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    }
+    const auto asked = startCompanion(home, service.baseURL(), {"status"});
+    EXPECT_EQ(asked->exitStatus(), 0) << asked->output();
+    EXPECT_NE(asked->output().find("signed in: no, service " + service.baseURL()), std::string::npos)
+        << asked->output();
+    running->signal(SIGTERM);
+    EXPECT_EQ(running->exitStatus(), 0) << running->output();
+    for (const char* heard : {"tarvo: opening", "frobnicate", "whatsapp\""}) {
+        EXPECT_EQ(running->output().find(heard), std::string::npos) << running->output();
+    }
+}
+
+TEST(CompanionProgram, TarvoLogSetsHowMuchTheLogSaysInOneShapeOfLine) {
+    RefusingPort service;
+    const std::string unreachable = "tarvo: could not reach Tarvo to sign in — trying again at ";
+    struct Case {
+        std::string verbosity;
+        bool saysWhatItDoes;
+        std::string alsoSays;
+    };
+    const Case cases[] = {
+        {"error", false, ""},
+        {"info", true, ""},
+        {"loud", true, "tarvo: TARVO_LOG is \"loud\", not error, info or debug — logging at info\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.verbosity);
+        TemporaryFolder home;
+        const auto companion = startCompanion(home, service.baseURL(), {}, c.verbosity);
+        ASSERT_TRUE(companion->waitFor(unreachable)) << companion->output();
+        companion->signal(SIGTERM);
+        EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
+        const std::string output = companion->output();
+        EXPECT_EQ(output.find(") started on ") != std::string::npos, c.saysWhatItDoes) << output;
+        EXPECT_NE(output.find(c.alsoSays), std::string::npos) << output;
+        std::istringstream lines(output);
+        for (std::string line; std::getline(lines, line);) EXPECT_TRUE(line.starts_with("tarvo: ")) << line;
+    }
 }
