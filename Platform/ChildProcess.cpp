@@ -17,6 +17,7 @@ namespace tarvo {
 namespace {
 
 std::system_error startFailure(int error, const std::string& executable) {
+    if (error == ENOENT) return std::system_error(error, std::generic_category(), executable + " is not on this computer");
     return std::system_error(error, std::generic_category(), "could not start " + executable);
 }
 

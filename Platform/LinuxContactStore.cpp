@@ -1,6 +1,8 @@
 #include "Platform/LinuxContactStore.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <system_error>
 
 #include <unistd.h>
@@ -51,6 +53,16 @@ ContactStore::AuthorisationStatus LinuxContactStore::authorisationStatus() const
     std::error_code error;
     const bool readable = fs::is_regular_file(file_, error) && ::access(file_.c_str(), R_OK) == 0;
     return readable ? authorised : denied;
+}
+
+std::optional<std::string> LinuxContactStore::whyNoAccess() const {
+    if (authorisationStatus() == authorised) return std::nullopt;
+    std::error_code error;
+    const auto found = fs::status(file_, error);
+    if (file_.empty() || found.type() == fs::file_type::not_found) return "no contacts file at " + file_.string();
+    if (found.type() != fs::file_type::regular) return "the contacts file " + file_.string() + " is not a file";
+    const int refused = ::access(file_.c_str(), R_OK) == 0 ? 0 : errno;
+    return "the contacts file " + file_.string() + " cannot be read: " + std::strerror(refused);
 }
 
 Task<bool> LinuxContactStore::requestAccess() { co_return authorisationStatus() == authorised; }

@@ -20,6 +20,7 @@ public:
     static std::optional<std::filesystem::path> defaultFile(const char* xdgDataHome, const char* home);
 
     AuthorisationStatus authorisationStatus() const override;
+    std::optional<std::string> whyNoAccess() const override;
     Task<bool> requestAccess() override;
     std::vector<FullName> fullNamesMatchingEmailAddress(const std::string& address) const override;
     // Numbers match when their digits agree, whatever the script of the digits; numbers of ten

@@ -113,6 +113,20 @@ void LinuxProcessRunner::launchDetached(std::string executable, std::vector<std:
     std::thread([child = std::move(child)]() mutable { child.reap(); }).detach();
 }
 
+void LinuxProcessRunner::launchQuietly(std::string executable, std::vector<std::string> arguments, Ended ended) {
+    const FileDescriptor input = emptyInput();
+    const FileDescriptor nowhere(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+    if (!nowhere.isOpen()) throw systemFailure("could not open /dev/null");
+    ChildProcess child = ChildProcess::spawn(executable, arguments, {input.get(), nowhere.get(), nowhere.get()}, true);
+    std::thread([child = std::move(child), ended = std::move(ended)]() mutable {
+        const int status = child.reap();
+        Result result;
+        if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+        if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+        if (ended) ended(result);
+    }).detach();
+}
+
 ProcessRunner::Result LinuxProcessRunner::runAndWait(const std::string& executable,
                                                      const std::vector<std::string>& arguments,
                                                      std::chrono::nanoseconds timeout) {

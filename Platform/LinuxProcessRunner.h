@@ -12,6 +12,7 @@ public:
     Task<Result> run(std::string executable, std::vector<std::string> arguments,
                      std::chrono::nanoseconds timeout) override;
     void launchDetached(std::string executable, std::vector<std::string> arguments) override;
+    void launchQuietly(std::string executable, std::vector<std::string> arguments, Ended ended) override;
 
     // `run` on the calling thread, for work that already runs on a worker of its own.
     static Result runAndWait(const std::string& executable, const std::vector<std::string>& arguments,

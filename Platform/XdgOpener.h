@@ -11,7 +11,7 @@ namespace tarvo {
 
 // Opens addresses with the desktop's "xdg-open", found on the search path and started
 // directly with the address as its one argument, so that nothing in an address is ever read
-// as a command or split into words.
+// as a command or split into words. What it writes stays out of the companion's log.
 class XdgOpener final : public Opener {
 public:
     // `searchPath` is a PATH value: folders separated by ":"; folders that are not absolute are

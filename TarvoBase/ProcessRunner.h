@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +42,13 @@ public:
     // it: the child may outlive the companion. Throws `std::system_error` when it cannot be
     // started.
     virtual void launchDetached(std::string executable, std::vector<std::string> arguments) = 0;
+
+    // Hears how a child started by `launchQuietly` ended, on a thread of the runner's own; its
+    // outputs are empty.
+    using Ended = std::function<void(const Result& result)>;
+    // `launchDetached` for a helper whose own words do not belong in the companion's log: its
+    // outputs go nowhere, and `ended` hears how it ended.
+    virtual void launchQuietly(std::string executable, std::vector<std::string> arguments, Ended ended) = 0;
 };
 
 } // namespace tarvo

@@ -4,13 +4,17 @@
 
 #include <fmt/format.h>
 
+#include "TarvoBase/PlainLog.h"
+
 namespace tarvo {
 
-bool StandardErrorLogSink::isEnabled(std::string_view, std::string_view, LogLevel) const { return true; }
+bool StandardErrorLogSink::isEnabled(std::string_view, std::string_view, LogLevel level) const {
+    return level == LogLevel::error || PlainLog::verbosity() != PlainLog::Verbosity::error;
+}
 
 std::string StandardErrorLogSink::line(const LogEntry& entry) {
-    return fmt::format("{} [{}] {}{}", entry.subsystem, entry.category,
-                       entry.level == LogLevel::error ? "error: " : "", entry.text());
+    return fmt::format("tarvo: {}: {}{}", entry.category, entry.level == LogLevel::error ? "error: " : "",
+                       entry.text());
 }
 
 void StandardErrorLogSink::write(const LogEntry& entry) {

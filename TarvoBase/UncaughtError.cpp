@@ -11,9 +11,9 @@ void logUncaught(std::string_view source, std::exception_ptr error) noexcept {
         try {
             std::rethrow_exception(error);
         } catch (const std::exception& failure) {
-            PlainLog::write("tarvo: " + std::string(source) + " ended with an error: " + failure.what());
+            PlainLog::error("tarvo: " + std::string(source) + " ended with an error: " + failure.what());
         } catch (...) {
-            PlainLog::write("tarvo: " + std::string(source) + " ended with an unknown error");
+            PlainLog::error("tarvo: " + std::string(source) + " ended with an unknown error");
         }
     } catch (...) {
         // A log that cannot be written must not end the program it reports on.

@@ -10,12 +10,12 @@ void Companion::note(std::exception_ptr error, std::string_view doing) {
     try {
         std::rethrow_exception(error);
     } catch (const BrainClient::Failure& failure) {
-        PlainLog::write(opening + failure.description());
+        PlainLog::error(opening + failure.description());
         if (failure.isSessionGone()) endSession(failure.description());
     } catch (const std::exception& failure) {
-        PlainLog::write(opening + failure.what());
+        PlainLog::error(opening + failure.what());
     } catch (...) {
-        PlainLog::write(opening + "an error of no known kind");
+        PlainLog::error(opening + "an error of no known kind");
     }
 }
 

@@ -224,6 +224,15 @@ Task<void> Companion::relayJob(RelayJob job, std::shared_ptr<BrainClient> client
     }
     if (failure) {
         TarvoLog::relayJobFailed(job.id, RelayFailureSentence::diagnostic(failure));
+        // The service hears the card's sentence; the log says what failed on this computer.
+        if (!BrainClientFailure::held(failure)) {
+            try {
+                std::rethrow_exception(failure);
+            } catch (const std::exception& cause) {
+                PlainLog::error(fmt::format("tarvo: relay job {} failed on this computer: {}", job.id, cause.what()));
+            } catch (...) {
+            }
+        }
         outcome = RelayJobReport::failed(RelayFailureSentence::card(failure));
     }
     co_await reportKeeping(std::move(*outcome), job.id, client);

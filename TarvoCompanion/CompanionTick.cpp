@@ -69,7 +69,7 @@ Task<void> Companion::requestTick() {
     napHold_.hold(AppNapHold::wanted(state_));
     if (ticking_) {
         tickRequested_ = true;
-        PlainLog::write("tarvo: tick asked for while one is still running — it will run next");
+        PlainLog::debug("tarvo: tick asked for while one is still running — it will run next");
         co_return;
     }
     const Guarding ticking(ticking_);
@@ -112,9 +112,9 @@ Task<void> Companion::tickStep(const char* name, Task<void> step) {
     try {
         co_await std::move(step);
     } catch (const std::exception& failure) {
-        PlainLog::write(fmt::format("tarvo: {} failed during the tick — {}", name, failure.what()));
+        PlainLog::error(fmt::format("tarvo: {} failed during the tick — {}", name, failure.what()));
     } catch (...) {
-        PlainLog::write(fmt::format("tarvo: {} failed during the tick", name));
+        PlainLog::error(fmt::format("tarvo: {} failed during the tick", name));
     }
 }
 

@@ -76,3 +76,12 @@ echo "  relay report:      ${report:-none}"
 echo
 echo "The companion stopped with exit status $status. Its log:"
 sed 's/^/  /' "$home/companion.log"
+
+# The log is for people to read and paste: it never carries a token, the stored ones or any the
+# service handed out.
+for secret in "$token" refresh-try stand-in-refresh-; do
+  if grep -qF -- "$secret" "$home/companion.log"; then
+    echo "try: the companion's log carries a token" >&2
+    exit 1
+  fi
+done

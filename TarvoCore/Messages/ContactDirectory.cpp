@@ -73,6 +73,11 @@ Task<void> ContactDirectory::requestAccessIfNeeded() {
         if (std::exchange(asked_, true)) co_return;
     }
     const ContactStore::AuthorisationStatus status = store_->authorisationStatus();
+    const std::optional<std::string> why = status == ContactStore::authorised ? std::nullopt : store_->whyNoAccess();
+    if (why) {
+        PlainLog::write("tarvo: " + *why + "; sender names will NOT be resolved");
+        co_return;
+    }
     if (status != ContactStore::notDetermined) {
         PlainLog::write("tarvo: contacts access is " + describe(status) + "; " + "sender names " +
                         (status == ContactStore::authorised ? "will be resolved" : "will NOT be resolved"));
@@ -117,10 +122,12 @@ std::string ContactDirectory::drainCoverage() {
         unmatched = std::exchange(unmatched_, 0);
         barred = std::exchange(barred_, 0);
     }
-    const std::string access = describe(store_->authorisationStatus());
+    const ContactStore::AuthorisationStatus status = store_->authorisationStatus();
+    const std::optional<std::string> why = status == ContactStore::authorised ? std::nullopt : store_->whyNoAccess();
+    const std::string access = why ? "contacts: " + *why : "contacts access: " + describe(status);
     if (resolved + unmatched + barred == 0) return "no sender to name";
     return "named " + std::to_string(resolved) + ", no contact for " + std::to_string(unmatched) + ", " +
-           std::to_string(barred) + " not looked up (contacts access: " + access + ")";
+           std::to_string(barred) + " not looked up (" + access + ")";
 }
 
 std::string ContactDirectory::describe(ContactStore::AuthorisationStatus status) {

@@ -34,6 +34,9 @@ public:
 
     // Callable from any thread.
     virtual AuthorisationStatus authorisationStatus() const = 0;
+    // Why names cannot be read, where the store can say better than its status (a file that is
+    // not there, for one); nothing otherwise.
+    virtual std::optional<std::string> whyNoAccess() const { return std::nullopt; }
     // Asks the user for access; true when it was granted. Throws `Failure`.
     virtual Task<bool> requestAccess() = 0;
     // The matching contacts' full names, the store's best match first. Block their caller;

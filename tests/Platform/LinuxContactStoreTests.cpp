@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "Platform/LinuxContactStore.h"
+#include "Support/CapturedPlainLog.h"
 #include "Support/TemporaryFolder.h"
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/Spawn.h"
@@ -81,10 +82,28 @@ TEST(LinuxContactStore, AuthorisedExactlyWhileTheFileCanBeRead) {
     EXPECT_FALSE(tarvo::runUntilDone(loop, store.requestAccess()));
     EXPECT_THROW(store.fullNamesMatchingEmailAddress("ann@example.com"), ContactStore::Failure);
     EXPECT_EQ(LinuxContactStore(folder.path()).authorisationStatus(), ContactStore::denied);
+    EXPECT_EQ(store.whyNoAccess(), "no contacts file at " + file.string());
+    EXPECT_EQ(LinuxContactStore(folder.path()).whyNoAccess(), "the contacts file " + folder.path().string() + " is not a file");
 
     std::ofstream(file) << addressBook;
     EXPECT_EQ(store.authorisationStatus(), ContactStore::authorised);
+    EXPECT_EQ(store.whyNoAccess(), std::nullopt);
     EXPECT_TRUE(tarvo::runUntilDone(loop, store.requestAccess()));
+}
+
+TEST(LinuxContactStore, AMissingFileIsSaidAsSuchNotAsARefusal) {
+    tarvo::testing::TemporaryFolder folder;
+    tarvo::RunLoop loop(std::make_shared<tarvo::FakeClock>());
+    tarvo::ContactDirectory directory(std::make_shared<LinuxContactStore>(folder / "contacts.vcf"));
+    tarvo::testing::CapturedPlainLog log;
+
+    tarvo::runUntilDone(loop, directory.requestAccessIfNeeded());
+    EXPECT_EQ(directory.name("+1 415 555 0132"), std::nullopt);
+
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"tarvo: no contacts file at " + (folder / "contacts.vcf").string() +
+                                                    "; sender names will NOT be resolved"});
+    EXPECT_EQ(directory.drainCoverage(), "named 0, no contact for 0, 1 not looked up (contacts: no contacts file at " +
+                                             (folder / "contacts.vcf").string() + ")");
 }
 
 TEST(LinuxContactStore, NamesSendersThroughTheDirectory) {

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
+#include <chrono>
 #include <vector>
 
 #include <fcntl.h>
@@ -76,4 +78,20 @@ TEST(XdgOpener, WithoutXdgOpenTheAddressIsLoggedForAPersonToOpen) {
 
     EXPECT_EQ(log.lines(), std::vector<std::string>{"tarvo: found no xdg-open to show a web page with — open "
                                                     "https://tarvo.example/pair?code=WXYZ-1234 by hand"});
+}
+
+TEST(XdgOpener, WhatXdgOpenSaysStaysOutOfTheLogAndAFailureIsOneLine) {
+    TemporaryFolder folder;
+    writeStandIn(folder / "xdg-open", "echo 'xdg-open: no method available for opening' >&2; echo noise; exit 3");
+    XdgOpener opener(std::make_shared<LinuxProcessRunner>(), folder.path().string());
+    CapturedPlainLog log;
+
+    opener.open("https://tarvo.example/pair?code=WXYZ-1234");
+
+    const std::vector<std::string> failed{"tarvo: xdg-open could not show the page (exit status 3) — open "
+                                          "https://tarvo.example/pair?code=WXYZ-1234 by hand"};
+    for (int waited = 0; waited < 400 && log.lines().empty(); ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    EXPECT_EQ(log.lines(), failed);
 }

@@ -45,6 +45,7 @@ struct AnsweringRunner final : ProcessRunner {
         co_return result;
     }
     void launchDetached(std::string, std::vector<std::string>) override {}
+    void launchQuietly(std::string, std::vector<std::string>, Ended) override {}
 };
 
 void write(const fs::path& path, const std::string& text) {

@@ -8,7 +8,7 @@
 
 namespace tarvo::testing {
 
-// Collects the plain log's lines for as long as it lives.
+// Collects the plain log's lines, of every verbosity, for as long as it lives.
 class CapturedPlainLog {
 public:
     CapturedPlainLog() {
@@ -16,8 +16,12 @@ public:
             std::lock_guard lock(mutex_);
             lines_.emplace_back(line);
         });
+        previousVerbosity_ = PlainLog::setVerbosity(PlainLog::Verbosity::debug);
     }
-    ~CapturedPlainLog() { PlainLog::setSink(std::move(previous_)); }
+    ~CapturedPlainLog() {
+        PlainLog::setVerbosity(previousVerbosity_);
+        PlainLog::setSink(std::move(previous_));
+    }
 
     CapturedPlainLog(const CapturedPlainLog&) = delete;
     CapturedPlainLog& operator=(const CapturedPlainLog&) = delete;
@@ -31,6 +35,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::string> lines_;
     PlainLog::Sink previous_;
+    PlainLog::Verbosity previousVerbosity_;
 };
 
 } // namespace tarvo::testing

@@ -661,30 +661,3 @@ TEST_F(CompanionEndToEnd, AServiceUnreachableAtTheStartIsSignedInToOnceItAnswers
     companion->signal(SIGTERM);
     EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
 }
-
-TEST_F(CompanionEndToEnd, AKillRightAfterARenewalLeavesTheNewPairForTheNextStart) {
-    startService(Json::object());
-    // Due for renewal at once; the stand-in takes each refresh token once.
-    const double soon = std::chrono::duration<double>(tarvo::SystemClock().date().time_since_epoch()).count() + 30;
-    writeSecrets(tarvo::testing::accessTokenExpiringAt(soon), refreshToken);
-    auto companion = startCompanion();
-    ASSERT_TRUE(companion->waitFor("tarvo: rotated this Mac's session tokens\n")) << companion->output();
-    companion->signal(SIGKILL);
-    EXPECT_EQ(companion->exitStatus(), -1);
-    const Json renewed = Json::parse(fileText(secretsFile()));
-    EXPECT_NE(renewed["refreshToken"], refreshToken);
-
-    const std::size_t before = record.requests().size();
-    companion = startCompanion();
-    ASSERT_TRUE(record.waitUntil([&](const ServiceRecord& seen) {
-        const auto all = seen.requests();
-        for (std::size_t i = before; i < all.size(); ++i) {
-            if (all[i]["path"] == "/v1/relay/heartbeat" && all[i]["status"] == 200) return true;
-        }
-        return false;
-    })) << companion->output();
-    companion->signal(SIGTERM);
-    EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
-    EXPECT_EQ(companion->output().find("session is GONE"), std::string::npos) << companion->output();
-    for (const Json& refresh : record.requests("POST", "/v1/auth/refresh")) EXPECT_NE(refresh["status"], 401);
-}

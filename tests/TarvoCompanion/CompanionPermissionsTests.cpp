@@ -4,6 +4,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "CompanionTest.h"
 #include "TarvoBase/Spawn.h"
@@ -25,17 +26,25 @@ TEST_F(CompanionTest, ThePermissionRefreshReadsTheRealDatabase) {
     MessagesDatabaseFixture withoutText(folder / "without-text.db", {.withoutColumns = {{"message", {"text"}}}});
     std::ofstream(folder / "notes.db") << "these are notes, not a database\n";
 
+    std::filesystem::create_directories(folder / "a-folder.db");
+    const std::string shape = "The Messages database is not the shape Tarvo knows how to read: `message` has no `text`";
     struct Case {
         std::filesystem::path path;
         bool canRead;
         std::optional<std::string> blockedReason;
+        // `status` says what is wrong with the file here; the service hears the sentence above.
+        std::string line;
     };
     const Case cases[] = {
-        {whole.path(), true, std::nullopt},
-        {withoutText.path(), false,
-         "The Messages database is not the shape Tarvo knows how to read: `message` has no `text`"},
-        {folder / "notes.db", false, fullDiskAccess},
-        {folder / "nowhere.db", false, fullDiskAccess},
+        {whole.path(), true, std::nullopt, "tarvo: Messages can be read at " + whole.path().string()},
+        {withoutText.path(), false, shape,
+         "tarvo: Messages cannot be read — " + withoutText.path().string() + ": " + shape},
+        {folder / "notes.db", false, fullDiskAccess,
+         "tarvo: Messages cannot be read — " + (folder / "notes.db").string() + ": not a database SQLite can read"},
+        {folder / "nowhere.db", false, fullDiskAccess,
+         "tarvo: Messages cannot be read — " + (folder / "nowhere.db").string() + ": no file there"},
+        {folder / "a-folder.db", false, fullDiskAccess,
+         "tarvo: Messages cannot be read — " + (folder / "a-folder.db").string() + ": not a file"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path.filename().string());
@@ -43,6 +52,11 @@ TEST_F(CompanionTest, ThePermissionRefreshReadsTheRealDatabase) {
         runUntilDone(loop, companion->refreshPermissionsNow());
         EXPECT_EQ(companion->state().canReadMessages, c.canRead);
         EXPECT_EQ(companion->state().blockedReason, c.blockedReason);
+        const std::string status = companion->status();
+        EXPECT_NE(status.find(c.canRead ? "messages: readable at " + c.path.string()
+                                        : "messages: not readable — " + c.line.substr(c.line.find("— ") + 4)),
+                  std::string::npos)
+            << status;
     }
     EXPECT_FALSE(std::filesystem::exists(folder / "nowhere.db"));
 }

@@ -100,6 +100,9 @@ public:
     void launchDetached(std::string executable, std::vector<std::string> arguments) override {
         runner_.launchDetached(std::move(executable), std::move(arguments));
     }
+    void launchQuietly(std::string executable, std::vector<std::string> arguments, Ended ended) override {
+        runner_.launchQuietly(std::move(executable), std::move(arguments), std::move(ended));
+    }
 
 private:
     std::string standIn_;

@@ -83,7 +83,8 @@ TEST_F(CompanionSetupTest, ARelaunchThatCannotStartLeavesTheProgramRunning) {
     companion->relaunchForPermission();
 
     EXPECT_EQ(quits, 0);
-    EXPECT_TRUE(hasLine(log, "tarvo: could not start a new copy of Tarvo, so this one keeps running: could not start "))
+    EXPECT_TRUE(hasLine(log, "tarvo: could not start a new copy of Tarvo, so this one keeps running: " +
+                                 (folder / "gone" / "tarvo-companion").string() + " is not on this computer"))
         << ::testing::PrintToString(log.lines());
 }
 

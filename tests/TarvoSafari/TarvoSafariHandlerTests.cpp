@@ -55,7 +55,7 @@ TEST(TarvoSafariHandler, AnswersTheHelloWithThisBuildsVersionAndBuild) {
     handler.closeInput();
     EXPECT_EQ(handler.nextFrame(), std::nullopt);
     EXPECT_EQ(handler.exitStatus(), 0);
-    EXPECT_EQ(handler.standardError(), "com.tarvo.companion.safari [native] native.hello\n");
+    EXPECT_EQ(handler.standardError(), "tarvo: native: native.hello\n");
 }
 
 TEST(TarvoSafariHandler, RefusesEveryOtherMessageOneReplyEachInOrder) {
@@ -115,7 +115,7 @@ TEST(TarvoSafariHandler, ALengthPastWhatABrowserSendsIsRefusedOnceAndEndsTheHand
     EXPECT_EQ(handler.nextFrame(), refused);
     EXPECT_EQ(handler.exitStatus(), 0) << "it ends by itself, with its input still open";
     EXPECT_EQ(handler.unreadOutput(), "");
-    EXPECT_EQ(handler.standardError(), "com.tarvo.companion.safari [native] native.unknown_kind\n");
+    EXPECT_EQ(handler.standardError(), "tarvo: native: native.unknown_kind\n");
 }
 
 TEST(TarvoSafariHandler, InputEndingInsideAFrameEndsItWithoutAReply) {

@@ -44,8 +44,8 @@ TEST(TarvoLog, LinesCarryCategoryLevelFormatAndPrivacyMarks) {
     EXPECT_EQ(entries[6].text(), "whatsapp read — 3 chats, 1 new");
 
     EXPECT_EQ(StandardErrorLogSink::line(entries[0]),
-              "com.tarvo.companion [relay] error: relay job job-7 failed — the chat was not found");
-    EXPECT_EQ(StandardErrorLogSink::line(entries[1]), "com.tarvo.companion [updates] update available — <private> (build <private>)");
+              "tarvo: relay: error: relay job job-7 failed — the chat was not found");
+    EXPECT_EQ(StandardErrorLogSink::line(entries[1]), "tarvo: updates: update available — <private> (build <private>)");
 }
 
 TEST(TarvoLog, DisabledLevelBuildsNothing) {

@@ -285,7 +285,7 @@ TEST_F(MessagesSenderTest, WithoutOsascriptMessagesRefusesWithTheLaunchError) {
     ASSERT_FALSE(std::filesystem::exists(MessagesSender::osascriptPath));
     const MessagesSender standard(runner);
     EXPECT_EQ(thrownBy<Failure>(loop, standard.send(ref, "Hello", false, {}, std::nullopt)),
-              Failure::messagesRefused("could not start /usr/bin/osascript: No such file or directory"));
+              Failure::messagesRefused("/usr/bin/osascript is not on this computer: No such file or directory"));
 }
 
 TEST_F(MessagesSenderTest, ARepliesServiceAndGuidComeFromTheDatabaseAndAreLogged) {
