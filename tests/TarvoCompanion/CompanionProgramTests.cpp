@@ -12,12 +12,14 @@
 #include <vector>
 
 #include "Support/FakeService.h"
+#include "Support/PendingPairing.h"
 #include "Support/RefusingPort.h"
 #include "Support/RunningProgram.h"
 #include "Support/TemporaryFolder.h"
 #include "TarvoBase/Json.h"
 
 using tarvo::Json;
+using tarvo::testing::answerPendingPairing;
 using tarvo::testing::FakeService;
 using tarvo::testing::RefusingPort;
 using tarvo::testing::RunningProgram;
@@ -63,13 +65,7 @@ TEST(CompanionProgram, RunsUntilInterruptedOrTerminatedThenExitsCleanly) {
 
 TEST(CompanionProgram, StartedWithoutTokensItBeginsASignInAndLogsTheAddressToOpen) {
     FakeService service;
-    service.answerJson("POST", "/v1/devices/pair/start", 200,
-                       Json{{"userCode", "WXYZ-1234"},
-                            {"deviceCode", "device-code-1"},
-                            {"verificationUrl", "https://tarvo.example/pair"},
-                            {"expiresInSeconds", 900},
-                            {"intervalSeconds", 5}});
-    service.answerJson("POST", "/v1/devices/pair/poll", 200, Json{{"status", "pending"}});
+    answerPendingPairing(service);
     TemporaryFolder home;
     const auto companion = startCompanion(home, service.baseURL());
 

@@ -7,6 +7,7 @@
 
 #include "CompanionTest.h"
 #include "Support/FakeService.h"
+#include "Support/PendingPairing.h"
 #include "Platform/CurlHttpTransport.h"
 #include "TarvoCompanion/MenuItem.h"
 #include "TarvoCompanion/SafariStatus.h"
@@ -56,13 +57,7 @@ protected:
     void startPairing(FakeService& service) {
         session = std::make_shared<CurlHttpTransport>();
         defaults->set(Json(service.baseURL()), "TarvoApiURL");
-        service.answerJson("POST", "/v1/devices/pair/start", 200,
-                           Json{{"userCode", "WXYZ-1234"},
-                                {"deviceCode", "device-code-1"},
-                                {"verificationUrl", "https://tarvo.example/pair"},
-                                {"expiresInSeconds", 900},
-                                {"intervalSeconds", 5}});
-        service.answerJson("POST", "/v1/devices/pair/poll", 200, Json{{"status", "pending"}});
+        answerPendingPairing(service);
         companion = std::make_shared<StatedCompanion>(usualServices(), script);
         companion->pairs = true;
         companion->beginSignIn();
