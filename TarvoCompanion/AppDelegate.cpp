@@ -8,6 +8,7 @@
 #include "TarvoBase/PlainLog.h"
 #include "TarvoBase/RunLoop.h"
 #include "TarvoBase/Spawn.h"
+#include "TarvoCompanion/ControlCommand.h"
 #include "TarvoCore/Operator/LinkParts.h"
 #include "TarvoCore/Operator/MacSettingPane.h"
 #include "TarvoCore/Operator/OperateSwitchLink.h"
@@ -62,6 +63,8 @@ void AppDelegate::answer(std::vector<std::string> question, SingleInstance::Repl
         companion_->pairOnRequest(std::move(reply));
     } else if (asked == CommandLine::statusCommand) {
         reply(companion_->status());
+    } else if (asked == ControlCommand::question && neighbours_.control) {
+        reply(neighbours_.control(std::vector<std::string>(question.begin() + 1, question.end())));
     } else {
         reply("this copy of Tarvo cannot answer \"" + asked + "\"");
     }
@@ -118,7 +121,10 @@ void AppDelegate::openFirstWindow(Companion& companion) {
 }
 
 void AppDelegate::applicationDidBecomeActive() {
-    RunLoop::current().post([companion = std::weak_ptr(companion_)] { becomeActive(companion); });
+    RunLoop::current().post([companion = std::weak_ptr(companion_), activated = neighbours_.didBecomeActive] {
+        becomeActive(companion);
+        call(activated);
+    });
 }
 
 void AppDelegate::becomeActive(const std::weak_ptr<Companion>& weakCompanion) {

@@ -22,6 +22,10 @@ public:
     struct Neighbours {
         std::function<void()> showSafariExtensionSettings;
         std::function<void()> showOperatingSetup;
+        // The program's control command, answered with its page (see `ControlCommand::encoded`).
+        std::function<std::string(std::vector<std::string> words)> control;
+        // Each activation, once the delegate's own part is done.
+        std::function<void()> didBecomeActive;
     };
     using MakeCompanion = std::function<std::shared_ptr<Companion>()>;
 

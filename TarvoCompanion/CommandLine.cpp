@@ -7,6 +7,7 @@
 #include <fmt/format.h>
 
 #include "TarvoCompanion/CompanionSettings.h"
+#include "TarvoCompanion/ControlCommand.h"
 #include "TarvoCore/Companion/CompanionVersion.h"
 #include "TarvoCore/Operator/LinkParts.h"
 
@@ -40,6 +41,10 @@ CommandLine::CommandLine(std::vector<std::string> arguments) {
         kind_ = Kind::help;
     } else if (!arguments.empty() && arguments.front() == "--version") {
         kind_ = Kind::version;
+    } else if (ControlCommand::isControl(arguments)) {
+        kind_ = Kind::control;
+        control_ = std::move(arguments);
+        arguments.clear();
     } else if (!arguments.empty() && (command_ = commandNamed(arguments.front()))) {
         kind_ = Kind::command;
         if (arguments.size() > 1) {
@@ -68,12 +73,14 @@ std::optional<int> CommandLine::answerAtOnce(std::ostream& out, std::ostream& er
         err << programName << ": " << problem_ << " — see " << programName << " --help\n";
         return refusedExit;
     case Kind::run:
-    case Kind::command: return std::nullopt;
+    case Kind::command:
+    case Kind::control: return std::nullopt;
     }
     return std::nullopt;
 }
 
 std::optional<int> CommandLine::askRunningCopy(SingleInstance& instance, std::ostream& out, std::ostream& err) const {
+    if (kind_ == Kind::control) return askControl(instance, out, err);
     if (kind_ != Kind::command) return std::nullopt;
     SingleInstance::Asked asked{SingleInstance::Asked::Outcome::unreachable, {}};
     try {
@@ -98,6 +105,31 @@ std::optional<int> CommandLine::askRunningCopy(SingleInstance& instance, std::os
     return failedExit;
 }
 
+int CommandLine::askControl(SingleInstance& instance, std::ostream& out, std::ostream& err) const {
+    std::vector<std::string> question{std::string(ControlCommand::question)};
+    question.insert(question.end(), control_.begin(), control_.end());
+    SingleInstance::Asked asked{SingleInstance::Asked::Outcome::unreachable, {}};
+    try {
+        asked = instance.ask(question);
+    } catch (const std::exception& failure) {
+        err << programName << ": cannot reach the running copy of Tarvo: " << failure.what() << '\n';
+        return failedExit;
+    }
+    if (asked.outcome == SingleInstance::Asked::Outcome::notRunning) {
+        err << "Tarvo is not running.\n";
+        return failedExit;
+    }
+    const auto answer = asked.outcome == SingleInstance::Asked::Outcome::answered
+                            ? ControlCommand::decoded(asked.answer)
+                            : std::nullopt;
+    if (!answer) {
+        err << programName << ": a copy of Tarvo is running but gave no answer\n";
+        return failedExit;
+    }
+    (answer->status == 0 ? out : err) << answer->text;
+    return answer->status;
+}
+
 std::string CommandLine::version() {
     return fmt::format("{} {} (build {})", programName, CompanionVersion::version, CompanionVersion::build);
 }
@@ -111,6 +143,11 @@ std::string CommandLine::usage() {
                                    programName);
     for (const Command& command : commands()) text += fmt::format("  {:<9} {}\n", command.name, command.summary);
     text += "  (pair starts the companion when none runs; status then says so and exits 3)\n";
+    text += "  menu                      the menu-bar menu, each item with its id\n"
+            "  press ID                  choose the menu's item ID\n"
+            "  setup [press ID]          the first-run setup window, or press its button ID\n"
+            "  operate [press ID]        the window for operating this computer, or press its ID\n"
+            "  (these exit 1 when Tarvo is not running, 2 for an item that is not there or cannot be chosen)\n";
     text += "\nRoutes of tarvo:// links:\n"
             "  whatsapp          link a phone to WhatsApp Web\n"
             "  extension         connect the browser extension\n"

@@ -50,12 +50,16 @@ public:
     static std::string version();
 
 private:
-    enum class Kind { run, help, version, command, refused };
+    enum class Kind { run, help, version, command, control, refused };
+
+    // The menu or a setup window, asked of the running copy; this copy never runs instead.
+    int askControl(SingleInstance& instance, std::ostream& out, std::ostream& err) const;
 
     std::vector<std::string> arguments_;
     Kind kind_ = Kind::run;
     const Command* command_ = nullptr;
     std::string problem_;
+    std::vector<std::string> control_;
 };
 
 } // namespace tarvo

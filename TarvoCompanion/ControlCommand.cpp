@@ -48,6 +48,14 @@ std::string_view word(SetupModel::MessagesStep step) {
 
 ControlCommand::ControlCommand(Parts parts) : parts_(std::move(parts)) {}
 
+std::string ControlCommand::encoded(const Answer& answer) { return std::to_string(answer.status) + "\n" + answer.text; }
+
+std::optional<ControlCommand::Answer> ControlCommand::decoded(std::string_view bytes) {
+    const auto end = bytes.find('\n');
+    if (end != 1 || bytes[0] < '0' || bytes[0] > '9') return std::nullopt;
+    return Answer{bytes[0] - '0', std::string(bytes.substr(2))};
+}
+
 bool ControlCommand::isControl(const std::vector<std::string>& words) {
     if (words.empty()) return false;
     const std::string& first = words.front();

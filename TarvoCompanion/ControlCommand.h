@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,8 @@ public:
     static constexpr std::string_view pressCommand = "press";
     static constexpr std::string_view setupCommand = "setup";
     static constexpr std::string_view operateCommand = "operate";
+    // The first word of the question the command asks the running copy.
+    static constexpr std::string_view question = "control";
     static constexpr int refusedStatus = 2;
     static constexpr int failedStatus = 1;
 
@@ -42,6 +45,11 @@ public:
     };
 
     explicit ControlCommand(Parts parts);
+
+    // The answer as it crosses the socket: its status, a line break, its text; nothing when the
+    // bytes are not one.
+    static std::string encoded(const Answer& answer);
+    static std::optional<Answer> decoded(std::string_view bytes);
 
     // Whether `words` (the program's arguments) are a control command.
     static bool isControl(const std::vector<std::string>& words);

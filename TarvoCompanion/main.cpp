@@ -34,6 +34,12 @@
 #include "TarvoBase/XdgBaseFolder.h"
 #include "TarvoCompanion/AppDelegate.h"
 #include "TarvoCompanion/CommandLine.h"
+#include "TarvoCompanion/ControlCommand.h"
+#include "TarvoCompanion/MenuModel.h"
+#include "TarvoCompanion/Operator/OperatingSetupModel.h"
+#include "TarvoCompanion/SafariStatus.h"
+#include "TarvoCompanion/SetupModel.h"
+#include "Platform/XclipClipboard.h"
 #include "TarvoCompanion/Ports/LoggingNotificationCenter.h"
 #include "TarvoCompanion/Companion.h"
 #include "TarvoCompanion/NativeMessagingHost.h"
@@ -212,13 +218,57 @@ const std::vector<std::string> simulatedHere{
     "Safari",
 };
 
-AppDelegate::Neighbours unavailableNeighbours() {
+// The menu and the windows, made once the companion is; the control command is their front end.
+struct FrontEnd {
+    std::shared_ptr<SafariStatus> safari;
+    std::shared_ptr<OperatingSetupModel> operating;
+    std::shared_ptr<ControlCommand> control;
+};
+
+AppDelegate::Neighbours frontEndNeighbours(const std::shared_ptr<FrontEnd>& front) {
     return {
         .showSafariExtensionSettings =
-            [] { PlainLog::write("tarvo: this computer has no Safari to show the extension's settings in"); },
+            [front] {
+                if (front->safari) front->safari->safariSwitch().showInSafari();
+            },
         .showOperatingSetup =
-            [] { PlainLog::write("tarvo: operating this computer is simulated — there is no window for it"); },
+            [front] {
+                if (front->operating) front->operating->show();
+            },
+        .control =
+            [front](std::vector<std::string> words) {
+                if (!front->control) return ControlCommand::encoded({1, "Tarvo is still starting.\n"});
+                return ControlCommand::encoded(front->control->answer(words));
+            },
+        .didBecomeActive =
+            [front] {
+                if (front->safari) front->safari->activated();
+            },
     };
+}
+
+// How the stop key the X desktop grabs is named in the menu.
+constexpr std::string_view stopKeysSpoken = "Control-Alt-Super-period";
+
+void makeFrontEnd(FrontEnd& front, const std::shared_ptr<Companion>& companion, Updater& updater,
+                  AppDelegate& delegate) {
+    front.safari = SafariStatus::make(SafariSwitch::ofThisProgram());
+    front.operating = std::make_shared<OperatingSetupModel>(companion);
+    auto menu = std::make_shared<MenuModel>(MenuModel::Sources{
+        .companion = companion,
+        .safari = front.safari,
+        .updater = &updater,
+        .stopKeysSpoken = stopKeysSpoken,
+        .showOperatingSetup = [operating = front.operating] { operating->show(); },
+    });
+    auto clipboard = std::make_shared<XclipClipboard>(XclipClipboard::current(std::getenv("PATH"), std::getenv("DISPLAY")));
+    front.control = std::make_shared<ControlCommand>(ControlCommand::Parts{
+        .menu = std::move(menu),
+        .operating = front.operating,
+        .setup = std::make_shared<SetupModel>(companion, front.safari, std::move(clipboard)),
+        .companion = companion,
+        .activate = [&delegate] { delegate.applicationDidBecomeActive(); },
+    });
 }
 
 // The feed and key of the bundle, checked over the companion's own HTTP transport, the last
@@ -325,7 +375,8 @@ int main(int argc, char** argv) {
     };
     const auto instance = std::make_shared<LinuxSingleInstance>(*instanceFolder, loop);
     if (const auto answered = commandLine.askRunningCopy(*instance, std::cout, std::cerr)) return *answered;
-    AppDelegate delegate(instance, makeCompanion, unavailableNeighbours());
+    const auto front = std::make_shared<FrontEnd>();
+    AppDelegate delegate(instance, makeCompanion, frontEndNeighbours(front));
     switch (delegate.applicationWillFinishLaunching(commandLine.arguments())) {
     case SingleInstance::Claim::first: break;
     case SingleInstance::Claim::handedOver: return 0;
@@ -350,6 +401,7 @@ int main(int argc, char** argv) {
         loop.stop();
     });
     delegate.applicationDidFinishLaunching();
+    makeFrontEnd(*front, companion, updater, delegate);
     delegate.follow(commandLine);
     loop.run();
     return 0;

@@ -41,6 +41,8 @@ protected:
                          AppDelegate::Neighbours{
                              .showSafariExtensionSettings = [this] { acted.push_back("safari"); },
                              .showOperatingSetup = [this] { acted.push_back("operate"); },
+                             .control = nullptr,
+                             .didBecomeActive = nullptr,
                          });
         delegate->applicationDidFinishLaunching();
         settle();

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Support/RefusingPort.h"
+#include "Support/RunningProgram.h"
+#include "Support/TemporaryFolder.h"
+#include "TarvoBase/Json.h"
+
+namespace tarvo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A computer of its own, paired (a device id and a token pair stored) with a service that
+// refuses every connection, so the companion runs signed in and offline.
+class ControlCommandProgram : public ::testing::Test {
+protected:
+    ControlCommandProgram() {
+        fs::create_directories(home / "config/tarvo");
+        fs::create_directories(home / "data/com.tarvo.companion");
+        fs::create_directories(home / "run");
+        fs::permissions(home / "run", fs::perms::owner_all);
+        fs::permissions(home / "data/com.tarvo.companion", fs::perms::owner_all);
+        std::ofstream(settingsFile()) << Json{{"TarvoApiURL", service.baseURL()},
+                                              {"TarvoBaseURL", service.baseURL()},
+                                              {"TarvoDeviceId", "device-1"}}
+                                             .dump();
+        const fs::path secrets = home / "data/com.tarvo.companion/secrets.json";
+        std::ofstream(secrets) << Json{{"accessToken", "access-1"}, {"refreshToken", "refresh-1"}}.dump();
+        fs::permissions(secrets, fs::perms::owner_read | fs::perms::owner_write);
+    }
+
+    fs::path settingsFile() const { return home / "config/tarvo/settings.json"; }
+
+    std::unique_ptr<RunningProgram> start(const std::vector<std::string>& arguments) const {
+        return std::make_unique<RunningProgram>(TARVO_COMPANION_EXECUTABLE, arguments,
+                                                std::map<std::string, std::string>{
+                                                    {"HOME", home.path().string()},
+                                                    {"XDG_CONFIG_HOME", (home / "config").string()},
+                                                    {"XDG_DATA_HOME", (home / "data").string()},
+                                                    {"XDG_RUNTIME_DIR", (home / "run").string()},
+                                                    {"PATH", home.path().string()},
+                                                });
+    }
+
+    struct Ran {
+        int status;
+        std::string output;
+    };
+    Ran run(const std::vector<std::string>& arguments) const {
+        const auto command = start(arguments);
+        const int status = command->exitStatus();
+        return {status, command->output()};
+    }
+
+    Json settings() const {
+        std::ifstream file(settingsFile());
+        std::stringstream text;
+        text << file.rdbuf();
+        return Json::parse(text.str());
+    }
+
+    TemporaryFolder home;
+    RefusingPort service;
+};
+
+TEST_F(ControlCommandProgram, WithNoCompanionRunningItSaysSoAndTakesNothing) {
+    const Ran menu = run({"menu"});
+    EXPECT_EQ(menu.status, 1);
+    EXPECT_EQ(menu.output, "Tarvo is not running.\n");
+    // The claim is free: a companion started now is the one that runs.
+    const auto companion = start({});
+    ASSERT_TRUE(companion->waitFor(") started on ")) << companion->output();
+    companion->signal(SIGTERM);
+    EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
+}
+
+TEST_F(ControlCommandProgram, TheRunningCompanionPrintsItsMenuAndPressesItsItems) {
+    const auto companion = start({});
+    ASSERT_TRUE(companion->waitFor(") started on ")) << companion->output();
+
+    const Ran before = run({"menu"});
+    ASSERT_EQ(before.status, 0) << before.output;
+    EXPECT_TRUE(before.output.starts_with("Tarvo menu — icon: ")) << before.output;
+    EXPECT_NE(before.output.find("  operate                    [ ] Allow Tarvo to operate this Mac\n"), std::string::npos)
+        << before.output;
+    EXPECT_NE(before.output.find("  quit                       Quit Tarvo\n"), std::string::npos) << before.output;
+
+    EXPECT_EQ(run({"press", "operate"}).status, 0);
+    const Ran after = run({"menu"});
+    EXPECT_NE(after.output.find("  operate                    [x] Allow Tarvo to operate this Mac\n"), std::string::npos)
+        << after.output;
+    EXPECT_EQ(settings().value("TarvoOperatorAllowed", false), true);
+
+    const Ran unknown = run({"press", "no-such-item"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.output, "There is no item \"no-such-item\" in the menu.\n");
+
+    const std::string awakeOn = "  keep-awake                 [x] Keep my Mac awake while Tarvo works\n";
+    const Ran shown = run({"operate"});
+    ASSERT_EQ(shown.status, 0) << shown.output;
+    const bool wasOn = shown.output.find(awakeOn) != std::string::npos;
+    const Ran pressed = run({"operate", "press", "keep-awake"});
+    EXPECT_EQ(pressed.status, 0) << pressed.output;
+    EXPECT_EQ(pressed.output.find(awakeOn) != std::string::npos, !wasOn) << pressed.output;
+    EXPECT_EQ(settings().value("TarvoKeepAwakeWhileWorking", wasOn), !wasOn);
+
+    EXPECT_EQ(run({"press", "quit"}).status, 0);
+    EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
+}
+
+} // namespace
+} // namespace tarvo::testing
