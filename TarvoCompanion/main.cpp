@@ -247,9 +247,6 @@ AppDelegate::Neighbours frontEndNeighbours(const std::shared_ptr<FrontEnd>& fron
     };
 }
 
-// How the stop key the X desktop grabs is named in the menu.
-constexpr std::string_view stopKeysSpoken = "Control-Alt-Super-period";
-
 void makeFrontEnd(FrontEnd& front, const std::shared_ptr<Companion>& companion, Updater& updater,
                   AppDelegate& delegate) {
     front.safari = SafariStatus::make(SafariSwitch::ofThisProgram());
@@ -258,7 +255,7 @@ void makeFrontEnd(FrontEnd& front, const std::shared_ptr<Companion>& companion, 
         .companion = companion,
         .safari = front.safari,
         .updater = &updater,
-        .stopKeysSpoken = stopKeysSpoken,
+        .stopKeysSpoken = StopHotKey::spoken,
         .showOperatingSetup = [operating = front.operating] { operating->show(); },
     });
     auto clipboard = std::make_shared<XclipClipboard>(XclipClipboard::current(std::getenv("PATH"), std::getenv("DISPLAY")));
