@@ -661,3 +661,46 @@ TEST_F(CompanionEndToEnd, AServiceUnreachableAtTheStartIsSignedInToOnceItAnswers
     companion->signal(SIGTERM);
     EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
 }
+
+// The pair is renewed when the service refuses the access token, not ahead of its expiry: the
+// stored access token stands for one that has lapsed.
+TEST_F(CompanionEndToEnd, KilledRightAfterARenewalTheNextStartSignsInWithTheNewPair) {
+    startService(Json{{"refusedTokens", Json::array({accessToken})}});
+    auto companion = startCompanion();
+    Json renewed;
+    // The renewal's caller has resumed: a later request carries the new token.
+    ASSERT_TRUE(record.waitUntil([&](const ServiceRecord& seen) {
+        const std::vector<Json> requests = seen.requests();
+        for (std::size_t i = 0; i < requests.size(); ++i) {
+            if (requests[i]["path"] != "/v1/auth/refresh" || requests[i]["status"] != 200) continue;
+            renewed = requests[i]["answer"];
+            const std::string bearer = "Bearer " + renewed["accessToken"].get<std::string>();
+            return std::any_of(requests.begin() + static_cast<std::ptrdiff_t>(i) + 1, requests.end(),
+                               [&](const Json& later) { return later["headers"].value("authorization", "") == bearer; });
+        }
+        return false;
+    })) << companion->output();
+    companion->signal(SIGKILL);
+    EXPECT_EQ(companion->exitStatus(), -1);
+    EXPECT_EQ(Json::parse(fileText(secretsFile())),
+              (Json{{"accessToken", renewed["accessToken"]}, {"refreshToken", renewed["refreshToken"]}}));
+
+    const std::size_t firstRun = record.requests().size();
+    companion = startCompanion();
+    ASSERT_TRUE(record.waitUntil([&](const ServiceRecord& seen) {
+        const std::vector<Json> requests = seen.requests();
+        return std::any_of(requests.begin() + static_cast<std::ptrdiff_t>(firstRun), requests.end(), [](const Json& r) {
+            return r["path"] == "/v1/relay/heartbeat" && r["status"] == 200;
+        });
+    })) << companion->output();
+    companion->signal(SIGTERM);
+    EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
+
+    const std::vector<Json> requests = record.requests();
+    for (std::size_t i = firstRun; i < requests.size(); ++i) {
+        EXPECT_LT(requests[i]["status"].get<int>(), 400) << requests[i].dump();
+        EXPECT_EQ(requests[i]["headers"].value("authorization", ""),
+                  "Bearer " + renewed["accessToken"].get<std::string>())
+            << requests[i].dump();
+    }
+}
