@@ -129,21 +129,32 @@ std::optional<std::string> DesktopEntry::value(std::string_view text, std::strin
     return std::nullopt;
 }
 
-std::vector<std::string> DesktopEntry::arguments(std::string_view exec, const std::string& address) {
+namespace {
+
+// The Exec value's arguments with `address` in place of %u and %U, when there is one.
+std::vector<std::string> argumentsFor(std::string_view exec, const std::optional<std::string>& address) {
     std::vector<std::string> arguments;
     bool addressPlaced = false;
     for (Word& word : words(exec)) {
         if (word.quoted) {
             arguments.push_back(withoutPercentEscapes(word.text));
-        } else if (word.text == "%u" || word.text == "%U") {
-            arguments.push_back(address);
+        } else if (address && (word.text == "%u" || word.text == "%U")) {
+            arguments.push_back(*address);
             addressPlaced = true;
         } else if (!(word.text.size() == 2 && word.text[0] == '%' && word.text[1] != '%')) {
             arguments.push_back(withoutPercentEscapes(word.text));
         }
     }
-    if (!arguments.empty() && !addressPlaced) arguments.push_back(address);
+    if (address && !arguments.empty() && !addressPlaced) arguments.push_back(*address);
     return arguments;
 }
+
+} // namespace
+
+std::vector<std::string> DesktopEntry::arguments(std::string_view exec, const std::string& address) {
+    return argumentsFor(exec, address);
+}
+
+std::vector<std::string> DesktopEntry::arguments(std::string_view exec) { return argumentsFor(exec, std::nullopt); }
 
 } // namespace tarvo

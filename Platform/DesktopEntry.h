@@ -24,6 +24,9 @@ public:
     // or %U becomes the address; without one, the address is added at the end. Other field
     // codes are left out. Empty when the value names no program.
     static std::vector<std::string> arguments(std::string_view exec, const std::string& address);
+    // The program and arguments of the Exec value `exec`, started with nothing to open: every
+    // field code is left out.
+    static std::vector<std::string> arguments(std::string_view exec);
 };
 
 } // namespace tarvo

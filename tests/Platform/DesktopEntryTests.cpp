@@ -44,6 +44,12 @@ TEST(DesktopEntry, TheAddressTakesThePlaceOfTheUrlFieldCodeOrComesLast) {
     }
 }
 
+TEST(DesktopEntry, StartedWithNothingToOpenEveryFieldCodeIsLeftOut) {
+    EXPECT_EQ(DesktopEntry::arguments("\"/opt/it's \\\"here\\\"/run\" --new %U %f --percent=5%%"),
+              (std::vector<std::string>{"/opt/it's \"here\"/run", "--new", "--percent=5%"}));
+    EXPECT_TRUE(DesktopEntry::arguments(" %F ").empty());
+}
+
 TEST(DesktopEntry, ReadsAKeyOfTheDesktopEntryGroupOnly) {
     const std::string entry = "[Desktop Action new-window]\nExec=wrong\n\n[Desktop Entry]\nName=Chrome\n"
                               "Exec[de]=also wrong\nExec = /usr/bin/chrome\\s%U\n";
