@@ -11,9 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "Platform/CurlHttpTransport.h"
+#include "IngestService.h"
 #include "Support/CapturedPlainLog.h"
-#include "Support/FakeService.h"
 #include "Support/MemoryContactStore.h"
 #include "Support/MessagesDatabaseFixture.h"
 #include "Support/TemporaryFolder.h"
@@ -54,12 +53,7 @@ protected:
         service.answer("POST", "/v1/ingest/message-events", 200, "{}");
     }
 
-    std::shared_ptr<BrainClient> signedInClient() const {
-        return std::make_shared<BrainClient>(service.baseURL(),
-                                             ClientIdentity{"macos", 1234, "1.2.3", "Test Mac", std::nullopt},
-                                             BrainClient::Credentials{"access-1", "refresh-1", "device-9"},
-                                             std::make_shared<CurlHttpTransport>());
-    }
+    std::shared_ptr<BrainClient> signedInClient() const { return clientSignedInTo(service); }
 
     // A companion over the database and the settings, ready to capture: it has checked that
     // the database can be read.
@@ -93,17 +87,8 @@ protected:
                                     .handle = friendHandle});
     }
 
-    std::vector<Json> ingested() const {
-        std::vector<Json> bodies;
-        for (const auto& request : service.requests("POST", "/v1/ingest")) bodies.push_back(Json::parse(request.body));
-        return bodies;
-    }
-
-    std::vector<std::string> ingestedIds() const {
-        std::vector<std::string> ids;
-        for (const Json& body : ingested()) ids.push_back(body.at("externalMessageId").get<std::string>());
-        return ids;
-    }
+    std::vector<Json> ingested() const { return ingestedBodies(service); }
+    std::vector<std::string> ingestedIds() const { return testing::ingestedIds(service); }
 
     long linesStartingWith(const std::string& opening) const {
         const auto lines = log.lines();

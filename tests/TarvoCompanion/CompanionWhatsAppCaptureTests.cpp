@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "AdvertisingCompanion.h"
 #include "CaptureTest.h"
 #include "TarvoBase/Base64.h"
 #include "TarvoCore/WhatsApp/WhatsAppWeb.h"
@@ -22,20 +23,6 @@ using ReadResult = WhatsAppWeb::ReadResult;
 using SessionState = WhatsAppWeb::SessionState;
 using Tally = SimulatedWhatsAppSession::Tally;
 
-// The companion signed in (or not) to the loopback service, advertising what a test says.
-class AdvertisingCompanion final : public Companion {
-public:
-    AdvertisingCompanion(Services services, std::shared_ptr<BrainClient> client)
-        : Companion(std::move(services)), client_(std::move(client)) {}
-
-    std::shared_ptr<BrainClient> client() override { return client_; }
-    void advertise(std::vector<std::string> channels) { mutableState().enabledChannels = std::move(channels); }
-    const std::optional<CaptureReport>& lastCapture() const { return lastCapture_; }
-
-private:
-    std::shared_ptr<BrainClient> client_;
-};
-
 class WhatsAppCapture : public CaptureTest {
 protected:
     WhatsAppCapture() {
@@ -44,18 +31,7 @@ protected:
     }
 
     std::shared_ptr<AdvertisingCompanion> makeWhatsAppCompanion(std::shared_ptr<BrainClient> client) {
-        auto companion = std::make_shared<AdvertisingCompanion>(
-            Companion::Services{
-                .defaults = defaults,
-                .chatDatabasePath = (folder / "missing.db").string(),
-                .whatsapp = session,
-                .operatorPermissions = std::make_shared<SimulatedOperatorPermissions>(),
-                .operatorLink = std::make_shared<SimulatedOperatorLink>(),
-                .contactStore = contacts,
-            },
-            std::move(client));
-        companion->advertise({"imessage", "whatsapp"});
-        return companion;
+        return AdvertisingCompanion::withWhatsApp(defaults, session, folder.path(), contacts, std::move(client));
     }
     std::shared_ptr<AdvertisingCompanion> makeWhatsAppCompanion() { return makeWhatsAppCompanion(signedInClient()); }
 

@@ -11,18 +11,9 @@
 
 #include <sys/stat.h>
 
-#include "Platform/ChromiumPageHost.h"
-#include "Support/CapturedPlainLog.h"
-#include "Support/TemporaryFolder.h"
+#include "SessionInChromium.h"
 #include "TarvoBase/AtomicFile.h"
-#include "TarvoBase/MemorySettingsStore.h"
-#include "TarvoBase/RunLoop.h"
-#include "TarvoBase/SleepFor.h"
 #include "TarvoBase/Spawn.h"
-#include "TarvoCompanion/Ports/HeadlessDesktop.h"
-#include "TarvoCompanion/Ports/HeadlessScreens.h"
-#include "TarvoCompanion/RecordingOpener.h"
-#include "TarvoCompanion/WhatsApp/HostedWhatsAppSession.h"
 #include "TarvoCore/WhatsApp/CaptureScript.h"
 #include "TarvoCore/WhatsApp/WhatsAppWeb.h"
 
@@ -31,56 +22,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using ::testing::ElementsAre;
-using SessionState = WhatsAppWeb::SessionState;
-
-// Long enough for a real browser on a busy machine; reached only when something is broken.
-constexpr auto patience = 30s;
-const std::string frameAddress = std::string(WhatsAppWeb::url) + "frame";
-
-Task<void> waitUntil(std::function<bool()> done) {
-    for (auto waited = 0ms; !done() && waited < patience; waited += 50ms) co_await sleepFor(50ms);
-}
-
-// The session over headless Chromium, with the chat app served at WhatsApp Web's address and
-// WhatsApp switched on.
-class HostedSessionInChromium : public ::testing::Test {
-protected:
-    HostedSessionInChromium() {
-        host->serve(std::string(WhatsAppWeb::url), {.body = AtomicFile::read(TARVO_CHAT_APP)});
-        host->serve(frameAddress, {.body = "<script>"
-                                           "window.heard = [];"
-                                           "document.addEventListener('visibilitychange', () => heard.push('hidden'));"
-                                           "window.addEventListener('blur', () => heard.push('blur'));"
-                                           "</script>"});
-        defaults->set(Json(true), WhatsAppSession::enabledKey);
-    }
-
-    template <class T>
-    T run(Task<T> task) {
-        return runUntilDone(loop, std::move(task));
-    }
-    // The value of an expression evaluated in the page.
-    std::string inPage(const std::string& expression) { return run(host->evaluate(expression, patience)).value_or(""); }
-
-    SessionState settle() { return run(session->settledState()); }
-
-    RunLoop loop;
-    TemporaryFolder folder;
-    CapturedPlainLog log;
-    std::shared_ptr<ChromiumPageHost> host = std::make_shared<ChromiumPageHost>((folder / "profile").string());
-    std::shared_ptr<MemorySettingsStore> defaults = std::make_shared<MemorySettingsStore>();
-    std::shared_ptr<RecordingOpener> opener = std::make_shared<RecordingOpener>();
-    std::shared_ptr<HostedWhatsAppSession> session =
-        std::make_shared<HostedWhatsAppSession>(HostedWhatsAppSession::Parts{
-            .page = host,
-            .defaults = defaults,
-            .screens = std::make_shared<HeadlessScreens>(),
-            .desktop = std::make_shared<HeadlessDesktop>(host),
-            .opener = opener,
-            .userFolder = folder / "run",
-            .linkPicture = folder / "whatsapp-link.png",
-        });
-};
 
 TEST_F(HostedSessionInChromium, ThePageAndItsFramesAlwaysLookVisibleAndFocusedAtItsSizeAndAgent) {
     ASSERT_EQ(settle(), SessionState::linked());
