@@ -152,7 +152,8 @@ bool DesktopSession::mustRun() {
     return ci && *ci == "true";
 }
 
-std::unique_ptr<DesktopSession> DesktopSession::start(const Options& options, std::string& why) {
+std::unique_ptr<DesktopSession> DesktopSession::start(const Options& options, std::string& why,
+                                                      const std::vector<std::string>& serverArguments) {
     const auto xvfb = program("Xvfb");
     const auto openbox = program("openbox");
     const auto dbusDaemon = program("dbus-daemon");
@@ -175,9 +176,10 @@ std::unique_ptr<DesktopSession> DesktopSession::start(const Options& options, st
 
     Pipe displayNumber;
     const std::string screen = std::to_string(options.width) + "x" + std::to_string(options.height) + "x24";
-    session->xServer_.emplace(spawnTiedToTest(
-        *xvfb, {"-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
-        {.input = -1, .output = -1, .error = -1, .extra = {displayNumber.write.get()}}));
+    std::vector<std::string> arguments{"-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"};
+    arguments.insert(arguments.end(), serverArguments.begin(), serverArguments.end());
+    session->xServer_.emplace(spawnTiedToTest(*xvfb, std::move(arguments),
+                                              {.input = -1, .output = -1, .error = -1, .extra = {displayNumber.write.get()}}));
     displayNumber.write.reset();
     const auto number = firstLine(displayNumber.read.get());
     if (!number || number->empty()) {
@@ -242,6 +244,14 @@ void DesktopSession::stopXServer() {
 
 #if defined(__SANITIZE_ADDRESS__)
 // fontconfig, which the bar's text is drawn through, keeps its configuration and caches for the
-// life of the process by design; the leak checker is told so for the suites that use a desktop.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+// life of the process by design, and so do the accessibility bus library and the GLib and D-Bus
+// libraries under it (its connection cannot be let go); the leak checker is told so for the
+// suites that use a desktop.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n"
+           "leak:libatspi.so\n"
+           "leak:libglib-2.0.so\n"
+           "leak:libgobject-2.0.so\n"
+           "leak:libdbus-1.so\n";
+}
 #endif

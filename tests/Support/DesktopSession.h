@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Platform/ChildProcess.h"
 #include "Platform/X11Display.h"
@@ -23,7 +24,10 @@ public:
 
     // Starts the desktop. Nothing, with `why` saying which program (and which Debian package)
     // is missing or did not start, when it cannot.
-    static std::unique_ptr<DesktopSession> start(const Options& options, std::string& why);
+    // `serverArguments` go to Xvfb after its own, such as "-extension", "XTEST" for a server
+    // without XTest.
+    static std::unique_ptr<DesktopSession> start(const Options& options, std::string& why,
+                                                 const std::vector<std::string>& serverArguments = {});
 
     // Whether a desktop that cannot start fails the test rather than skipping it: on CI, which
     // installs every package, a missing one is a fault.

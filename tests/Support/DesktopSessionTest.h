@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -15,10 +16,11 @@ namespace tarvo::testing {
 class DesktopSessionTest : public ::testing::Test {
 protected:
     virtual DesktopSession::Options desktopOptions() const { return {}; }
+    virtual std::vector<std::string> serverArguments() const { return {}; }
 
     void SetUp() override {
         std::string why;
-        desktop_ = DesktopSession::start(desktopOptions(), why);
+        desktop_ = DesktopSession::start(desktopOptions(), why, serverArguments());
         if (desktop_) return;
         if (DesktopSession::mustRun()) FAIL() << why;
         GTEST_SKIP() << why;
