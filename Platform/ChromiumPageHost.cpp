@@ -56,7 +56,10 @@ Json keyEvent(const std::string& type) {
 } // namespace
 
 ChromiumPageHost::ChromiumPageHost(std::string profileFolder, std::string browser)
-    : profileFolder_(std::move(profileFolder)), browser_(std::move(browser)) {}
+    : ChromiumPageHost(std::move(profileFolder), Launch{.browser = std::move(browser)}) {}
+
+ChromiumPageHost::ChromiumPageHost(std::string profileFolder, Launch launch)
+    : profileFolder_(std::move(profileFolder)), launch_(std::move(launch)) {}
 
 void ChromiumPageHost::serve(std::string address, Response response) {
     served_.insert_or_assign(std::move(address), std::move(response));
@@ -115,6 +118,14 @@ Task<std::optional<std::string>> ChromiumPageHost::evaluate(std::string script, 
     Json params;
     params["expression"] = std::move(script);
     params["returnByValue"] = true;
+    co_return co_await runScript(std::move(params), dueAfter(within));
+}
+
+Task<std::optional<std::string>> ChromiumPageHost::evaluateAsTheUser(std::string script, Duration within) {
+    Json params;
+    params["expression"] = std::move(script);
+    params["returnByValue"] = true;
+    params["userGesture"] = true;
     co_return co_await runScript(std::move(params), dueAfter(within));
 }
 
@@ -208,9 +219,9 @@ Task<ChromiumPageHost::Page> ChromiumPageHost::openPage(Clock::Instant due) {
     };
     // A browser that serves looks up no name either: it would ask for the served addresses'
     // names before it asks for their pages.
-    std::vector<std::string> more;
+    std::vector<std::string> more = launch_.arguments;
     if (!served_.empty()) more.push_back("--host-resolver-rules=MAP * ~NOTFOUND");
-    auto browser = std::make_shared<DevToolsPipe>(browser_, profileFolder_, more, onEvent, onEnd);
+    auto browser = std::make_shared<DevToolsPipe>(launch_.browser, profileFolder_, more, onEvent, onEnd, launch_.window);
     const Json none = Json::object();
     const Json targets = co_await browser->call("Target.getTargets", none, "", due);
     std::string targetId;
@@ -235,6 +246,11 @@ Task<ChromiumPageHost::Page> ChromiumPageHost::openPage(Clock::Instant due) {
     Json lifecycle;
     lifecycle["enabled"] = true;
     co_await browser->call("Page.setLifecycleEventsEnabled", std::move(lifecycle), sessionId, due);
+    if (pageOpened_) {
+        OpenedPage opened{browser, sessionId, targetId, due};
+        Task<void> settingUp = pageOpened_(std::move(opened));
+        co_await std::move(settingUp);
+    }
     Page page;
     page.browser = browser;
     page.targetId = targetId;
@@ -293,16 +309,19 @@ Task<std::optional<std::string>> ChromiumPageHost::runScript(Json params, Clock:
 }
 
 void ChromiumPageHost::take(const Json& event) {
-    if (!page_ || event.value("sessionId", std::string()) != page_->sessionId) return;
+    const bool ofThePage = page_ && event.value("sessionId", std::string()) == page_->sessionId;
     const std::string method = event.value("method", std::string());
     const Json params = event.value("params", Json::object());
-    if (method == "Fetch.requestPaused") {
+    if (ofThePage && page_->serving && method == "Fetch.requestPaused") {
         answerRequest(params);
-    } else if (method == "Page.lifecycleEvent" && params.value("name", std::string()) == "load" &&
-               params.value("frameId", std::string()) == page_->targetId) {
+        return;
+    }
+    if (ofThePage && method == "Page.lifecycleEvent" && params.value("name", std::string()) == "load" &&
+        params.value("frameId", std::string()) == page_->targetId) {
         loadedDocument_ = params.value("loaderId", std::string());
         if (loaded_ && loadedDocument_ == awaitedDocument_) std::exchange(loaded_, nullptr)->succeed();
     }
+    if (eventListener_) eventListener_(event);
 }
 
 void ChromiumPageHost::answerRequest(const Json& paused) {

@@ -30,13 +30,43 @@ public:
         int status = 200;
     };
 
+    // How the browser is started.
+    struct Launch {
+        std::string browser = defaultBrowser;
+        // After the usual ones.
+        std::vector<std::string> arguments{};
+        // Headless when none.
+        std::optional<DevToolsPipe::AppWindow> window{};
+    };
+
+    // The page just opened, before anything is loaded into it.
+    struct OpenedPage {
+        std::shared_ptr<DevToolsPipe> browser;
+        std::string sessionId;
+        // Also the id of its main frame.
+        std::string targetId;
+        Clock::Instant due;
+    };
+    // What a host built on this one does to every page it opens; the page waits for it.
+    using PageOpened = std::function<Task<void>(OpenedPage page)>;
+    // Every event of the browser that this host does not answer itself, of any session.
+    using EventListener = std::function<void(const Json& event)>;
+
     explicit ChromiumPageHost(std::string profileFolder, std::string browser = defaultBrowser);
+    ChromiumPageHost(std::string profileFolder, Launch launch);
+
+    void onPageOpened(PageOpened opened) { pageOpened_ = std::move(opened); }
+    void onEvent(EventListener listener) { eventListener_ = std::move(listener); }
 
     // For tests and benchmarks: from the next call on, the page loads nothing from the
     // network. A request for a served address (as the browser asks for it: without its
     // fragment) gets its response; any other request fails as blocked. A browser started
     // after the first address was served looks up no name at all.
     void serve(std::string address, Response response);
+
+    // `evaluate`, as though the user had just acted on the page (so the script may open a
+    // window). For tests and benchmarks.
+    Task<std::optional<std::string>> evaluateAsTheUser(std::string script, Duration within);
 
     // The running browser's process; absent when none runs.
     std::optional<pid_t> browserProcess() const;
@@ -87,7 +117,9 @@ private:
     Clock::Instant dueAfter(Duration within) const;
 
     const std::string profileFolder_;
-    const std::string browser_;
+    const Launch launch_;
+    PageOpened pageOpened_;
+    EventListener eventListener_;
     std::string userAgent_;
     std::vector<std::string> scripts_;
     std::optional<PageSize> size_;

@@ -79,9 +79,9 @@ void readMessages(int events, int ended, int stop, RunLoop* loop, std::function<
 } // namespace
 
 std::vector<std::string> DevToolsPipe::browserArguments(const std::string& profileFolder, bool asRoot,
-                                                        const std::vector<std::string>& more) {
+                                                        const std::vector<std::string>& more,
+                                                        const std::optional<AppWindow>& window) {
     std::vector<std::string> arguments = {
-        "--headless",
         "--remote-debugging-pipe",
         "--user-data-dir=" + profileFolder,
         "--no-first-run",
@@ -111,12 +111,20 @@ std::vector<std::string> DevToolsPipe::browserArguments(const std::string& profi
     // The browser's own sandbox refuses to start for the superuser.
     if (asRoot) arguments.push_back("--no-sandbox");
     arguments.insert(arguments.end(), more.begin(), more.end());
-    arguments.push_back("about:blank");
+    if (!window) {
+        arguments.insert(arguments.begin(), "--headless");
+        arguments.push_back("about:blank");
+        return arguments;
+    }
+    // An application window has no tabs, address bar or menus: the page is all there is of it.
+    arguments.push_back("--class=" + window->className);
+    arguments.push_back("--window-size=" + std::to_string(window->width) + "," + std::to_string(window->height));
+    arguments.push_back("--app=about:blank");
     return arguments;
 }
 
 DevToolsPipe::Started DevToolsPipe::start(const std::string& executable, const std::string& profileFolder,
-                                          const std::vector<std::string>& more) {
+                                          const std::vector<std::string>& more, const std::optional<AppWindow>& window) {
     auto [commands, theirCommands] = socketPair();
     auto [events, theirEvents] = socketPair();
     ::setsockopt(commands.get(), SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
@@ -124,7 +132,7 @@ DevToolsPipe::Started DevToolsPipe::start(const std::string& executable, const s
     if (!nothing.isOpen()) throw browserFailure("could not open /dev/null for the browser");
     try {
         ChildProcess browser = ChildProcess::spawn(
-            executable, browserArguments(profileFolder, ::geteuid() == 0, more),
+            executable, browserArguments(profileFolder, ::geteuid() == 0, more, window),
             {.input = nothing.get(), .output = nothing.get(), .error = nothing.get(),
              .extra = {theirCommands.get(), theirEvents.get()}},
             true);
@@ -135,8 +143,9 @@ DevToolsPipe::Started DevToolsPipe::start(const std::string& executable, const s
 }
 
 DevToolsPipe::DevToolsPipe(const std::string& executable, const std::string& profileFolder,
-                           const std::vector<std::string>& more, EventHandler onEvent, EndHandler onEnd)
-    : DevToolsPipe(start(executable, profileFolder, more), std::move(onEvent), std::move(onEnd)) {}
+                           const std::vector<std::string>& more, EventHandler onEvent, EndHandler onEnd,
+                           const std::optional<AppWindow>& window)
+    : DevToolsPipe(start(executable, profileFolder, more, window), std::move(onEvent), std::move(onEnd)) {}
 
 DevToolsPipe::DevToolsPipe(Started started, EventHandler onEvent, EndHandler onEnd)
     : state_(std::make_shared<State>()),

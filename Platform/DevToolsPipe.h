@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,17 +32,27 @@ public:
     using EventHandler = std::function<void(const Json& event)>;
     using EndHandler = std::function<void()>;
 
+    // A browser shown on the display as one application window instead of headless.
+    struct AppWindow {
+        // The window's class, by which the desktop tells it apart from the user's own browser.
+        std::string className;
+        int width = 0;
+        int height = 0;
+    };
+
     // The browser's command line: nothing it would do on its own reaches the network (updates,
     // sync, sign-in, time queries, reports), a hidden page keeps its timers, and every frame of
     // a page runs in the page's own process, so what is done to the page reaches its frames.
     static std::vector<std::string> browserArguments(const std::string& profileFolder, bool asRoot,
-                                                     const std::vector<std::string>& more);
+                                                     const std::vector<std::string>& more,
+                                                     const std::optional<AppWindow>& window = std::nullopt);
 
-    // Starts `executable` on `profileFolder`, with `more` arguments after the usual ones.
-    // `onEnd` runs on the loop once the browser has ended, after the calls that waited have
-    // failed. Throws `PageHost::Failure` when it cannot start.
+    // Starts `executable` on `profileFolder`, with `more` arguments after the usual ones, headless
+    // unless given a `window`. `onEnd` runs on the loop once the browser has ended, after the
+    // calls that waited have failed. Throws `PageHost::Failure` when it cannot start.
     DevToolsPipe(const std::string& executable, const std::string& profileFolder,
-                 const std::vector<std::string>& more, EventHandler onEvent, EndHandler onEnd);
+                 const std::vector<std::string>& more, EventHandler onEvent, EndHandler onEnd,
+                 const std::optional<AppWindow>& window = std::nullopt);
     // Lets the browser end cleanly, so that what it keeps in the profile is written, and kills
     // it when it has not ended after a few seconds.
     ~DevToolsPipe();
@@ -79,7 +90,7 @@ private:
     };
 
     static Started start(const std::string& executable, const std::string& profileFolder,
-                         const std::vector<std::string>& more);
+                         const std::vector<std::string>& more, const std::optional<AppWindow>& window);
     DevToolsPipe(Started started, EventHandler onEvent, EndHandler onEnd);
     std::int64_t write(const std::string& method, Json params, const std::string& sessionId);
 

@@ -33,7 +33,7 @@
 #include "TarvoCompanion/Operator/OperatorLink.h"
 #include "TarvoCompanion/Operator/OperatorPermissions.h"
 #include "TarvoCompanion/PanelWindow.h"
-#include "TarvoCompanion/Ports/WebView.h"
+#include "TarvoCore/Panel/WebView.h"
 #include "TarvoCompanion/WhatsApp/WhatsAppSession.h"
 #include "TarvoCore/Ports/AlertPresenter.h"
 #include "TarvoCore/Companion/AppNapHold.h"

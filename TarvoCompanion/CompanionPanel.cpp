@@ -61,6 +61,7 @@ void Companion::createPanelWindow() {
     window->navigation =
         std::make_shared<PanelNavigation>(WebAddress::parse(panelPageURL()).value_or(WebAddress{}), std::move(onSignIn),
                                           std::move(onSessionLapsed), std::move(onSignedOut), opener_);
+    if (window->webView) window->webView->useNavigation(window->navigation);
     panelWindow_ = std::move(window);
 }
 

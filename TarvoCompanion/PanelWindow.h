@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "TarvoCompanion/Ports/WebView.h"
+#include "TarvoCore/Panel/WebView.h"
 #include "TarvoCore/Panel/PanelNavigation.h"
 
 namespace tarvo {
@@ -22,10 +22,12 @@ struct PanelWindow {
     void makeKeyAndOrderFront() {
         visible = true;
         key = true;
+        if (webView) webView->show();
     }
     void orderOut() {
         visible = false;
         key = false;
+        if (webView) webView->hide();
     }
     void close() { orderOut(); }
 };

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "Platform/ChromiumPanelHost.h"
 #include "Platform/DocumentReader.h"
 #include "Platform/CurlHttpTransport.h"
 #include "Platform/DesktopBrowserLocator.h"
@@ -22,6 +23,7 @@
 #include "Platform/XdgOpener.h"
 #include "Platform/LinuxOperatorReadings.h"
 #include "Platform/LinuxOperatorSystemEvents.h"
+#include "Platform/XdgSavedFiles.h"
 #include "Platform/LinuxSystemCalls.h"
 #include "Platform/OutgoingFilesFolder.h"
 #include "Platform/X11Display.h"
@@ -94,6 +96,23 @@ std::shared_ptr<CookieJar> panelCookies() {
     const auto data = XdgBaseFolder::programData(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
     if (data) return std::make_shared<CookieJar>(*data / "panel-cookies.json");
     return std::make_shared<CookieJar>();
+}
+
+// The panel's browser keeps its profile in the program's data folder: a window on the display
+// when there is one, headless otherwise.
+std::shared_ptr<WebView> panelWebView(std::shared_ptr<CookieJar> cookies, std::shared_ptr<Opener> opener) {
+    const auto data = XdgBaseFolder::programData(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    if (!data) {
+        PlainLog::write("tarvo: neither XDG_DATA_HOME nor HOME names an absolute folder — the panel has no browser "
+                        "profile and shows nothing");
+        return nullptr;
+    }
+    const XdgSavedFiles::Places places = XdgSavedFiles::Places::fromEnvironment();
+    ChromiumPanelHost::Options options{.profileFolder = (*data / "panel-browser").string()};
+    const PanelWindow window;
+    if (places.hasDisplay) options.window = std::pair(window.width, window.height);
+    auto files = std::make_shared<XdgSavedFiles>(places, std::make_shared<LinuxProcessRunner>(), std::move(opener));
+    return std::make_shared<ChromiumPanelHost>(std::move(options), std::move(cookies), std::move(files));
 }
 
 std::shared_ptr<LoginItem> loginItem(const std::string& executable) {
@@ -342,6 +361,8 @@ int main(int argc, char** argv) {
         const auto link = operatorLink(defaults, executable, permissions, systemCalls, readings, desktopEvents);
         const auto reader = operatorPermissions(defaults, link, systemCalls, readings);
         *permissions = reader;
+        const std::shared_ptr<Opener> opens = opener();
+        const std::shared_ptr<CookieJar> cookies = panelCookies();
         companion = std::make_shared<Companion>(Companion::Services{
             .defaults = defaults,
             .whatsapp = std::make_shared<SimulatedWhatsAppSession>(),
@@ -349,9 +370,9 @@ int main(int argc, char** argv) {
             .operatorLink = link,
             .session = transport,
             .secrets = secretStore(),
-            .opener = opener(),
-            .panelWebView = nullptr,
-            .panelCookies = panelCookies(),
+            .opener = opens,
+            .panelWebView = panelWebView(cookies, opens),
+            .panelCookies = cookies,
             .notificationCenter = std::make_shared<LoggingNotificationCenter>(),
             .badge = std::make_shared<MemoryBadgeIndicator>(),
             .processRunner = std::make_shared<LinuxProcessRunner>(),

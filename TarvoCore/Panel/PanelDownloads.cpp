@@ -83,17 +83,24 @@ fs::path PanelDownloads::stagingFolder() {
     return folder;
 }
 
-std::optional<fs::path> PanelDownloads::decideDestination(const Download& download, Tell tell) {
+bool PanelDownloads::refused(const Download& download, const Tell& tell) {
     if (download.response && (download.response->status < 200 || download.response->status > 299)) {
         const std::string status = std::to_string(download.response->status);
         PlainLog::write("tarvo: not saving a download the server refused with " + status);
-        return refuse(download.id, "The server refused that file (" + status + "), so nothing was saved.", tell);
+        refuse(download.id, "The server refused that file (" + status + "), so nothing was saved.", tell);
+        return true;
     }
     if (hasAttachmentPath(download.originalURL) &&
         !(download.response && hasAttachmentPath(download.response->url))) {
         PlainLog::write("tarvo: not saving a download that was redirected away from the file");
-        return refuse(download.id, signInSentence, tell);
+        refuse(download.id, signInSentence, tell);
+        return true;
     }
+    return false;
+}
+
+std::optional<fs::path> PanelDownloads::decideDestination(const Download& download, Tell tell) {
+    if (refused(download, tell)) return std::nullopt;
     const fs::path folder = files_->downloadsFolder();
     fs::path destination;
     try {
@@ -101,17 +108,17 @@ std::optional<fs::path> PanelDownloads::decideDestination(const Download& downlo
         destination = reserve(folder, download.suggestedFilename);
     } catch (const std::system_error& error) {
         PlainLog::write("tarvo: cannot use " + folder.string() + " for a download — " + errorDescription(error));
-        return refuse(download.id, errorDescription(error), tell);
+        refuse(download.id, errorDescription(error), tell);
+        return std::nullopt;
     }
     destinations_[download.id] = Running{destination, download.originalURL, download.page, tell};
     say(tell, "started", std::nullopt);
     return destination;
 }
 
-std::optional<fs::path> PanelDownloads::refuse(const std::string& id, const std::string& reason, const Tell& tell) {
+void PanelDownloads::refuse(const std::string& id, const std::string& reason, const Tell& tell) {
     opensWhenSaved_.erase(id);
     say(tell, "failed", reason);
-    return std::nullopt;
 }
 
 // Two downloads of one name, both running, must not be given the same file: the name is taken by

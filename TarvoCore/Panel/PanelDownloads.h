@@ -52,6 +52,10 @@ public:
     // Where the engine writes running downloads, made when missing. Throws std::system_error.
     std::filesystem::path stagingFolder();
 
+    // Whether the server's answer is refused rather than saved: a status outside 2xx, or a file
+    // of the service's answered from elsewhere (its sign-in page). A refusal is logged and told
+    // "failed" with its reason. The engine may ask before it has named the download.
+    bool refused(const Download& download, const Tell& tell);
     // Where the download is saved, its name held by an empty file until it is saved there, after
     // telling the page "started"; or nothing, after telling it "failed" with the reason.
     std::optional<std::filesystem::path> decideDestination(const Download& download, Tell tell);
@@ -80,7 +84,7 @@ private:
         Tell tell;
     };
 
-    std::optional<std::filesystem::path> refuse(const std::string& id, const std::string& reason, const Tell& tell);
+    void refuse(const std::string& id, const std::string& reason, const Tell& tell);
     std::filesystem::path reserve(const std::filesystem::path& folder, const std::string& suggested);
 
     std::shared_ptr<SavedFiles> files_;

@@ -115,6 +115,8 @@ TEST_F(PanelTest, ASessionOfTwoCookiesOutlivesItsJarAndThePageFollows) {
     EXPECT_EQ(window->title, "Tarvo");
     EXPECT_EQ(std::pair(window->width, window->height), std::pair(1100, 760));
     EXPECT_TRUE(window->visible && window->key);
+    EXPECT_EQ(panelWebView->navigation, window->navigation);
+    EXPECT_TRUE(panelWebView->shown);
 
     const auto now = clock->date();
     const std::vector<Cookie> kept{

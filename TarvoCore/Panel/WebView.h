@@ -1,6 +1,9 @@
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include "TarvoCore/Panel/PanelNavigation.h"
 
 namespace tarvo {
 
@@ -14,6 +17,13 @@ public:
 
     // Shows the page at `address`.
     virtual void load(const std::string& address) = 0;
+
+    // From now on every navigation of the page, in any frame, is first decided by `navigation`.
+    virtual void useNavigation(std::shared_ptr<PanelNavigation> navigation) = 0;
+
+    // The window that holds the view came to the front, or went away.
+    virtual void show() = 0;
+    virtual void hide() = 0;
 };
 
 } // namespace tarvo
