@@ -141,7 +141,7 @@ Task<void> ChromiumPanelHost::setUp(ChromiumPageHost::OpenedPage page) {
     Json behaviour;
     behaviour["eventsEnabled"] = true;
     try {
-        behaviour["downloadPath"] = downloads_.stagingFolder().string();
+        behaviour["downloadPath"] = downloads_.emptiedStagingFolder().string();
         behaviour["behavior"] = "allowAndName";
     } catch (const std::system_error& failure) {
         // Each download is refused then, and the page hears why when it starts one.
@@ -223,6 +223,10 @@ void ChromiumPanelHost::take(const Json& event) {
         }
         return;
     }
+    if (const auto popup = popups_.find(sessionId); popup != popups_.end()) {
+        if (method == "Page.frameRequestedNavigation") takePopupNavigation(popup->second, params);
+        return;
+    }
     if (sessionId != opened_->sessionId) return;
     if (method == "Runtime.bindingCalled") {
         takeReport(params);
@@ -269,6 +273,9 @@ Task<void> ChromiumPanelHost::watchPopup(std::weak_ptr<ChromiumPanelHost> weak, 
     const Clock::Instant due = RunLoop::current().clock().now() + commandLimit;
     try {
         co_await browser->call("Fetch.enable", documentPatterns(), sessionId, due);
+        // Not awaited: a window in a process of its own answers it only once it runs. Its first
+        // navigation is reported all the same, as the command comes first.
+        browser->send("Page.enable", Json::object(), sessionId);
         browser->send("Runtime.runIfWaitingForDebugger", Json::object(), sessionId);
     } catch (const PageHost::Failure& failure) {
         const auto self = weak.lock();

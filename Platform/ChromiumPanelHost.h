@@ -94,6 +94,7 @@ private:
     void take(const Json& event);
     void takeAttached(const Json& params);
     void takePaused(const std::string& sessionId, const Json& paused);
+    void takePopupNavigation(Popup& popup, const Json& params);
     void takeRequest(const std::string& sessionId, const Json& paused);
     void takeResponse(const std::string& sessionId, const Json& paused);
     void follow(const std::string& sessionId, const std::string& requestId, const Json& request,

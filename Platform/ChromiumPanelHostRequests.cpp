@@ -1,3 +1,4 @@
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -66,6 +67,18 @@ bool isRedirect(const Json& paused) {
     return false;
 }
 
+// The browser names a request that got no answer in one word ("ConnectionRefused"); the page is
+// told it in words.
+std::string unreachableSentence(const std::string& reason) {
+    std::string words;
+    for (const char c : reason) {
+        if (std::isupper(static_cast<unsigned char>(c)) && !words.empty()) words += ' ';
+        words += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (words.empty()) words = "failed";
+    return "The file could not be fetched (" + words + "), so nothing was saved.";
+}
+
 bool hasScheme(const std::string& address, std::initializer_list<const char*> schemes) {
     const auto parsed = WebAddress::parse(address);
     if (!parsed) return false;
@@ -97,6 +110,16 @@ void ChromiumPanelHost::takePaused(const std::string& sessionId, const Json& pau
     } else {
         takeRequest(sessionId, paused);
     }
+}
+
+// A window opened on an address that is no request (a blank page, a blob) never pauses, so it is
+// decided here: it has nothing to download and nothing of its own to show.
+void ChromiumPanelHost::takePopupNavigation(Popup& popup, const Json& params) {
+    if (popup.decided || params.value("frameId", std::string()) != popup.targetId) return;
+    if (hasScheme(params.value("url", std::string()), {"http", "https"})) return;
+    popup.decided = true;
+    const std::string targetId = popup.targetId;
+    closePopupOf(targetId);
 }
 
 void ChromiumPanelHost::takeRequest(const std::string& sessionId, const Json& paused) {
@@ -191,10 +214,13 @@ void ChromiumPanelHost::takeResponse(const std::string& sessionId, const Json& p
         return;
     }
     if (found != fetching_.end()) fetching_.erase(found);
+    const PanelDownloads::Tell telling = [this](const std::string& script) { tell(script); };
     if (paused.contains("responseErrorReason")) {
         if (fetching.download) {
             abort(sessionId, requestId);
             closePopupOf(frameId);
+            downloads_.fail(requestId, unreachableSentence(paused.value("responseErrorReason", std::string())),
+                            telling);
         } else {
             proceed(sessionId, requestId, Json(), true);
         }
@@ -211,7 +237,6 @@ void ChromiumPanelHost::takeResponse(const std::string& sessionId, const Json& p
     download.originalURL = fetching.originalURL;
     download.response = response;
     download.page = shownPage_;
-    const PanelDownloads::Tell telling = [this](const std::string& script) { tell(script); };
     if (downloads_.refused(download, telling)) {
         abort(sessionId, requestId);
         closePopupOf(frameId);

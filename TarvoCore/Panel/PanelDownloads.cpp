@@ -83,6 +83,14 @@ fs::path PanelDownloads::stagingFolder() {
     return folder;
 }
 
+fs::path PanelDownloads::emptiedStagingFolder() {
+    const fs::path folder = stagingFolder();
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (!fs::is_directory(entry.symlink_status())) removeQuietly(entry.path());
+    }
+    return folder;
+}
+
 bool PanelDownloads::refused(const Download& download, const Tell& tell) {
     if (download.response && (download.response->status < 200 || download.response->status > 299)) {
         const std::string status = std::to_string(download.response->status);
@@ -160,10 +168,10 @@ void PanelDownloads::finish(const std::string& id, const fs::path& written) {
     say(running.tell, "saved", std::nullopt);
 }
 
-void PanelDownloads::fail(const std::string& id, const std::string& description) {
+void PanelDownloads::fail(const std::string& id, const std::string& description, const Tell& tellBeforeStart) {
     opensWhenSaved_.erase(id);
     const auto found = destinations_.find(id);
-    Tell tell;
+    Tell tell = tellBeforeStart;
     if (found != destinations_.end()) {
         removeQuietly(found->second.destination);
         tell = std::move(found->second.tell);

@@ -51,6 +51,9 @@ public:
 
     // Where the engine writes running downloads, made when missing. Throws std::system_error.
     std::filesystem::path stagingFolder();
+    // The staging folder, emptied of what an engine that ended mid-download left half-written
+    // there; for when no download runs. Throws std::system_error.
+    std::filesystem::path emptiedStagingFolder();
 
     // Whether the server's answer is refused rather than saved: a status outside 2xx, or a file
     // of the service's answered from elsewhere (its sign-in page). A refusal is logged and told
@@ -61,7 +64,8 @@ public:
     std::optional<std::filesystem::path> decideDestination(const Download& download, Tell tell);
     // The engine finished writing `written`, which moves to the destination chosen.
     void finish(const std::string& id, const std::filesystem::path& written);
-    void fail(const std::string& id, const std::string& description);
+    // `tell` tells the page of a download that failed before it was given a destination.
+    void fail(const std::string& id, const std::string& description, const Tell& tell = {});
 
     // A path in `folder` for a file suggested as `suggested` at which nothing exists.
     static std::filesystem::path freePath(const std::filesystem::path& folder, const std::string& suggested);

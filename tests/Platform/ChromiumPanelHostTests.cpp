@@ -187,6 +187,11 @@ TEST_F(ChromiumPanelHostTest, ThePageStaysOnTheServicesPanelPagesAndLoadsNothing
     EXPECT_EQ(browser->opened, std::vector<std::string>{other + "/news"});
     EXPECT_TRUE(elsewhere.requests().empty());
     EXPECT_EQ(service.requests("GET", "/app/frame").size(), 1u);
+
+    // Windows the page opens on no address at all are closed as well as those that load one.
+    run(host->evaluate("window.blank = window.open('about:blank'); 'opened'", patience));
+    run(host->evaluate("window.empty = window.open(); 'opened'", patience));
+    EXPECT_EQ(run(pageValueOnceItIs(host.get(), "String(blank.closed && empty.closed)", "true")), "true");
 }
 
 TEST_F(ChromiumPanelHostTest, APanelLinkStartsASignInOnlyFromTheLocalPageAndTheServiceReachesTheCompanion) {
@@ -233,6 +238,9 @@ TEST_F(ChromiumPanelHostTest, AttachmentsAreSavedAsAPageWouldAskForThemThenShown
     service.answer("GET", "/api/attachments/44", file("application/zip", "PK zip"));
     service.answer("GET", "/app/export", file("application/zip", "PK export"));
     elsewhere.answer("GET", "/report.csv", file("text/csv", "a,b\n"));
+    // What a browser killed mid-download left behind is cleared when the next one starts.
+    fs::create_directories(downloads() / PanelDownloads::stagingFolderName);
+    std::ofstream(downloads() / PanelDownloads::stagingFolderName / "0c1d-left-behind") << "half";
     run(host->navigate(service.baseURL() + "/app/home", patience));
 
     click("#main");
@@ -269,11 +277,17 @@ TEST_F(ChromiumPanelHostTest, AttachmentsAreSavedAsAPageWouldAskForThemThenShown
     EXPECT_EQ(lapses, 0);
 }
 
-TEST_F(ChromiumPanelHostTest, AFileTheServerRefusesOrAnswersWithItsSignInPageIsNotSaved) {
+TEST_F(ChromiumPanelHostTest, AFileThatIsRefusedRedirectedToTheSignInOrUnreachableIsNotSaved) {
     CapturedPlainLog log;
+    const std::string nowhere = [] {
+        FakeService gone;
+        return "http://127.0.0.1:" + std::to_string(gone.port());
+    }();
     service.answer("GET", "/app/home",
                    page(listener + "<a id=missing href='/api/attachments/404'>missing</a>"
-                                   "<a id=moved target=_blank href='/api/attachments/45'>moved</a>"));
+                                   "<a id=moved target=_blank href='/api/attachments/45'>moved</a>"
+                                   "<a id=unreachable download href='" +
+                        nowhere + "/lost.csv'>lost</a>"));
     service.answer("GET", "/api/attachments/404", ScriptedAnswer{.status = 404, .body = "gone"});
     service.answer("GET", "/api/attachments/45", ScriptedAnswer{.status = 302, .headers = {{"Location", "/login"}}});
     service.answer("GET", "/login", page("<form>sign in</form>"));
@@ -285,6 +299,10 @@ TEST_F(ChromiumPanelHostTest, AFileTheServerRefusesOrAnswersWithItsSignInPageIsN
     const std::string refused = missing + "|failed That file needs the panel to sign in again, so nothing was saved.";
     click("#moved");
     EXPECT_EQ(heard(refused), refused);
+    const std::string unreachable =
+        refused + "|failed The file could not be fetched (connection refused), so nothing was saved.";
+    click("#unreachable");
+    EXPECT_EQ(heard(unreachable), unreachable);
 
     EXPECT_TRUE(namesIn(downloads()).empty());
     EXPECT_TRUE(files->opened.empty() && files->revealed.empty());

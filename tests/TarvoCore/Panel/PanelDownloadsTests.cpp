@@ -264,6 +264,20 @@ TEST_F(Downloads, AFailedDownloadGivesBackItsNameAndTellsThePage) {
     EXPECT_EQ(told, (std::vector<std::string>{event("started"), event("failed", "the network connection was lost")}));
     EXPECT_EQ(log.lines().back(), "tarvo: a download failed — the network connection was lost");
     EXPECT_TRUE(files->revealed.empty() && files->opened.empty());
+
+    told.clear();
+    downloads.fail("b", "could not connect", tell());
+    EXPECT_EQ(told, std::vector<std::string>{event("failed", "could not connect")});
+}
+
+TEST_F(Downloads, AnEmptiedStagingFolderKeepsNothingAnEarlierEngineLeftHalfWritten) {
+    touch(downloads.stagingFolder() / "8f1c-partial", "half");
+    touch(downloads.stagingFolder() / "8f1c-partial.crdownload", "half");
+    fs::create_directory(downloads.stagingFolder() / "kept");
+    touch(files->folder / "report.pdf", "saved");
+    EXPECT_EQ(downloads.emptiedStagingFolder(), files->folder / PanelDownloads::stagingFolderName);
+    EXPECT_EQ(namesIn(downloads.stagingFolder()), std::vector<std::string>{"kept"});
+    EXPECT_EQ(contents(files->folder / "report.pdf"), "saved");
 }
 
 TEST(PanelDownloadsEvent, CarriesTheStateAndReasonAsJson) {
