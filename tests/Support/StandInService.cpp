@@ -46,7 +46,8 @@ std::string lowercase(std::string text) {
 }
 
 bool recordedHeader(const std::string& name) {
-    return name == "authorization" || name == "content-type" || name.starts_with("x-tarvo-");
+    return name == "authorization" || name == "content-type" || name == "cookie" || name == "user-agent" ||
+           name.starts_with("x-tarvo-");
 }
 
 std::string mediaClass(const std::string& mimeType) {

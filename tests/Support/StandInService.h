@@ -20,8 +20,8 @@ namespace tarvo::testing {
 // The service as a whole, on 127.0.0.1, for running the companion program against: every
 // endpoint the companion calls answers as a willing service would, and every request goes into
 // a record file as one JSON line, written before the answer leaves:
-//   {"method", "path", "headers" (authorization, content-type and the x-tarvo- ones, names in
-//    lower case), "body" (the JSON body) or "bodyBase64" (any other body), "status", "answer",
+//   {"method", "path", "headers" (authorization, content-type, cookie, user-agent and the x-tarvo-
+//    ones, names in lower case), "body" (the JSON body) or "bodyBase64" (any other body), "status", "answer",
 //    "arrivedAtMicros" (when it arrived, on the machine's steady clock, which every process on
 //    the machine shares)}.
 //

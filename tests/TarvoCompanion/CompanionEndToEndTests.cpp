@@ -30,6 +30,7 @@
 #include "TarvoBase/Json.h"
 #include "TarvoBase/TarvoDate.h"
 #include "TarvoCore/Messages/ChatDatabase/ChatDatabase.h"
+#include "TarvoCore/Panel/PanelWebView.h"
 
 namespace {
 
@@ -227,6 +228,9 @@ TEST_F(CompanionEndToEnd, HandsOverEveryMessageWithItsFilesAndEventsReportsTheRe
         return !seen.requests("POST", "/v1/relay/jobs/job-1/result").empty() &&
                !seen.requests("POST", "/v1/ingest/message-events").empty();
     })) << companion->output();
+    // A paired computer opens the panel at start: its browser loads the web application.
+    EXPECT_TRUE(record.waitUntil([](const ServiceRecord& seen) { return !seen.requests("GET", "/app").empty(); }))
+        << companion->output();
 
     companion->signal(SIGTERM);
     EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
@@ -234,13 +238,25 @@ TEST_F(CompanionEndToEnd, HandsOverEveryMessageWithItsFilesAndEventsReportsTheRe
         EXPECT_FALSE(left.path().filename().string().starts_with("tarvo-chatdb-")) << left.path();
     }
 
-    // Every request came as this computer, signed in.
+    // Every request of the companion's own came as this computer, signed in. The panel's page is
+    // the browser's: it is signed in by the cookie the session exchange gave, and the device's
+    // token never reaches the browser.
     const std::vector<Json> requests = record.requests();
     EXPECT_FALSE(record.requests("POST", "/v1/relay/heartbeat").empty());
     for (const Json& request : requests) {
-        EXPECT_EQ(request["headers"].value("authorization", ""), "Bearer " + accessToken) << request.dump();
-        EXPECT_EQ(request["headers"].value("x-tarvo-device", ""), deviceId) << request.dump();
+        const std::string path = request["path"];
+        if (path.starts_with("/v1/") || path == "/api/auth/companion") {
+            EXPECT_EQ(request["headers"].value("authorization", ""), "Bearer " + accessToken) << request.dump();
+            EXPECT_EQ(request["headers"].value("x-tarvo-device", ""), deviceId) << request.dump();
+        } else {
+            EXPECT_EQ(request["headers"].value("user-agent", ""), tarvo::PanelWebView::userAgent) << request.dump();
+            EXPECT_FALSE(request["headers"].contains("authorization")) << request.dump();
+            EXPECT_FALSE(request["headers"].contains("x-tarvo-device")) << request.dump();
+        }
     }
+    const std::vector<Json> panelPages = record.requests("GET", "/app");
+    ASSERT_FALSE(panelPages.empty());
+    EXPECT_EQ(panelPages.front()["headers"].value("cookie", ""), "tarvo_session=stand-in");
 
     // Each message exactly as the reader reads it, and each of its files' bytes where the
     // service asked for them.
