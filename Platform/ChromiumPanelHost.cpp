@@ -224,7 +224,11 @@ void ChromiumPanelHost::take(const Json& event) {
         return;
     }
     if (const auto popup = popups_.find(sessionId); popup != popups_.end()) {
-        if (method == "Page.frameRequestedNavigation") takePopupNavigation(popup->second, params);
+        if (method == "Page.frameRequestedNavigation") {
+            takePopupNavigation(popup->second, params);
+        } else if (method == "Log.entryAdded") {
+            takePopupLog(popup->second, params);
+        }
         return;
     }
     if (sessionId != opened_->sessionId) return;
@@ -273,9 +277,10 @@ Task<void> ChromiumPanelHost::watchPopup(std::weak_ptr<ChromiumPanelHost> weak, 
     const Clock::Instant due = RunLoop::current().clock().now() + commandLimit;
     try {
         co_await browser->call("Fetch.enable", documentPatterns(), sessionId, due);
-        // Not awaited: a window in a process of its own answers it only once it runs. Its first
-        // navigation is reported all the same, as the command comes first.
+        // Not awaited: a window in a process of its own answers them only once it runs. Its
+        // first navigation is reported all the same, as the commands come first.
         browser->send("Page.enable", Json::object(), sessionId);
+        browser->send("Log.enable", Json::object(), sessionId);
         browser->send("Runtime.runIfWaitingForDebugger", Json::object(), sessionId);
     } catch (const PageHost::Failure& failure) {
         const auto self = weak.lock();

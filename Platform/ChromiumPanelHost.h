@@ -95,6 +95,9 @@ private:
     void takeAttached(const Json& params);
     void takePaused(const std::string& sessionId, const Json& paused);
     void takePopupNavigation(Popup& popup, const Json& params);
+    void takePopupLog(Popup& popup, const Json& params);
+    // A window that is to fetch nothing: it has nothing of its own to show.
+    void closeUndecided(Popup& popup);
     void takeRequest(const std::string& sessionId, const Json& paused);
     void takeResponse(const std::string& sessionId, const Json& paused);
     void follow(const std::string& sessionId, const std::string& requestId, const Json& request,

@@ -117,6 +117,18 @@ void ChromiumPanelHost::takePaused(const std::string& sessionId, const Json& pau
 void ChromiumPanelHost::takePopupNavigation(Popup& popup, const Json& params) {
     if (popup.decided || params.value("frameId", std::string()) != popup.targetId) return;
     if (hasScheme(params.value("url", std::string()), {"http", "https"})) return;
+    closeUndecided(popup);
+}
+
+// The browser refuses some first navigations of a window itself (a data: address in the top
+// frame): nothing is requested, the window stays blank, and only a security entry in its log
+// says so. Before its first request a window has nothing else to be refused.
+void ChromiumPanelHost::takePopupLog(Popup& popup, const Json& params) {
+    if (popup.decided || params.value("entry", Json::object()).value("source", std::string()) != "security") return;
+    closeUndecided(popup);
+}
+
+void ChromiumPanelHost::closeUndecided(Popup& popup) {
     popup.decided = true;
     const std::string targetId = popup.targetId;
     closePopupOf(targetId);

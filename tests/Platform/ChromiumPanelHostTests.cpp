@@ -188,10 +188,13 @@ TEST_F(ChromiumPanelHostTest, ThePageStaysOnTheServicesPanelPagesAndLoadsNothing
     EXPECT_TRUE(elsewhere.requests().empty());
     EXPECT_EQ(service.requests("GET", "/app/frame").size(), 1u);
 
-    // Windows the page opens on no address at all are closed as well as those that load one.
+    // Windows the page opens on no address at all, or on one the browser will not go to, are
+    // closed as well as those that load one.
     run(host->evaluate("window.blank = window.open('about:blank'); 'opened'", patience));
     run(host->evaluate("window.empty = window.open(); 'opened'", patience));
-    EXPECT_EQ(run(pageValueOnceItIs(host.get(), "String(blank.closed && empty.closed)", "true")), "true");
+    run(host->evaluate("window.data = window.open('data:text/html,hi'); 'opened'", patience));
+    EXPECT_EQ(run(pageValueOnceItIs(host.get(), "String(blank.closed && empty.closed && data.closed)", "true")),
+              "true");
 }
 
 TEST_F(ChromiumPanelHostTest, APanelLinkStartsASignInOnlyFromTheLocalPageAndTheServiceReachesTheCompanion) {
