@@ -11,6 +11,7 @@ packages=(
   libpoppler-cpp-dev libzip-dev libxml2-dev libplist-dev libwv-dev
   shared-mime-info xdg-utils dbus-bin
   libx11-dev libxext-dev libxrandr-dev libxss-dev libxtst-dev libxft-dev libfontconfig-dev fonts-dejavu-core
+  libxfixes-dev libturbojpeg0-dev
   libsystemd-dev
   libatspi2.0-dev at-spi2-core libgtk-3-dev
   xvfb openbox dbus-daemon xclip
