@@ -22,7 +22,11 @@ function tarvoStopped() {
   return window.tarvoStop === true;
 }
 
+// Every wait of the pass, summed: the report says how much of the pass's time was its own waiting.
+let tarvoWaitedMs = 0;
+
 function tarvoWait(ms) {
+  tarvoWaitedMs += ms;
   return new Promise((resolve) => setTimeout(resolve, ms));
 }
 

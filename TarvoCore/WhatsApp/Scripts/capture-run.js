@@ -31,7 +31,7 @@ function report(stage, extras) {
     peeked: [...state.peeked], peekBlind: [...state.peekBlind], harvested: [...state.harvestedChats],
     ciphertextChats: [...state.ciphertextChats], waitingTags: state.waitingTags, resolvedTags: state.resolvedTags,
     deferred: 0, rowsWithoutTarget: 0, nonConversationRows: 0, rowsWithoutChatId: 0,
-    fingerprints: [], heldBack: [],
+    fingerprints: [], heldBack: [], waitedMs: tarvoWaitedMs,
   }, extras || {}));
 }
 
