@@ -454,6 +454,8 @@ private:
     std::optional<std::string> messagesCause_;
     // The last line that said why the heartbeat was skipped, so that it is said once.
     std::optional<std::string> heartbeatSkipLine_;
+    // The same for the Messages capture.
+    std::optional<std::string> captureSkipLine_;
     bool panelShowingSignIn_ = false;
     bool panelSignedIn_ = false;
     bool ticking_ = false;

@@ -201,6 +201,7 @@ Task<void> Companion::capture() {
         stopCapture("no iMessage channel id yet");
         co_return;
     }
+    captureSkipLine_.reset();
     const std::string channelId = *settings_.imessageChannelId;
     co_await captureRecentFirst(client, channelId);
     co_await captureBacklog(client, channelId);
@@ -208,7 +209,10 @@ Task<void> Companion::capture() {
 }
 
 void Companion::stopCapture(std::string_view why) {
-    PlainLog::write("tarvo: capture skipped — " + std::string(why));
+    // Said again only when the reason changes, not every tick.
+    const std::string line = "tarvo: capture skipped — " + std::string(why);
+    if (line != captureSkipLine_) PlainLog::write(line);
+    captureSkipLine_ = line;
     chatDbReport_.stopped();
     publishBlockedReason();
 }
