@@ -25,18 +25,22 @@
 // The first adds a message dated now every second for S seconds and prints, after each commit,
 // the message's guid and the steady clock in microseconds; the second adds N messages dated over
 // the last N seconds in one transaction.
+//
+// Stopped by SIGINT, SIGTERM or SIGHUP, or when one of its programs ends before its time, it ends
+// the programs and removes its folder before it exits; a second signal ends it at once.
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -44,6 +48,7 @@
 #include <fmt/format.h>
 #include <unistd.h>
 
+#include "BenchFlags.h"
 #include "GeneratedMessages.h"
 #include "Support/AccessTokens.h"
 #include "Support/MessagesDatabaseFixture.h"
@@ -66,6 +71,40 @@ using tarvo::testing::RunningProgram;
 using tarvo::testing::ServiceRecord;
 using tarvo::testing::TemporaryFolder;
 using Seconds = std::chrono::duration<double>;
+
+constexpr const char* usage =
+    "companion_bench [--messages 1000000,10000] [--minutes 10] [--warmup-seconds 30] [--companion PATH] "
+    "[--stand-in-service PATH]\n"
+    "       companion_bench --writer DATABASE --seconds S [--prefix P]\n"
+    "       companion_bench --hour DATABASE --count N";
+
+// The first SIGINT, SIGTERM or SIGHUP, which every wait looks at.
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void noteStop(int number) { stopSignal = number; }
+
+void catchStops() {
+    struct sigaction action {};
+    action.sa_handler = noteStop;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    for (const int number : {SIGINT, SIGTERM, SIGHUP}) sigaction(number, &action, nullptr);
+}
+
+struct Stopped : std::runtime_error {
+    explicit Stopped(int number)
+        : std::runtime_error(fmt::format("stopped by signal {}", number)), signal(number) {}
+    int signal;
+};
+
+// The last `count` lines of a program's output.
+std::string lastLines(const std::string& output, int count) {
+    std::size_t from = output.size();
+    for (int seen = 0; from > 0 && seen <= count;) {
+        if (output[--from] == '\n') ++seen;
+    }
+    return output.substr(from == 0 ? 0 : from + 1);
+}
 
 std::string fileText(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -197,11 +236,58 @@ public:
         fs::permissions(home_ / "run", fs::perms::owner_all);
         // Held open for the whole run, as the Messages app holds its database.
         app_.emplace(databasePath());
+        fmt::print("generating {} messages\n", messages);
         const auto start = SystemClock().now();
         tarvo::bench::GeneratedMessages::fill(*app_, messages);
         fmt::print("generated {} messages in {:.0f} s: {:.0f} MiB\n", messages,
                    Seconds(SystemClock().now() - start).count(),
                    static_cast<double>(fs::file_size(databasePath())) / (1 << 20));
+        check();
+    }
+
+    // A companion that logs out as the user does leaves nothing of its own behind.
+    ~Computer() {
+        if (!companion_ || companion_->hasEnded()) return;
+        companion_->signal(SIGTERM);
+        const auto deadline = SystemClock().now() + 10s;
+        while (!companion_->hasEnded() && SystemClock().now() < deadline) std::this_thread::sleep_for(50ms);
+    }
+
+    Computer(const Computer&) = delete;
+    Computer& operator=(const Computer&) = delete;
+
+    // Throws when the bench was told to stop or one of its programs ended.
+    void check() const {
+        if (stopSignal != 0) throw Stopped(stopSignal);
+        if (service_ && service_->hasEnded()) {
+            throw std::runtime_error("the stand-in service ended:\n" + lastLines(service_->output(), 20));
+        }
+        if (companion_ && companion_->hasEnded()) {
+            throw std::runtime_error("the companion ended:\n" + lastLines(companion_->output(), 20));
+        }
+    }
+
+    void pause(Seconds length) const {
+        const auto until = SystemClock().now() + std::chrono::duration_cast<SystemClock::Duration>(length);
+        for (check(); SystemClock().now() < until; check()) {
+            std::this_thread::sleep_until(std::min(until, SystemClock().now() + SystemClock::Duration(100ms)));
+        }
+    }
+
+    // Waits for a writer of this computer to finish; throws when it failed.
+    void finish(RunningProgram& writer) const {
+        for (check(); !writer.hasEnded(); check()) std::this_thread::sleep_for(100ms);
+        if (writer.exitStatus() != 0) throw std::runtime_error("the writer failed: " + writer.output());
+    }
+
+    // Waits, up to `longest`, until what the service received `holds`.
+    bool waitUntil(const std::function<bool(const ServiceRecord&)>& holds, std::chrono::seconds longest) const {
+        return record_.waitUntil(
+            [&](const ServiceRecord& seen) {
+                check();
+                return holds(seen);
+            },
+            longest);
     }
 
     fs::path databasePath() const { return home_ / "Library/Messages/chat.db"; }
@@ -300,9 +386,9 @@ std::map<std::string, std::int64_t> commits(const std::string& output) {
 }
 
 // Waits, up to `longest`, for every message of `committed` to reach the service.
-void waitForArrivals(const ServiceRecord& record, const std::map<std::string, std::int64_t>& committed,
+void waitForArrivals(const Computer& computer, const std::map<std::string, std::int64_t>& committed,
                      std::chrono::seconds longest) {
-    record.waitUntil(
+    computer.waitUntil(
         [&](const ServiceRecord& seen) {
             const auto arrived = arrivals(seen);
             return std::all_of(committed.begin(), committed.end(),
@@ -351,9 +437,12 @@ std::vector<double> delaysOf(const std::map<std::string, std::int64_t>& committe
 }
 
 Restart measureRestart(Computer& computer, const std::string& self) {
+    fmt::print("restart: {} messages of the last hour handed over, then a restart while a message a second is "
+               "written for {} s\n",
+               restartHour, restartWriterSeconds);
     RunningProgram hour(self, {"--hour", computer.databasePath().string(), "--count", std::to_string(restartHour)}, {});
-    if (hour.exitStatus() != 0) throw std::runtime_error("the writer failed: " + hour.output());
-    computer.record().waitUntil(
+    computer.finish(hour);
+    computer.waitUntil(
         [&](const ServiceRecord& record) {
             const auto arrived = arrivals(record);
             return std::count_if(arrived.begin(), arrived.end(),
@@ -371,11 +460,10 @@ Restart measureRestart(Computer& computer, const std::string& self) {
                           {"--writer", computer.databasePath().string(), "--seconds",
                            std::to_string(restartWriterSeconds), "--prefix", "RESTART"},
                           {});
-    const int writerStatus = writer.exitStatus();
-    if (writerStatus != 0) throw std::runtime_error("the writer failed: " + writer.output());
+    computer.finish(writer);
     const auto committed = commits(writer.output());
     restart.written = static_cast<int>(committed.size());
-    waitForArrivals(computer.record(), committed, 60s);
+    waitForArrivals(computer, committed, 60s);
 
     const std::vector<Json> requests = computer.record().requests();
     for (std::size_t i = firstRequest; i < requests.size(); ++i) {
@@ -400,28 +488,29 @@ std::vector<Phase> measure(int messages, const Computer::Programs& programs, Sec
     RunningProgram& companion = computer.startCompanion();
     const pid_t pid = companion.pid();
 
+    fmt::print("start-up: the companion's first {:.0f} s\n", warmup.count());
     Phase startUp{.name = "start-up", .start = read(pid)};
-    std::this_thread::sleep_for(warmup);
+    computer.pause(warmup);
     startUp.end = read(pid);
 
+    fmt::print("idle: {:.0f} s with no new message\n", length.count());
     resetPeak(pid);
     Phase idle{.name = "idle", .start = read(pid)};
-    std::this_thread::sleep_for(length);
+    computer.pause(length);
     idle.end = read(pid);
 
+    const int writerSeconds = static_cast<int>(length.count());
+    fmt::print("busy: a new message every second for {} s\n", writerSeconds);
     resetPeak(pid);
     Phase busy{.name = "busy", .start = read(pid)};
-    RunningProgram writer(self,
-                          {"--writer", computer.databasePath().string(), "--seconds",
-                           std::to_string(static_cast<int>(length.count()))},
+    RunningProgram writer(self, {"--writer", computer.databasePath().string(), "--seconds", std::to_string(writerSeconds)},
                           {});
-    const int writerStatus = writer.exitStatus();
+    computer.finish(writer);
     busy.end = read(pid);
-    if (writerStatus != 0) throw std::runtime_error("the writer failed: " + writer.output());
     const auto committed = commits(writer.output());
     busy.written = static_cast<int>(committed.size());
     // The last rows are still on their way.
-    waitForArrivals(computer.record(), committed, 30s);
+    waitForArrivals(computer, committed, 30s);
     const std::int64_t busyStart = std::chrono::duration_cast<std::chrono::microseconds>(busy.start.at.time_since_epoch()).count();
     busy.delays = delaysOf(committed, arrivals(computer.record()), "busy", busyStart);
 
@@ -492,13 +581,6 @@ int write(const std::string& database, int seconds, const std::string& prefix) {
     return 0;
 }
 
-std::vector<int> sizes(const std::string& list) {
-    std::vector<int> out;
-    std::istringstream parts(list);
-    for (std::string part; std::getline(parts, part, ',');) out.push_back(std::stoi(part));
-    return out;
-}
-
 void describeMachine(const char* when) {
     std::string model;
     std::ifstream cpuinfo("/proc/cpuinfo");
@@ -515,27 +597,15 @@ void describeMachine(const char* when) {
 
 } // namespace
 
-int main(int argc, char** argv) {
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    std::map<std::string, std::string> flags{
-        {"--messages", "1000000,10000"},
-        {"--minutes", "10"},
-        {"--warmup-seconds", "30"},
-        {"--companion", TARVO_COMPANION_EXECUTABLE},
-        {"--stand-in-service", TARVO_STAND_IN_SERVICE_EXECUTABLE}};
-    for (int i = 1; i + 1 < argc; i += 2) flags[argv[i]] = argv[i + 1];
-    if (flags.contains("--writer")) {
-        return write(flags["--writer"], std::stoi(flags["--seconds"]), flags.contains("--prefix") ? flags["--prefix"] : "BENCH");
-    }
-    if (flags.contains("--hour")) return writeHour(flags["--hour"], std::stoi(flags["--count"]));
-
-    const Seconds length(std::stod(flags["--minutes"]) * 60);
-    const Seconds warmup(std::stod(flags["--warmup-seconds"]));
-    const Computer::Programs programs{.companion = flags["--companion"], .service = flags["--stand-in-service"]};
+int measureAll(const tarvo::bench::BenchFlags& flags) {
+    const std::vector<int> sizes = flags.counts("--messages");
+    const Seconds length(flags.number("--minutes") * 60);
+    const Seconds warmup(flags.number("--warmup-seconds"));
+    const Computer::Programs programs{.companion = flags.text("--companion"), .service = flags.text("--stand-in-service")};
     describeMachine("at the start");
     std::vector<std::pair<int, Phase>> table;
     std::vector<std::pair<int, Restart>> restarts;
-    for (const int messages : sizes(flags["--messages"])) {
+    for (const int messages : sizes) {
         Restart restart;
         for (Phase& phase :
              measure(messages, programs, length, warmup, fs::read_symlink("/proc/self/exe").string(), restart)) {
@@ -555,4 +625,32 @@ int main(int argc, char** argv) {
     fmt::print("|---|---|---|---|\n");
     for (const auto& [messages, restart] : restarts) fmt::print("{}\n", restartRow(messages, restart));
     return 0;
+}
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const tarvo::bench::BenchFlags flags(argc, argv, usage,
+                                         {{"--messages", "1000000,10000"},
+                                          {"--minutes", "10"},
+                                          {"--warmup-seconds", "30"},
+                                          {"--companion", TARVO_COMPANION_EXECUTABLE},
+                                          {"--stand-in-service", TARVO_STAND_IN_SERVICE_EXECUTABLE},
+                                          {"--writer", std::nullopt},
+                                          {"--seconds", std::nullopt},
+                                          {"--prefix", "BENCH"},
+                                          {"--hour", std::nullopt},
+                                          {"--count", std::nullopt}});
+    if (flags.has("--writer")) return write(flags.text("--writer"), flags.count("--seconds", 1), flags.text("--prefix"));
+    if (flags.has("--hour")) return writeHour(flags.text("--hour"), flags.count("--count", 1));
+
+    catchStops();
+    try {
+        return measureAll(flags);
+    } catch (const Stopped& stopped) {
+        fmt::print(stderr, "companion_bench: {}; its programs are ended and its folder is removed\n", stopped.what());
+        return 128 + stopped.signal;
+    } catch (const std::exception& failure) {
+        fmt::print(stderr, "companion_bench: {}\n", failure.what());
+        return 1;
+    }
 }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -14,6 +13,7 @@
 
 #include <fmt/format.h>
 
+#include "BenchFlags.h"
 #include "Platform/FolderSearch.h"
 #include "Platform/MacFileOperator.h"
 #include "Support/TemporaryFolder.h"
@@ -45,13 +45,10 @@ double bestOf(int rounds, Work work) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int files = 100'000;
-    int rounds = 5;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string flag = argv[i];
-        if (flag == "--files") files = std::atoi(argv[i + 1]);
-        if (flag == "--rounds") rounds = std::atoi(argv[i + 1]);
-    }
+    const tarvo::bench::BenchFlags flags(argc, argv, "file_operator_bench [--files N] [--rounds R]",
+                                         {{"--files", "100000"}, {"--rounds", "5"}});
+    const int files = flags.count("--files", 1);
+    const int rounds = flags.count("--rounds", 1);
     tarvo::testing::TemporaryFolder home;
 
     // 4,500 files in 50 folders of 9 sub-folders: about 5,000 entries.

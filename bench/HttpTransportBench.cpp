@@ -10,7 +10,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <stdexcept>
@@ -20,6 +19,7 @@
 
 #include <fmt/format.h>
 
+#include "BenchFlags.h"
 #include "Platform/CurlHttpTransport.h"
 #include "Support/FakeService.h"
 #include "TarvoBase/RunLoop.h"
@@ -84,13 +84,10 @@ double medianHeartbeatMilliseconds(RunLoop& loop, std::shared_ptr<HttpTransport>
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    int requests = 1000;
-    int held = 200;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string flag = argv[i];
-        if (flag == "--requests") requests = std::atoi(argv[i + 1]);
-        else if (flag == "--held") held = std::atoi(argv[i + 1]);
-    }
+    const tarvo::bench::BenchFlags flags(argc, argv, "http_transport_bench [--requests N] [--held H]",
+                                         {{"--requests", "1000"}, {"--held", "200"}});
+    const int requests = flags.count("--requests", 1);
+    const int held = flags.count("--held");
 
     FakeService service;
     service.answer("GET", "/ping", 200, "{}");

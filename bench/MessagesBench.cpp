@@ -25,6 +25,7 @@
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 
+#include "BenchFlags.h"
 #include "GeneratedMessages.h"
 #include "Support/MessagesDatabaseFixture.h"
 #include "Support/TemporaryFolder.h"
@@ -189,13 +190,11 @@ std::string repeated(const std::string& script, int times) {
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    int messages = 1000000;
-    int rounds = 5;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string flag = argv[i];
-        if (flag == "--messages") messages = std::atoi(argv[i + 1]);
-        else if (flag == "--rounds") rounds = std::atoi(argv[i + 1]);
-    }
+    const tarvo::bench::BenchFlags flags(argc, argv, "messages_bench [--messages N] [--rounds R]",
+                                         {{"--messages", "1000000"}, {"--rounds", "5"}});
+    // The readings look at the newest 520 messages.
+    const int messages = flags.count("--messages", 1000);
+    const int rounds = flags.count("--rounds", 1);
 
     tarvo::testing::TemporaryFolder folder;
     tarvo::testing::TemporaryFolderOverride temporary(folder / "tmp");

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -18,6 +17,7 @@
 
 #include <fmt/format.h>
 
+#include "BenchFlags.h"
 #include "Platform/ChromiumPageHost.h"
 #include "Support/TemporaryFolder.h"
 #include "TarvoBase/RunLoop.h"
@@ -124,13 +124,10 @@ long pssKilobytes(pid_t process) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int starts = 5;
-    int calls = 1000;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string option = argv[i];
-        if (option == "--starts") starts = std::atoi(argv[i + 1]);
-        if (option == "--calls") calls = std::atoi(argv[i + 1]);
-    }
+    const tarvo::bench::BenchFlags flags(argc, argv, "page_host_bench [--starts N] [--calls N]",
+                                         {{"--starts", "5"}, {"--calls", "1000"}});
+    const int starts = flags.count("--starts", 1);
+    const int calls = flags.count("--calls", 1);
     RunLoop loop;
 
     std::vector<double> startTimes;

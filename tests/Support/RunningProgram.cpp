@@ -92,6 +92,12 @@ int RunningProgram::exitStatus() {
 
 void RunningProgram::signal(int number) const { ::kill(pid_, number); }
 
+bool RunningProgram::hasEnded() const {
+    if (pid_ <= 0) return true;
+    siginfo_t info{};
+    return ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0;
+}
+
 std::string RunningProgram::output() const {
     std::lock_guard lock(mutex_);
     return output_;

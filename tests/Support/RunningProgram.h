@@ -40,6 +40,9 @@ public:
 
     void signal(int number) const;
 
+    // True once the program has ended, without reaping it.
+    bool hasEnded() const;
+
     // The child's process id, for reading what it costs from /proc; -1 once it was reaped.
     pid_t pid() const { return pid_; }
 
