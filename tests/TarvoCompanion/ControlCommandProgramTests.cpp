@@ -5,9 +5,12 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "Support/RefusingPort.h"
 #include "Support/RunningProgram.h"
@@ -40,8 +43,17 @@ protected:
 
     fs::path settingsFile() const { return home / "config/tarvo/settings.json"; }
 
-    std::unique_ptr<RunningProgram> start(const std::vector<std::string>& arguments) const {
-        return std::make_unique<RunningProgram>(TARVO_COMPANION_EXECUTABLE, arguments,
+    // As `uid` when one is given, through setpriv.
+    std::unique_ptr<RunningProgram> start(const std::vector<std::string>& arguments,
+                                          std::optional<uid_t> uid = std::nullopt) const {
+        std::string executable = TARVO_COMPANION_EXECUTABLE;
+        std::vector<std::string> words = arguments;
+        if (uid) {
+            const std::string id = std::to_string(*uid);
+            words.insert(words.begin(), {"--reuid=" + id, "--regid=" + id, "--clear-groups", executable});
+            executable = "/usr/bin/setpriv";
+        }
+        return std::make_unique<RunningProgram>(executable, words,
                                                 std::map<std::string, std::string>{
                                                     {"HOME", home.path().string()},
                                                     {"XDG_CONFIG_HOME", (home / "config").string()},
@@ -55,8 +67,8 @@ protected:
         int status;
         std::string output;
     };
-    Ran run(const std::vector<std::string>& arguments) const {
-        const auto command = start(arguments);
+    Ran run(const std::vector<std::string>& arguments, std::optional<uid_t> uid = std::nullopt) const {
+        const auto command = start(arguments, uid);
         const int status = command->exitStatus();
         return {status, command->output()};
     }
@@ -114,6 +126,27 @@ TEST_F(ControlCommandProgram, TheRunningCompanionPrintsItsMenuAndPressesItsItems
     EXPECT_EQ(settings().value("TarvoKeepAwakeWhileWorking", wasOn), !wasOn);
 
     EXPECT_EQ(run({"press", "quit"}).status, 0);
+    EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
+}
+
+// The companion runs as a user of its own; the superuser, who can reach any socket, asks it.
+TEST_F(ControlCommandProgram, ACommandFromAnotherUserIsNotAnswered) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs the superuser to run the companion as another user";
+    constexpr uid_t owner = 64123;
+    for (const auto& entry : fs::recursive_directory_iterator(home.path())) {
+        ASSERT_EQ(::lchown(entry.path().c_str(), owner, owner), 0) << entry.path();
+    }
+    ASSERT_EQ(::chown(home.path().c_str(), owner, owner), 0);
+    const auto companion = start({}, owner);
+    ASSERT_TRUE(companion->waitFor(") started on ")) << companion->output();
+
+    const Ran refused = run({"press", "quit"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.output, "tarvo-companion: a copy of Tarvo is running but gave no answer\n");
+    EXPECT_FALSE(companion->hasEnded());
+
+    const Ran own = run({"press", "quit"}, owner);
+    EXPECT_EQ(own.status, 0) << own.output;
     EXPECT_EQ(companion->exitStatus(), 0) << companion->output();
 }
 
