@@ -33,16 +33,17 @@ std::optional<Area> onMonitor(const Area& area, const Area& monitor) {
 // a window covers the parts of those below it.
 class BlackOut {
 public:
-    BlackOut(const Area& monitor, bool everything)
-        : monitor_(monitor), black_(static_cast<std::size_t>(monitor.width) * static_cast<std::size_t>(monitor.height),
-                                    everything ? 1 : 0),
-          any_(everything) {}
+    BlackOut(const Area& monitor, bool everything) : monitor_(monitor), any_(false) {
+        if (everything) paint(monitor, true);
+    }
 
     void paint(const Area& window, bool black) {
         if (!black && !any_) return;
         const auto part = onMonitor(window, monitor_);
         if (!part) return;
-        any_ = any_ || black;
+        // Made once something is black: most pictures leave nothing out.
+        if (!any_) black_.resize(static_cast<std::size_t>(monitor_.width) * static_cast<std::size_t>(monitor_.height));
+        any_ = true;
         for (int y = part->y; y < part->y + part->height; ++y) {
             auto row = black_.begin() + static_cast<std::ptrdiff_t>(y) * monitor_.width;
             std::fill(row + part->x, row + part->x + part->width, black ? 1 : 0);
