@@ -47,7 +47,12 @@
 #include "TarvoCompanion/NativeMessagingHost.h"
 #include "TarvoCompanion/Ports/MemoryBadgeIndicator.h"
 #include "Platform/LogindIdleInhibitor.h"
+#include "Platform/ApplicationFinder.h"
+#include "Platform/EwmhDesktop.h"
+#include "Platform/MacAppLister.h"
 #include "Platform/MacFileOperator.h"
+#include "Platform/ScreenCapturer.h"
+#include "Platform/TurboJpegEncoder.h"
 #include "Platform/X11EventThread.h"
 #include "Platform/X11OperatorBarSurface.h"
 #include "TarvoCompanion/Operator/HeadlessOperatorPorts.h"
@@ -152,15 +157,27 @@ void keepDatabaseCopiesApart() {
 // The operator's link to the service, reading the operator's permissions once they are made.
 // The bar and the stop key are the desktop's, over the companion's own X connection (nothing
 // without a display: the bar is then never shown, so every step is refused with its sentence).
-// The desktop's pieces that are not here yet (the apps, the screen and the hands) answer as a
-// computer without a screen does.
+// The running apps, finding and opening them, and the screen are the desktop's, each on a
+// connection of its own (without a display nothing runs and no screen is connected). The
+// desktop's pieces that are not here yet (the reader and the hands) answer as a computer without a
+// screen does.
 std::shared_ptr<LiveOperatorLink> operatorLink(std::shared_ptr<SettingsStore> defaults, const std::string& executable,
                                                std::shared_ptr<std::weak_ptr<OperatorPermissions>> permissions,
                                                std::shared_ptr<LinuxSystemCalls> systemCalls,
                                                std::shared_ptr<LinuxOperatorReadings> readings,
                                                std::shared_ptr<X11EventThread> desktopEvents) {
     auto inhibitor = std::make_shared<LogindIdleInhibitor>(LogindIdleInhibitor::logindRunsHere());
-    auto desktop = std::make_shared<HeadlessOperatorPorts>();
+    const std::string displayName = desktopEvents ? desktopEvents->display().name() : std::string();
+    const DesktopApplications installed(DesktopBrowserLocator::dataFolders(
+        std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), std::getenv("XDG_DATA_DIRS")));
+    auto workspace = std::make_shared<EwmhDesktop>(displayName, installed);
+    auto apps = std::make_shared<MacAppLister>(desktopEvents, workspace);
+    auto screen = std::make_shared<ScreenCapturer>(displayName, installed, std::make_shared<TurboJpegEncoder>());
+    const char* searchPath = std::getenv("PATH");
+    auto desktop = std::make_shared<HeadlessOperatorPorts>(
+        desktopEvents ? std::make_shared<ApplicationFinder>(workspace, std::make_shared<LinuxProcessRunner>(),
+                                                            searchPath ? searchPath : "")
+                      : nullptr);
     const char* home = std::getenv("HOME");
     return std::make_shared<LiveOperatorLink>(LiveOperatorLink::Services{
         .settings = defaults,
@@ -191,7 +208,7 @@ std::shared_ptr<LiveOperatorLink> operatorLink(std::shared_ptr<SettingsStore> de
         .stopKey = std::make_shared<StopHotKey>(desktopEvents),
         .system = systemCalls,
         .readCaps = [readings](bool enabled) { return OperatorCaps::read(enabled, *readings); },
-        .makeStepPorts = [desktop] { return LiveOperatorLink::StepPorts{desktop, desktop, desktop, desktop}; },
+        .makeStepPorts = [apps, screen, desktop] { return LiveOperatorLink::StepPorts{apps, screen, desktop, desktop}; },
         .makeFiles =
             [executable, home = std::string(home ? home : "")](LiveOperatorLink::FileClientSource client) {
                 return std::make_shared<MacFileOperator>(std::move(client), home, DocumentReader(executable));
@@ -227,7 +244,7 @@ std::shared_ptr<OperatorPermissions> operatorPermissions(std::shared_ptr<Setting
 // What this computer does not have, so that the start-up line and `status` name all of it.
 const std::vector<std::string> simulatedHere{
     "WhatsApp Web",
-    "the operator's apps, screen and input",
+    "the operator's reading of windows and input",
     "the notification centre (each notice is logged)",
     "the badge (kept for the menu)",
     "the setup window (logged when shown)",

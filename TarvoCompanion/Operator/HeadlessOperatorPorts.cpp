@@ -10,25 +10,24 @@ OperatorPortFailure noDesktop() { return OperatorPortFailure(std::string(Headles
 
 } // namespace
 
-Task<std::vector<RunningApp>> HeadlessOperatorPorts::runningApps() { co_return std::vector<RunningApp>{}; }
-
-Task<CapturedPicture> HeadlessOperatorPorts::capture(std::optional<RunningApp>, std::set<std::string>) {
-    throw noDesktop();
-    co_return CapturedPicture{};
-}
-
 Task<AXSnapshot> HeadlessOperatorPorts::snapshot(RunningApp, std::int64_t, std::size_t) {
     throw noDesktop();
     co_return AXSnapshot{};
 }
 
-Task<std::optional<RunningApp>> HeadlessOperatorPorts::front() { co_return std::nullopt; }
+Task<std::optional<RunningApp>> HeadlessOperatorPorts::front() {
+    if (!applications_) co_return std::nullopt;
+    co_return co_await applications_->front();
+}
 
-Task<std::optional<Acting::ResolvedApp>> HeadlessOperatorPorts::resolve(std::string) { co_return std::nullopt; }
+Task<std::optional<Acting::ResolvedApp>> HeadlessOperatorPorts::resolve(std::string app) {
+    if (!applications_) co_return std::nullopt;
+    co_return co_await applications_->resolve(std::move(app));
+}
 
-Task<RunningApp> HeadlessOperatorPorts::open(std::string) {
-    throw noDesktop();
-    co_return RunningApp{};
+Task<RunningApp> HeadlessOperatorPorts::open(std::string app) {
+    if (!applications_) throw noDesktop();
+    co_return co_await applications_->open(std::move(app));
 }
 
 Task<std::optional<ActTarget>> HeadlessOperatorPorts::describe(std::string, RunningApp) { co_return std::nullopt; }

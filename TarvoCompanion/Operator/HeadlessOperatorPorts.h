@@ -1,23 +1,24 @@
 #pragma once
 
+#include <memory>
 #include <string_view>
+
+#include "Platform/ApplicationFinder.h"
 
 #include "TarvoCore/Operator/AccessibilityReading.h"
 #include "TarvoCore/Operator/Acting.h"
-#include "TarvoCore/Operator/AppListing.h"
-#include "TarvoCore/Operator/ScreenCapturing.h"
 
 namespace tarvo {
 
-// The step ports of a computer whose desktop the companion cannot reach yet: no app runs, nothing
-// is in front, and a capture, a read or an act fails with a sentence that says so.
-class HeadlessOperatorPorts final : public AppListing, public ScreenCapturing, public AccessibilityReading, public Acting {
+// The step ports of the desktop that are not built yet: a read or an act fails with a sentence
+// that says so. Which app is in front, naming and opening apps are the `ApplicationFinder`'s when
+// there is a desktop; without one nothing is in front and no app can be opened.
+class HeadlessOperatorPorts final : public AccessibilityReading, public Acting {
 public:
     static constexpr std::string_view noDesktopSentence = "Tarvo cannot reach the screen of this Mac yet.";
 
-    Task<std::vector<RunningApp>> runningApps() override;
-
-    Task<CapturedPicture> capture(std::optional<RunningApp> only, std::set<std::string> excludingBundleIds) override;
+    explicit HeadlessOperatorPorts(std::shared_ptr<ApplicationFinder> applications = nullptr)
+        : applications_(std::move(applications)) {}
 
     Task<AXSnapshot> snapshot(RunningApp of, std::int64_t generation, std::size_t budget) override;
 
@@ -30,6 +31,9 @@ public:
     Task<void> key(std::string key, std::vector<std::string> modifiers, RunningApp in) override;
     Task<void> scroll(std::string direction, std::int64_t amount, RunningApp in) override;
     Task<void> settle() override;
+
+private:
+    std::shared_ptr<ApplicationFinder> applications_;
 };
 
 } // namespace tarvo
