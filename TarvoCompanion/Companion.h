@@ -13,6 +13,7 @@
 
 #include "TarvoBase/ProcessRunner.h"
 #include "TarvoBase/RunLoop.h"
+#include "TarvoBase/SaidOnce.h"
 #include "TarvoBase/SettingsStore.h"
 #include "TarvoBase/Task.h"
 #include "TarvoBase/Timer.h"
@@ -382,6 +383,7 @@ private:
     // The full pass's own reading after the cursor, once the live pass has run.
     Task<void> captureBacklog(std::shared_ptr<BrainClient> client, std::string channelId);
     void backlogFailed(std::exception_ptr error);
+    void skipWhatsAppCapture(std::string_view why);
     void stopCapture(std::string_view why);
     // How far the backlog has been read once its page is done.
     void passBacklogPage(const ChatDatabase::MessageBatch& page);
@@ -452,10 +454,10 @@ private:
     std::vector<std::function<void(std::string)>> pairingBegunListeners_;
     // What keeps the Messages database from being read: its path and the cause.
     std::optional<std::string> messagesCause_;
-    // The last line that said why the heartbeat was skipped, so that it is said once.
-    std::optional<std::string> heartbeatSkipLine_;
-    // The same for the Messages capture.
-    std::optional<std::string> captureSkipLine_;
+    // Why the heartbeat, the Messages capture and the WhatsApp capture were skipped.
+    SaidOnce heartbeatSkipLine_;
+    SaidOnce captureSkipLine_;
+    SaidOnce whatsappSkipLine_;
     bool panelShowingSignIn_ = false;
     bool panelSignedIn_ = false;
     bool ticking_ = false;

@@ -209,10 +209,9 @@ Task<void> Companion::capture() {
 }
 
 void Companion::stopCapture(std::string_view why) {
-    // Said again only when the reason changes, not every tick.
-    const std::string line = "tarvo: capture skipped — " + std::string(why);
-    if (line != captureSkipLine_) PlainLog::write(line);
-    captureSkipLine_ = line;
+    if (const std::string line = "tarvo: capture skipped — " + std::string(why); captureSkipLine_.isNew(line)) {
+        PlainLog::write(line);
+    }
     chatDbReport_.stopped();
     publishBlockedReason();
 }

@@ -101,10 +101,8 @@ std::vector<std::string> unconnectedChannels(const ChannelIds& ids, const std::v
 Task<void> Companion::heartbeat() {
     const std::shared_ptr<BrainClient> client = this->client();
     if (!client) {
-        // Said again only when the reason changes, not every 30 s.
         const std::string line = "tarvo: heartbeat skipped — " + signInNextStep().value_or("not signed in");
-        if (line != heartbeatSkipLine_) PlainLog::error(line);
-        heartbeatSkipLine_ = line;
+        if (heartbeatSkipLine_.isNew(line)) PlainLog::error(line);
         co_return;
     }
     heartbeatSkipLine_.reset();

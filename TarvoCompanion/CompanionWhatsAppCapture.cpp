@@ -122,23 +122,29 @@ void Companion::logWhatsAppRead(const ReadResult& read) {
     }
 }
 
+void Companion::skipWhatsAppCapture(std::string_view why) {
+    if (const std::string line = "tarvo: whatsapp capture skipped — " + std::string(why); whatsappSkipLine_.isNew(line)) {
+        PlainLog::write(line);
+    }
+}
+
 Task<void> Companion::captureWhatsApp() {
     const std::shared_ptr<BrainClient> signedIn = client();
     if (!signedIn) {
-        PlainLog::write("tarvo: whatsapp capture skipped — not signed in");
+        skipWhatsAppCapture("not signed in");
         co_return;
     }
     const std::optional<std::string> channelId = settings_.whatsappChannelId;
     if (!channelId || channelId->empty()) {
-        PlainLog::write("tarvo: whatsapp capture skipped — no WhatsApp channel id yet");
+        skipWhatsAppCapture("no WhatsApp channel id yet");
         co_return;
     }
     const std::vector<std::string>& channels = state_.enabledChannels;
     if (std::find(channels.begin(), channels.end(), "whatsapp") == channels.end()) {
-        PlainLog::write(fmt::format("tarvo: whatsapp capture skipped — {} (advertising {})", whatsappSkipReason(),
-                                    fmt::join(channels, ", ")));
+        skipWhatsAppCapture(fmt::format("{} (advertising {})", whatsappSkipReason(), fmt::join(channels, ", ")));
         co_return;
     }
+    whatsappSkipLine_.reset();
 
     const std::shared_ptr<WhatsAppSession> session = whatsapp_;
     const ReadResult read = co_await session->readNew();
