@@ -71,6 +71,30 @@ BgrxImage fitted(const BgrxImage& image, std::int64_t longSide) {
 
 } // namespace
 
+// Windows no window manager lists (menus, and the operating bar where none runs) lie above the
+// managed ones; an excluded application's are black too.
+void blackOutUnmanaged(X11Display& display, const std::vector<DesktopApplications::Entry>& entries,
+                       const std::set<std::string>& excluded, BlackOut& blackOut) {
+    Window root = None;
+    Window parent = None;
+    Window* children = nullptr;
+    unsigned count = 0;
+    display.checked([&](Display* x) {
+        if (!XQueryTree(x, display.root(), &root, &parent, &children, &count)) return;
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes attributes{};
+            if (!XGetWindowAttributes(x, children[i], &attributes) || !attributes.override_redirect ||
+                attributes.map_state != IsViewable) {
+                continue;
+            }
+            const EwmhWorkspace::Client window = EwmhWorkspace::client(display, children[i]);
+            const auto id = EwmhWorkspace::bundleId(window, entries);
+            if (id && excluded.contains(*id)) blackOut.paint(window.area, true);
+        }
+    });
+    if (children) XFree(children);
+}
+
 struct ScreenCapturer::State {
     State(std::string displayName, DesktopApplications applications, std::shared_ptr<JpegEncoding> encoder)
         : displayName(std::move(displayName)), applications(std::move(applications)), encoder(std::move(encoder)) {}
@@ -118,6 +142,7 @@ struct ScreenCapturer::State {
             if (!left && window.normal && window.pid && names.contains(*window.pid)) shown.insert(names.at(*window.pid));
         }
         if (only && !anyOfOnly) throw failure(only->name + std::string(noWindowTail));
+        if (!only) blackOutUnmanaged(screen.display(), entries, excluded, blackOut);
         picture.apps = only ? std::vector<std::string>{only->name} : std::vector<std::string>(shown.begin(), shown.end());
 
         std::optional<BgrxImage> grabbed = screen.grab(*monitor);

@@ -230,6 +230,32 @@ TEST_F(ScreenCapturerTest, AnExcludedApplicationsVisiblePartsAreBlackAndItsNameI
     EXPECT_EQ(capture(std::nullopt).apps, (std::vector<std::string>{"Cover", "Secret Keeper"}));
 }
 
+class ScreenCapturerWithoutWindowManagerTest : public ScreenCapturerTest {
+protected:
+    testing::DesktopSession::Options desktopOptions() const override {
+        return {.width = 1280, .height = 720, .windowManager = false};
+    }
+};
+
+TEST_F(ScreenCapturerWithoutWindowManagerTest, AnExcludedWindowNoWindowManagerListsIsBlackToo) {
+    X11Display& x = desktop().connection();
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.background_pixel = 0x0000ff;
+    const Window bar = XCreateWindow(x.get(), x.root(), 400, 20, 360, 40, 0, CopyFromParent, InputOutput,
+                                     CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+    std::string instance = "operating-bar";
+    std::string wmClass = "Secret";
+    XClassHint hint{instance.data(), wmClass.data()};
+    XSetClassHint(x.get(), bar, &hint);
+    XMapRaised(x.get(), bar);
+    XSync(x.get(), False);
+
+    EXPECT_TRUE(near(decoded(*capture(std::nullopt).screenJPEG), 500, 40, 0x0000ff));
+    EXPECT_TRUE(near(decoded(*capture(std::nullopt, {"secret"}).screenJPEG), 500, 40, 0x000000));
+    XDestroyWindow(x.get(), bar);
+}
+
 TEST_F(ScreenCapturerTest, ThePointerIsDrawnWhereItIs) {
     X11Display& x = desktop().connection();
     XWarpPointer(x.get(), None, x.root(), 0, 0, 0, 0, 640, 360);
