@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Platform/ChromiumPageHost.h"
+#include "RecordingPageHost.h"
 #include "Support/CapturedPlainLog.h"
 #include "Support/TemporaryFolder.h"
 #include "TarvoBase/AtomicFile.h"
@@ -32,8 +33,8 @@ inline Task<void> waitUntil(std::function<bool()> done) {
     for (std::chrono::milliseconds waited{0}; !done() && waited < patience; waited += step) co_await sleepFor(step);
 }
 
-// The session over headless Chromium, with the chat app served at WhatsApp Web's address and
-// WhatsApp switched on.
+// The session over headless Chromium, through a page host that keeps what reached the page, with
+// the chat app served at WhatsApp Web's address and WhatsApp switched on.
 class HostedSessionInChromium : public ::testing::Test {
 protected:
     using SessionState = WhatsAppWeb::SessionState;
@@ -82,14 +83,16 @@ protected:
     TemporaryFolder folder;
     CapturedPlainLog log;
     std::shared_ptr<ChromiumPageHost> host = std::make_shared<ChromiumPageHost>((folder / "profile").string());
+    // What of the session reached the page; a test's own calls go to `host` and are not kept.
+    std::shared_ptr<RecordingPageHost> page = std::make_shared<RecordingPageHost>(host);
     std::shared_ptr<MemorySettingsStore> defaults = std::make_shared<MemorySettingsStore>();
     std::shared_ptr<RecordingOpener> opener = std::make_shared<RecordingOpener>();
     std::shared_ptr<HostedWhatsAppSession> session =
         std::make_shared<HostedWhatsAppSession>(HostedWhatsAppSession::Parts{
-            .page = host,
+            .page = page,
             .defaults = defaults,
             .screens = std::make_shared<HeadlessScreens>(),
-            .desktop = std::make_shared<HeadlessDesktop>(host),
+            .desktop = std::make_shared<HeadlessDesktop>(page),
             .opener = opener,
             .userFolder = folder / "run",
             .linkPicture = folder / "whatsapp-link.png",
