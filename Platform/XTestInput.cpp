@@ -40,14 +40,16 @@ KeySym keysymOf(char32_t character) {
 
 XTestInput::~XTestInput() { restoreSpares(); }
 
+bool XTestInput::reachable() const { return display_ && !display_->lost(); }
+
 bool XTestInput::available() const {
-    if (display_->lost()) return false;
+    if (!reachable()) return false;
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     return XTestQueryExtension(display_->get(), &eventBase, &errorBase, &major, &minor) == True;
 }
 
 std::optional<std::int32_t> XTestInput::frontPid() const {
-    if (display_->lost()) return std::nullopt;
+    if (!reachable()) return std::nullopt;
     const auto active = property(*display_, display_->root(), "_NET_ACTIVE_WINDOW", XA_WINDOW);
     if (!active || *active == None) return std::nullopt;
     std::optional<unsigned long> pid;
@@ -104,7 +106,7 @@ void XTestInput::tap(const Press& press) {
 }
 
 void XTestInput::type(const std::u32string& characters) {
-    if (display_->lost()) return;
+    if (!reachable()) return;
     for (const char32_t character : characters) {
         if (const auto press = pressFor(keysymOf(character))) tap(*press);
     }
@@ -112,7 +114,7 @@ void XTestInput::type(const std::u32string& characters) {
 }
 
 void XTestInput::restoreSpares() {
-    if (spares_.empty() || display_->lost()) {
+    if (spares_.empty() || !reachable()) {
         spares_.clear();
         return;
     }
@@ -130,7 +132,7 @@ void XTestInput::restoreSpares() {
 }
 
 void XTestInput::key(KeySym key, const std::vector<KeySym>& modifiers) {
-    if (display_->lost()) return;
+    if (!reachable()) return;
     Display* display = display_->get();
     std::vector<KeyCode> held;
     for (const KeySym modifier : modifiers) {
@@ -146,7 +148,7 @@ void XTestInput::key(KeySym key, const std::vector<KeySym>& modifiers) {
 }
 
 bool XTestInput::scroll(int x, int y, unsigned button, int clicks) {
-    if (display_->lost()) return false;
+    if (!reachable()) return false;
     Display* display = display_->get();
     XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
     for (int click = 0; click < clicks; ++click) {
@@ -154,7 +156,7 @@ bool XTestInput::scroll(int x, int y, unsigned button, int clicks) {
         XTestFakeButtonEvent(display, button, False, CurrentTime);
     }
     XSync(display, False);
-    return !display_->lost();
+    return reachable();
 }
 
 } // namespace tarvo

@@ -15,7 +15,8 @@ namespace tarvo {
 
 // Keyboard and wheel input made with the XTest extension on a connection of its own. XTest
 // input goes to whatever has the keyboard focus, not to a process, so the caller asks
-// `frontPid` right before it sends anything. For one thread at a time.
+// `frontPid` right before it sends anything. For one thread at a time. Without a display (or
+// once it is lost) nothing is sent and nothing is in front.
 class XTestInput {
 public:
     explicit XTestInput(std::shared_ptr<X11Display> display) : display_(std::move(display)) {}
@@ -45,6 +46,7 @@ public:
     bool scroll(int x, int y, unsigned button, int clicks);
 
 private:
+    bool reachable() const;
     struct Press {
         KeyCode code = 0;
         bool shifted = false;

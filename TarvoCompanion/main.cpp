@@ -55,7 +55,11 @@
 #include "Platform/TurboJpegEncoder.h"
 #include "Platform/X11EventThread.h"
 #include "Platform/X11OperatorBarSurface.h"
+#include "Platform/AtSpiWorker.h"
+#include "Platform/XTestInput.h"
+#include "TarvoCompanion/Operator/AXReader.h"
 #include "TarvoCompanion/Operator/HeadlessOperatorPorts.h"
+#include "TarvoCompanion/Operator/MacActor.h"
 #include "TarvoCompanion/Operator/LiveOperatorLink.h"
 #include "TarvoCompanion/Operator/OperatorBar.h"
 #include "TarvoCompanion/Operator/OperatorPermissionsReader.h"
@@ -154,13 +158,29 @@ void keepDatabaseCopiesApart() {
     }
 }
 
+// The accessibility reader and the actor, sharing one registry and the one thread that talks to
+// the accessibility bus. Each act first asks whether the bus answers and the X server takes
+// synthetic input, so without either every act is refused before anything is sent. Finding and
+// opening apps is `applications`'.
+std::pair<std::shared_ptr<AXReader>, std::shared_ptr<MacActor>> accessibilityAndHands(
+    std::shared_ptr<LinuxOperatorReadings> readings, std::shared_ptr<Acting> applications) {
+    auto registry = std::make_shared<AtSpiRegistry>();
+    auto worker = std::make_shared<AtSpiWorker>();
+    auto trusted = [readings] { return readings->accessibilityTrusted() == true; };
+    auto mayPost = [readings] { return readings->postEventAllowed() == true; };
+    auto reader = std::make_shared<AXReader>(registry, worker, trusted);
+    auto actor = std::make_shared<MacActor>(registry, worker, MacActor::Checks{.trusted = trusted, .mayPost = mayPost},
+                                            std::make_shared<XTestInput>(X11Display::open()), std::move(applications));
+    return {std::move(reader), std::move(actor)};
+}
+
 // The operator's link to the service, reading the operator's permissions once they are made.
 // The bar and the stop key are the desktop's, over the companion's own X connection (nothing
 // without a display: the bar is then never shown, so every step is refused with its sentence).
 // The running apps, finding and opening them, and the screen are the desktop's, each on a
-// connection of its own (without a display nothing runs and no screen is connected). The
-// desktop's pieces that are not here yet (the reader and the hands) answer as a computer without a
-// screen does.
+// connection of its own (without a display nothing runs and no screen is connected); so are the
+// reader and the hands (`accessibilityAndHands`), which take finding and opening apps from the
+// same finder.
 std::shared_ptr<LiveOperatorLink> operatorLink(std::shared_ptr<SettingsStore> defaults, const std::string& executable,
                                                std::shared_ptr<std::weak_ptr<OperatorPermissions>> permissions,
                                                std::shared_ptr<LinuxSystemCalls> systemCalls,
@@ -178,6 +198,7 @@ std::shared_ptr<LiveOperatorLink> operatorLink(std::shared_ptr<SettingsStore> de
         desktopEvents ? std::make_shared<ApplicationFinder>(workspace, std::make_shared<LinuxProcessRunner>(),
                                                             searchPath ? searchPath : "")
                       : nullptr);
+    auto [reader, actor] = accessibilityAndHands(readings, desktop);
     const char* home = std::getenv("HOME");
     return std::make_shared<LiveOperatorLink>(LiveOperatorLink::Services{
         .settings = defaults,
@@ -208,7 +229,7 @@ std::shared_ptr<LiveOperatorLink> operatorLink(std::shared_ptr<SettingsStore> de
         .stopKey = std::make_shared<StopHotKey>(desktopEvents),
         .system = systemCalls,
         .readCaps = [readings](bool enabled) { return OperatorCaps::read(enabled, *readings); },
-        .makeStepPorts = [apps, screen, desktop] { return LiveOperatorLink::StepPorts{apps, screen, desktop, desktop}; },
+        .makeStepPorts = [apps, screen, reader, actor] { return LiveOperatorLink::StepPorts{apps, screen, reader, actor}; },
         .makeFiles =
             [executable, home = std::string(home ? home : "")](LiveOperatorLink::FileClientSource client) {
                 return std::make_shared<MacFileOperator>(std::move(client), home, DocumentReader(executable));
@@ -244,7 +265,6 @@ std::shared_ptr<OperatorPermissions> operatorPermissions(std::shared_ptr<Setting
 // What this computer does not have, so that the start-up line and `status` name all of it.
 const std::vector<std::string> simulatedHere{
     "WhatsApp Web",
-    "the operator's reading of windows and input",
     "the notification centre (each notice is logged)",
     "the badge (kept for the menu)",
     "the setup window (logged when shown)",

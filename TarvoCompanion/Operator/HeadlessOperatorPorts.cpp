@@ -10,11 +10,6 @@ OperatorPortFailure noDesktop() { return OperatorPortFailure(std::string(Headles
 
 } // namespace
 
-Task<AXSnapshot> HeadlessOperatorPorts::snapshot(RunningApp, std::int64_t, std::size_t) {
-    throw noDesktop();
-    co_return AXSnapshot{};
-}
-
 Task<std::optional<RunningApp>> HeadlessOperatorPorts::front() {
     if (!applications_) co_return std::nullopt;
     co_return co_await applications_->front();

@@ -5,22 +5,20 @@
 
 #include "Platform/ApplicationFinder.h"
 
-#include "TarvoCore/Operator/AccessibilityReading.h"
 #include "TarvoCore/Operator/Acting.h"
 
 namespace tarvo {
 
-// The step ports of the desktop that are not built yet: a read or an act fails with a sentence
-// that says so. Which app is in front, naming and opening apps are the `ApplicationFinder`'s when
-// there is a desktop; without one nothing is in front and no app can be opened.
-class HeadlessOperatorPorts final : public AccessibilityReading, public Acting {
+// Which app is in front, naming and opening apps: the `ApplicationFinder`'s when there is a
+// desktop; without one nothing is in front and no app can be opened. The desktop's actor takes
+// these from here; its own acts, which the actor makes, fail with a sentence that says they
+// cannot be made.
+class HeadlessOperatorPorts final : public Acting {
 public:
     static constexpr std::string_view noDesktopSentence = "Tarvo cannot reach the screen of this Mac yet.";
 
     explicit HeadlessOperatorPorts(std::shared_ptr<ApplicationFinder> applications = nullptr)
         : applications_(std::move(applications)) {}
-
-    Task<AXSnapshot> snapshot(RunningApp of, std::int64_t generation, std::size_t budget) override;
 
     Task<std::optional<RunningApp>> front() override;
     Task<std::optional<ResolvedApp>> resolve(std::string app) override;
