@@ -7,6 +7,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include "Platform/X11Property.h"
 #include "TarvoBase/BundleIdentifier.h"
 #include "TarvoBase/Text.h"
 
@@ -14,40 +15,6 @@ namespace tarvo {
 namespace {
 
 constexpr std::string_view unnamedApp = "An app";
-
-struct XFreeRelease {
-    void operator()(unsigned char* data) const { XFree(data); }
-};
-
-// One property's items as the server keeps them; empty when it is missing or of another type.
-struct Property {
-    std::unique_ptr<unsigned char, XFreeRelease> data;
-    int format = 0;
-    unsigned long count = 0;
-
-    template <class Item>
-    std::vector<Item> items() const {
-        if (!data || format != 32) return {};
-        const auto* values = reinterpret_cast<const long*>(data.get());
-        return std::vector<Item>(values, values + count);
-    }
-    std::string text() const {
-        if (!data || format != 8) return {};
-        return std::string(reinterpret_cast<const char*>(data.get()), count);
-    }
-};
-
-Property property(X11Display& display, Window window, const char* name, Atom type) {
-    Atom actualType = None;
-    Property found;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    const int status = XGetWindowProperty(display.get(), window, display.atom(name), 0, 1 << 16, False, type,
-                                          &actualType, &found.format, &found.count, &after, &data);
-    found.data.reset(data);
-    if (status != Success || actualType != type) return {};
-    return found;
-}
 
 // WM_NAME in whatever encoding the window gave it, as UTF-8.
 std::string legacyName(X11Display& display, Window window) {
@@ -65,7 +32,7 @@ std::string legacyName(X11Display& display, Window window) {
 }
 
 std::string title(X11Display& display, Window window) {
-    const std::string utf8 = property(display, window, "_NET_WM_NAME", display.atom("UTF8_STRING")).text();
+    const std::string utf8 = X11Property::read(display, window, "_NET_WM_NAME", display.atom("UTF8_STRING")).text();
     return Text::wellFormed(utf8.empty() ? legacyName(display, window) : utf8);
 }
 
@@ -85,7 +52,7 @@ std::optional<std::int32_t> EwmhWorkspace::Reading::frontPid() const {
 
 std::optional<Window> EwmhWorkspace::activeWindow(X11Display& display) {
     if (display.lost()) return std::nullopt;
-    const auto active = property(display, display.root(), "_NET_ACTIVE_WINDOW", XA_WINDOW).items<Window>();
+    const auto active = X11Property::read(display, display.root(), "_NET_ACTIVE_WINDOW", XA_WINDOW).items<Window>();
     if (active.empty() || active.front() == None) return std::nullopt;
     return active.front();
 }
@@ -93,7 +60,7 @@ std::optional<Window> EwmhWorkspace::activeWindow(X11Display& display) {
 EwmhWorkspace::Client EwmhWorkspace::client(X11Display& display, Window window) {
     Client client;
     client.window = window;
-    if (const auto pid = property(display, window, "_NET_WM_PID", XA_CARDINAL).items<long>(); !pid.empty()) {
+    if (const auto pid = X11Property::read(display, window, "_NET_WM_PID", XA_CARDINAL).items<long>(); !pid.empty()) {
         client.pid = static_cast<std::int32_t>(pid.front());
     }
     client.title = title(display, window);
@@ -104,10 +71,10 @@ EwmhWorkspace::Client EwmhWorkspace::client(X11Display& display, Window window) 
         if (hint.res_name) XFree(hint.res_name);
         if (hint.res_class) XFree(hint.res_class);
     }
-    const auto types = property(display, window, "_NET_WM_WINDOW_TYPE", XA_ATOM).items<Atom>();
+    const auto types = X11Property::read(display, window, "_NET_WM_WINDOW_TYPE", XA_ATOM).items<Atom>();
     client.normal = types.empty() || types.front() == display.atom("_NET_WM_WINDOW_TYPE_NORMAL");
     client.hidden =
-        has(property(display, window, "_NET_WM_STATE", XA_ATOM).items<Atom>(), display.atom("_NET_WM_STATE_HIDDEN"));
+        has(X11Property::read(display, window, "_NET_WM_STATE", XA_ATOM).items<Atom>(), display.atom("_NET_WM_STATE_HIDDEN"));
     XWindowAttributes attributes{};
     int x = 0;
     int y = 0;
@@ -117,7 +84,7 @@ EwmhWorkspace::Client EwmhWorkspace::client(X11Display& display, Window window) 
         client.viewable = attributes.map_state == IsViewable;
         client.area = {x, y, attributes.width, attributes.height};
         // Left, right, top, bottom.
-        const auto frame = property(display, window, "_NET_FRAME_EXTENTS", XA_CARDINAL).items<long>();
+        const auto frame = X11Property::read(display, window, "_NET_FRAME_EXTENTS", XA_CARDINAL).items<long>();
         if (frame.size() == 4) {
             client.area = {x - static_cast<int>(frame[0]), y - static_cast<int>(frame[2]),
                            attributes.width + static_cast<int>(frame[0] + frame[1]),
@@ -130,8 +97,8 @@ EwmhWorkspace::Client EwmhWorkspace::client(X11Display& display, Window window) 
 EwmhWorkspace::Reading EwmhWorkspace::read(X11Display& display) {
     Reading reading;
     if (display.lost()) return reading;
-    const auto stacking = property(display, display.root(), "_NET_CLIENT_LIST_STACKING", XA_WINDOW).items<Window>();
-    reading.mappingOrder = property(display, display.root(), "_NET_CLIENT_LIST", XA_WINDOW).items<Window>();
+    const auto stacking = X11Property::read(display, display.root(), "_NET_CLIENT_LIST_STACKING", XA_WINDOW).items<Window>();
+    reading.mappingOrder = X11Property::read(display, display.root(), "_NET_CLIENT_LIST", XA_WINDOW).items<Window>();
     reading.active = activeWindow(display);
     // A window that goes while it is read answers with errors, and has no attributes any more.
     display.checked([&](Display*) {

@@ -6,6 +6,8 @@
 
 #include <systemd/sd-bus.h>
 
+#include "Platform/X11Property.h"
+
 namespace tarvo {
 namespace {
 
@@ -63,17 +65,10 @@ std::optional<std::string> xsettingsData(X11Display& display) {
     const Window owner = XGetSelectionOwner(display.get(), display.atom(selection.c_str()));
     if (owner == None) return std::nullopt;
     const Atom settings = display.atom("_XSETTINGS_SETTINGS");
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
     // A manager that goes away between the two calls leaves a BadWindow, recorded and harmless.
-    const int status = XGetWindowProperty(display.get(), owner, settings, 0, 1 << 16, False, settings, &type, &format,
-                                          &count, &after, &data);
-    std::optional<std::string> bytes;
-    if (status == Success && type == settings && format == 8) bytes.emplace(reinterpret_cast<const char*>(data), count);
-    if (data) XFree(data);
-    return bytes;
+    const X11Property property = X11Property::read(display, owner, settings, settings);
+    if (property.format() != 8) return std::nullopt;
+    return property.text();
 }
 
 struct BusClose {

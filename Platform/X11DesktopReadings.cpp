@@ -5,23 +5,14 @@
 #include <X11/extensions/Xrandr.h>
 #include <X11/extensions/scrnsaver.h>
 
+#include "Platform/X11Free.h"
+#include "Platform/X11Image.h"
+#include "Platform/X11Monitors.h"
+
 namespace tarvo {
 namespace {
 
-struct MonitorsRelease {
-    void operator()(XRRMonitorInfo* monitors) const { XRRFreeMonitors(monitors); }
-};
-using Monitors = std::unique_ptr<XRRMonitorInfo, MonitorsRelease>;
-
-struct ImageRelease {
-    void operator()(XImage* image) const { XDestroyImage(image); }
-};
-using Image = std::unique_ptr<XImage, ImageRelease>;
-
-struct XFreeRelease {
-    void operator()(void* data) const { XFree(data); }
-};
-using ScreenSaverInfo = std::unique_ptr<XScreenSaverInfo, XFreeRelease>;
+using ScreenSaverInfo = X11Owned<XScreenSaverInfo>;
 
 } // namespace
 
@@ -40,16 +31,10 @@ std::optional<OperatorSystemReadings::Displays> X11DesktopReadings::displays() c
     int eventBase = 0;
     int errorBase = 0;
     if (!display || !XRRQueryExtension(display, &eventBase, &errorBase)) return std::nullopt;
-    int count = 0;
-    const Monitors monitors(XRRGetMonitors(display, display_->root(), True, &count));
-    if (!monitors || count < 0) return std::nullopt;
-    OperatorSystemReadings::Displays found{count, std::nullopt};
-    const XRRMonitorInfo* main = nullptr;
-    for (int i = 0; i < count; ++i) {
-        if (monitors.get()[i].primary) main = &monitors.get()[i];
-    }
-    if (!main && count > 0) main = monitors.get();
-    if (main) found.mainPixels = OperatorCaps::Pixels{main->width, main->height};
+    const X11Monitors monitors = X11Monitors::read(display, display_->root());
+    if (!monitors.answered() || monitors.count() < 0) return std::nullopt;
+    OperatorSystemReadings::Displays found{monitors.count(), std::nullopt};
+    if (const XRRMonitorInfo* main = monitors.main()) found.mainPixels = OperatorCaps::Pixels{main->width, main->height};
     return unlessLost(found);
 }
 
@@ -57,7 +42,7 @@ std::optional<bool> X11DesktopReadings::screenCaptureAllowed() const {
     const std::lock_guard turn(turn_);
     Display* display = connection();
     if (!display) return std::nullopt;
-    Image pixel;
+    X11Image pixel;
     const auto errors = display_->checked(
         [&](Display* d) { pixel.reset(XGetImage(d, display_->root(), 0, 0, 1, 1, AllPlanes, ZPixmap)); });
     if (display_->lost()) return std::nullopt;

@@ -14,6 +14,8 @@
 #include <unistd.h>
 
 #include "Platform/X11DesktopLook.h"
+#include "Platform/X11Monitors.h"
+#include "Platform/X11Property.h"
 #include "TarvoBase/BundleIdentifier.h"
 #include "TarvoBase/RunLoop.h"
 #include "TarvoDesign/Tokens/TarvoPalette.h"
@@ -32,50 +34,26 @@ struct Area {
     int x, y, width, height;
 };
 
-// The 32-bit items of a property, nothing when it is missing or of another type.
-std::optional<std::vector<long>> cardinals(X11Display& display, Window window, const char* name, Atom type) {
-    Atom actualType = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    const int status = XGetWindowProperty(display.get(), window, display.atom(name), 0, 64, False, type, &actualType,
-                                          &format, &count, &after, &data);
-    std::optional<std::vector<long>> items;
-    if (status == Success && actualType == type && format == 32) {
-        const auto* values = reinterpret_cast<const long*>(data);
-        items.emplace(values, values + count);
-    }
-    if (data) XFree(data);
-    return items;
-}
-
 // The work area of the current desktop as the window manager keeps it, else the primary
 // monitor (the first when none is primary), else the whole screen.
 Area workArea(X11Display& display) {
-    if (const auto area = cardinals(display, display.root(), "_NET_WORKAREA", XA_CARDINAL)) {
-        const auto desktop = cardinals(display, display.root(), "_NET_CURRENT_DESKTOP", XA_CARDINAL);
-        const std::size_t index = desktop && desktop->size() == 1 ? static_cast<std::size_t>((*desktop)[0]) : 0;
-        const std::size_t first = area->size() >= 4 * (index + 1) ? 4 * index : 0;
-        if (area->size() >= first + 4 && (*area)[first + 2] > 0 && (*area)[first + 3] > 0) {
-            return {static_cast<int>((*area)[first]), static_cast<int>((*area)[first + 1]),
-                    static_cast<int>((*area)[first + 2]), static_cast<int>((*area)[first + 3])};
-        }
+    const auto area = X11Property::read(display, display.root(), "_NET_WORKAREA", XA_CARDINAL).items<long>();
+    const auto desktop = X11Property::read(display, display.root(), "_NET_CURRENT_DESKTOP", XA_CARDINAL).items<long>();
+    const std::size_t index = desktop.size() == 1 ? static_cast<std::size_t>(desktop[0]) : 0;
+    const std::size_t first = area.size() >= 4 * (index + 1) ? 4 * index : 0;
+    if (area.size() >= first + 4 && area[first + 2] > 0 && area[first + 3] > 0) {
+        return {static_cast<int>(area[first]), static_cast<int>(area[first + 1]), static_cast<int>(area[first + 2]),
+                static_cast<int>(area[first + 3])};
     }
-    int count = 0;
-    std::unique_ptr<XRRMonitorInfo, decltype(&XRRFreeMonitors)> monitors(
-        XRRGetMonitors(display.get(), display.root(), True, &count), XRRFreeMonitors);
-    if (monitors && count > 0) {
-        const XRRMonitorInfo* chosen = &monitors.get()[0];
-        for (int i = 0; i < count; ++i) {
-            if (monitors.get()[i].primary) chosen = &monitors.get()[i];
-        }
+    const X11Monitors monitors = X11Monitors::read(display.get(), display.root());
+    if (const XRRMonitorInfo* chosen = monitors.main()) {
         return {chosen->x, chosen->y, chosen->width, chosen->height};
     }
     return {0, 0, DisplayWidth(display.get(), display.screen()), DisplayHeight(display.get(), display.screen())};
 }
 
 bool windowManagerRuns(X11Display& display) {
-    return cardinals(display, display.root(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).has_value();
+    return X11Property::read(display, display.root(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).present();
 }
 
 void setAtoms(X11Display& display, Window window, const char* name, const std::vector<const char*>& values) {

@@ -11,21 +11,12 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include "Platform/X11Free.h"
+#include "Platform/X11Image.h"
+#include "Platform/X11Monitors.h"
+
 namespace tarvo {
 namespace {
-
-struct ImageRelease {
-    void operator()(XImage* image) const { XDestroyImage(image); }
-};
-using Image = std::unique_ptr<XImage, ImageRelease>;
-
-struct MonitorsRelease {
-    void operator()(XRRMonitorInfo* monitors) const { XRRFreeMonitors(monitors); }
-};
-
-struct XFreeRelease {
-    void operator()(void* data) const { XFree(data); }
-};
 
 int shiftOf(unsigned long mask) { return mask == 0 ? 0 : std::countr_zero(mask); }
 
@@ -107,13 +98,9 @@ std::optional<EwmhWorkspace::Area> X11ScreenGrabber::mainMonitor() const {
     if (!XRRQueryExtension(x, &eventBase, &errorBase)) {
         return EwmhWorkspace::Area{0, 0, DisplayWidth(x, display_->screen()), DisplayHeight(x, display_->screen())};
     }
-    int count = 0;
-    const std::unique_ptr<XRRMonitorInfo, MonitorsRelease> monitors(XRRGetMonitors(x, display_->root(), True, &count));
-    if (!monitors || count < 1 || display_->lost()) return std::nullopt;
-    const XRRMonitorInfo* main = monitors.get();
-    for (int i = 0; i < count; ++i) {
-        if (monitors.get()[i].primary) main = &monitors.get()[i];
-    }
+    const X11Monitors monitors = X11Monitors::read(x, display_->root());
+    const XRRMonitorInfo* main = monitors.main();
+    if (!main || display_->lost()) return std::nullopt;
     if (main->width < 1 || main->height < 1) return std::nullopt;
     return EwmhWorkspace::Area{main->x, main->y, main->width, main->height};
 }
@@ -163,7 +150,7 @@ std::optional<BgrxImage> X11ScreenGrabber::grab(const EwmhWorkspace::Area& area)
 
 std::optional<BgrxImage> X11ScreenGrabber::grabWithoutSharedMemory(const EwmhWorkspace::Area& area) {
     if (display_->lost()) return std::nullopt;
-    Image image;
+    X11Image image;
     const auto errors = display_->checked([&](Display* d) {
         image.reset(XGetImage(d, display_->root(), area.x, area.y, static_cast<unsigned>(area.width),
                               static_cast<unsigned>(area.height), AllPlanes, ZPixmap));
@@ -174,7 +161,7 @@ std::optional<BgrxImage> X11ScreenGrabber::grabWithoutSharedMemory(const EwmhWor
 
 void X11ScreenGrabber::drawPointer(BgrxImage& image, const EwmhWorkspace::Area& area) const {
     if (!hasFixes_ || display_->lost()) return;
-    const std::unique_ptr<XFixesCursorImage, XFreeRelease> cursor(XFixesGetCursorImage(display_->get()));
+    const X11Owned<XFixesCursorImage> cursor(XFixesGetCursorImage(display_->get()));
     if (!cursor) return;
     const int left = cursor->x - cursor->xhot - area.x;
     const int top = cursor->y - cursor->yhot - area.y;

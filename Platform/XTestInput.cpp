@@ -9,25 +9,11 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include "Platform/EwmhWorkspace.h"
+#include "Platform/X11Property.h"
+
 namespace tarvo {
 namespace {
-
-struct XFreeRelease {
-    void operator()(void* data) const { XFree(data); }
-};
-
-// The one value of a 32-bit property of `window`.
-std::optional<unsigned long> property(X11Display& display, Window window, const char* name, Atom type) {
-    Atom actual = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    const int status = XGetWindowProperty(display.get(), window, display.atom(name), 0, 1, False, type, &actual,
-                                          &format, &count, &after, &data);
-    const std::unique_ptr<unsigned char, XFreeRelease> owned(data);
-    if (status != Success || actual != type || format != 32 || count != 1) return std::nullopt;
-    return *reinterpret_cast<const unsigned long*>(owned.get());
-}
 
 // A character's keysym: Latin-1 characters are their own, every other one is the Unicode keysym.
 KeySym keysymOf(char32_t character) {
@@ -50,13 +36,15 @@ bool XTestInput::available() const {
 
 std::optional<std::int32_t> XTestInput::frontPid() const {
     if (!reachable()) return std::nullopt;
-    const auto active = property(*display_, display_->root(), "_NET_ACTIVE_WINDOW", XA_WINDOW);
-    if (!active || *active == None) return std::nullopt;
-    std::optional<unsigned long> pid;
+    const std::optional<Window> active = EwmhWorkspace::activeWindow(*display_);
+    if (!active) return std::nullopt;
+    std::vector<long> pid;
     // The window may go between the two questions; its error is taken here, not left behind.
-    display_->checked([&](Display*) { pid = property(*display_, *active, "_NET_WM_PID", XA_CARDINAL); });
-    if (!pid) return std::nullopt;
-    return static_cast<std::int32_t>(*pid);
+    display_->checked([&](Display*) {
+        pid = X11Property::read(*display_, *active, "_NET_WM_PID", XA_CARDINAL).items<long>();
+    });
+    if (pid.empty()) return std::nullopt;
+    return static_cast<std::int32_t>(pid.front());
 }
 
 std::optional<XTestInput::Press> XTestInput::pressFor(KeySym symbol) {
@@ -79,7 +67,7 @@ std::optional<KeyCode> XTestInput::spareFor(KeySym symbol) {
     int lowest = 0, highest = 0;
     XDisplayKeycodes(display, &lowest, &highest);
     int perCode = 0;
-    const std::unique_ptr<KeySym, XFreeRelease> map(
+    const X11Owned<KeySym> map(
         XGetKeyboardMapping(display, static_cast<KeyCode>(lowest), highest - lowest + 1, &perCode));
     if (!map || perCode <= 0) return std::nullopt;
     std::optional<KeyCode> chosen;
@@ -122,7 +110,7 @@ void XTestInput::restoreSpares() {
     int perCode = 0;
     for (const auto& [code, carried] : spares_) {
         (void)carried;
-        const std::unique_ptr<KeySym, XFreeRelease> current(XGetKeyboardMapping(display, code, 1, &perCode));
+        const X11Owned<KeySym> current(XGetKeyboardMapping(display, code, 1, &perCode));
         if (perCode <= 0) continue;
         std::vector<KeySym> empty(static_cast<std::size_t>(perCode), NoSymbol);
         XChangeKeyboardMapping(display, code, perCode, empty.data(), 1);

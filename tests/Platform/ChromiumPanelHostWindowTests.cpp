@@ -15,6 +15,7 @@
 #include <X11/Xutil.h>
 
 #include "Platform/ChromiumPanelHost.h"
+#include "Platform/X11Property.h"
 #include "Support/DesktopSessionTest.h"
 #include "Support/FakeService.h"
 #include "Support/TemporaryFolder.h"
@@ -61,19 +62,7 @@ struct ManagedWindow {
 };
 
 std::vector<Window> clientList(X11Display& x) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::vector<Window> windows;
-    if (XGetWindowProperty(x.get(), x.root(), x.atom("_NET_CLIENT_LIST"), 0, 1024, False, XA_WINDOW, &type, &format,
-                           &count, &after, &data) == Success &&
-        type == XA_WINDOW) {
-        const auto* items = reinterpret_cast<const Window*>(data);
-        windows.assign(items, items + count);
-    }
-    if (data) XFree(data);
-    return windows;
+    return X11Property::read(x, x.root(), "_NET_CLIENT_LIST", XA_WINDOW).items<Window>();
 }
 
 ManagedWindow describe(X11Display& x, Window window) {
@@ -84,16 +73,9 @@ ManagedWindow describe(X11Display& x, Window window) {
         XFree(hint.res_name);
         XFree(hint.res_class);
     }
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* pid = nullptr;
-    if (XGetWindowProperty(x.get(), window, x.atom("_NET_WM_PID"), 0, 1, False, XA_CARDINAL, &type, &format, &count,
-                           &after, &pid) == Success &&
-        pid && count == 1) {
-        managed.pid = *reinterpret_cast<const long*>(pid);
+    if (const auto pid = X11Property::read(x, window, "_NET_WM_PID", XA_CARDINAL).items<long>(); pid.size() == 1) {
+        managed.pid = pid.front();
     }
-    if (pid) XFree(pid);
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(x.get(), window, &attributes)) {
         managed.width = attributes.width;

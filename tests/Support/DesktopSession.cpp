@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "Platform/SearchPath.h"
+#include "Platform/X11Property.h"
 #include "TarvoBase/FileDescriptor.h"
 
 namespace tarvo::testing {
@@ -74,16 +75,8 @@ struct Pipe {
 
 // openbox sets _NET_SUPPORTING_WM_CHECK on the root once it manages the screen.
 bool windowManagerRuns(X11Display& connection) {
-    const Atom check = connection.atom("_NET_SUPPORTING_WM_CHECK");
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    const int status = XGetWindowProperty(connection.get(), connection.root(), check, 0, 1, False, XA_WINDOW, &type,
-                                          &format, &count, &after, &data);
-    const bool set = status == Success && type == XA_WINDOW && count == 1;
-    if (data) XFree(data);
-    return set;
+    const auto check = X11Property::read(connection, connection.root(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+    return check.items<Window>().size() == 1;
 }
 
 // Started so that it is sent SIGTERM when the test process ends, also when it is killed: a
@@ -95,19 +88,8 @@ ChildProcess spawnTiedToTest(const std::string& executable, std::vector<std::str
 }
 
 bool windowManagerKeeps(X11Display& connection, Window window) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    const int status = XGetWindowProperty(connection.get(), connection.root(), connection.atom("_NET_CLIENT_LIST"), 0,
-                                          1024, False, XA_WINDOW, &type, &format, &count, &after, &data);
-    bool kept = false;
-    if (status == Success && type == XA_WINDOW && format == 32) {
-        const auto* windows = reinterpret_cast<const Window*>(data);
-        kept = std::find(windows, windows + count, window) != windows + count;
-    }
-    if (data) XFree(data);
-    return kept;
+    const auto windows = X11Property::read(connection, connection.root(), "_NET_CLIENT_LIST", XA_WINDOW).items<Window>();
+    return std::ranges::find(windows, window) != windows.end();
 }
 
 // openbox names itself on the root before it has finished starting, and drops a window mapped

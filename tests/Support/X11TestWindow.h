@@ -12,6 +12,7 @@
 #include <X11/Xutil.h>
 
 #include "Platform/X11Display.h"
+#include "Platform/X11Property.h"
 
 namespace tarvo::testing {
 
@@ -150,20 +151,7 @@ private:
     std::vector<Window> rootWindows(const char* name) const { return windowsOf(display_, display_.root(), name); }
 
     static std::vector<Window> windowsOf(X11Display& display, Window window, const char* name) {
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0;
-        unsigned long after = 0;
-        unsigned char* data = nullptr;
-        std::vector<Window> windows;
-        if (XGetWindowProperty(display.get(), window, display.atom(name), 0, 4096, False, XA_WINDOW, &type, &format,
-                               &count, &after, &data) == Success &&
-            type == XA_WINDOW && format == 32) {
-            const auto* items = reinterpret_cast<const long*>(data);
-            for (unsigned long i = 0; i < count; ++i) windows.push_back(static_cast<Window>(items[i]));
-        }
-        if (data) XFree(data);
-        return windows;
+        return X11Property::read(display, window, name, XA_WINDOW).items<Window>();
     }
 
     X11Display& display_;

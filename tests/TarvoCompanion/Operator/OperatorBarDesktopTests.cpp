@@ -14,6 +14,7 @@
 
 #include "Platform/X11EventThread.h"
 #include "Platform/X11OperatorBarSurface.h"
+#include "Platform/X11Property.h"
 #include "Support/DesktopSessionTest.h"
 #include "Support/DesktopSessionWait.h"
 #include "TarvoBase/RunLoop.h"
@@ -27,19 +28,7 @@ using namespace std::chrono_literals;
 using testing::waitOnLoop;
 
 std::vector<Window> windowsProperty(X11Display& display, const char* name) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::vector<Window> windows;
-    if (XGetWindowProperty(display.get(), display.root(), display.atom(name), 0, 1024, False, XA_WINDOW, &type,
-                           &format, &count, &after, &data) == Success &&
-        type == XA_WINDOW) {
-        const auto* items = reinterpret_cast<const Window*>(data);
-        windows.assign(items, items + count);
-    }
-    if (data) XFree(data);
-    return windows;
+    return X11Property::read(display, display.root(), name, XA_WINDOW).items<Window>();
 }
 
 class OperatorBarDesktopTests : public testing::DesktopSessionTest {
