@@ -13,6 +13,7 @@
 
 #include <fmt/format.h>
 
+#include "BenchFlags.h"
 #include "Platform/AXUISource.h"
 #include "Platform/AtSpiWorker.h"
 #include "Support/DesktopSession.h"
@@ -42,13 +43,10 @@ double millisecondsSince(Steady::time_point start) {
 
 int main(int argc, char** argv) {
     // Each row is a cell and its text: 245 rows and the window's own controls make 500 nodes.
-    int rows = 245;
-    int rounds = 20;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string flag = argv[i];
-        if (flag == "--rows") rows = std::atoi(argv[i + 1]);
-        if (flag == "--rounds") rounds = std::atoi(argv[i + 1]);
-    }
+    const tarvo::bench::BenchFlags flags(argc, argv, "accessibility_bench [--rows N] [--rounds R]",
+                                         {{"--rows", "245"}, {"--rounds", "20"}});
+    const int rows = flags.count("--rows", 1);
+    const int rounds = flags.count("--rounds", 1);
     std::string why;
     const auto desktop = testing::DesktopSession::start({}, why);
     if (!desktop) {

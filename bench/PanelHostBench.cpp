@@ -14,6 +14,7 @@
 
 #include <fmt/format.h>
 
+#include "BenchFlags.h"
 #include "Platform/ChromiumPageHost.h"
 #include "Platform/ChromiumPanelHost.h"
 #include "Support/FakeService.h"
@@ -75,10 +76,8 @@ Task<std::vector<double>> timeLoads(Host* host, std::string base, int loads) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int loads = 50;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::string(argv[i]) == "--loads") loads = std::max(1, std::atoi(argv[i + 1]));
-    }
+    const tarvo::bench::BenchFlags flags(argc, argv, "panel_host_bench [--loads N]", {{"--loads", "50"}});
+    const int loads = flags.count("--loads", 1);
     tarvo::testing::FakeService service;
     std::string page = "<title>bench</title>";
     for (int frame = 0; frame < frames; ++frame) page += fmt::format("<iframe src='/app/frame/{}'></iframe>", frame);

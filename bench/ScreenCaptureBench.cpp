@@ -17,6 +17,7 @@
 #include <X11/Xutil.h>
 #include <fmt/format.h>
 
+#include "BenchFlags.h"
 #include "Platform/AreaAverageScaler.h"
 #include "Platform/ScreenCapturer.h"
 #include "Platform/TurboJpegEncoder.h"
@@ -68,10 +69,8 @@ void paintADesktop(tarvo::X11Display& x) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int rounds = 50;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::string(argv[i]) == "--rounds") rounds = std::atoi(argv[i + 1]);
-    }
+    const tarvo::bench::BenchFlags flags(argc, argv, "screen_capture_bench [--rounds R]", {{"--rounds", "50"}});
+    const int rounds = flags.count("--rounds", 1);
     std::string why;
     const auto desktop = tarvo::testing::DesktopSession::start({.width = 1920, .height = 1080}, why);
     if (!desktop) {

@@ -20,6 +20,7 @@
 
 #include <fmt/format.h>
 
+#include "BenchFlags.h"
 #include "Platform/ChromiumPageHost.h"
 #include "Support/TemporaryFolder.h"
 #include "TarvoBase/AtomicFile.h"
@@ -147,16 +148,19 @@ Task<double> carried(ChromiumPageHost* host, std::size_t size) {
 } // namespace
 
 int main(int argc, char** argv) {
-    Shape shape;
-    int rounds = 3;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string option = argv[i];
-        if (option == "--rows") shape.rows = std::atoi(argv[i + 1]);
-        if (option == "--changed") shape.changed = std::atoi(argv[i + 1]);
-        if (option == "--messages") shape.messages = std::atoi(argv[i + 1]);
-        if (option == "--rounds") rounds = std::atoi(argv[i + 1]);
-        if (option == "--pictures") shape.pictures = std::atoi(argv[i + 1]);
-    }
+    const Shape defaults;
+    const tarvo::bench::BenchFlags flags(
+        argc, argv, "whatsapp_capture_bench [--rows N] [--changed N] [--messages N] [--pictures N] [--rounds R]",
+        {{"--rows", std::to_string(defaults.rows)},
+         {"--changed", std::to_string(defaults.changed)},
+         {"--messages", std::to_string(defaults.messages)},
+         {"--pictures", std::to_string(defaults.pictures)},
+         {"--rounds", "3"}});
+    const Shape shape{.rows = flags.count("--rows", 1),
+                      .changed = flags.count("--changed"),
+                      .messages = flags.count("--messages"),
+                      .pictures = flags.count("--pictures")};
+    const int rounds = flags.count("--rounds", 1);
     RunLoop loop;
     tarvo::testing::TemporaryFolder profile;
     ChromiumPageHost host(profile.path());
