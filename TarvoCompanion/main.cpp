@@ -268,7 +268,6 @@ const std::vector<std::string> simulatedHere{
     "the notification centre (each notice is logged)",
     "the badge (kept for the menu)",
     "the setup window (logged when shown)",
-    "the panel (no web view)",
     "Messages sending (no /usr/bin/osascript)",
     "the system's settings panes",
     "Safari",
