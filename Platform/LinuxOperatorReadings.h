@@ -19,9 +19,10 @@ namespace tarvo {
 // state from logind, the displays from the kernel's DRM connectors in sysfs, and Accessibility
 // from whether the AT-SPI bus can be reached. On a desktop whose X server is given, the server
 // tells the displays, their sleep where it manages their power (DPMS), whether the screen can be
-// read and input made, and the idle time logind does not know. Linux has no answer to Full Disk
-// Access or to a macOS version, nor without a desktop to the screen-capture and event-posting
-// permissions: those stay unknown.
+// read and input made, and the idle time logind does not know. The operating system is always one
+// the operator supports: this side is written for Linux, which has no version to fall short of.
+// Linux has no answer to Full Disk Access, nor without a desktop to the screen-capture and
+// event-posting permissions: those stay unknown.
 class LinuxOperatorReadings final : public OperatorSystemReadings {
 public:
     struct Programs {
@@ -46,7 +47,7 @@ public:
     std::optional<bool> postEventAllowed() const override;
     std::optional<Json> sessionDictionary() const override;
     std::optional<Displays> displays() const override;
-    std::optional<int> osMajorVersion() const override { return std::nullopt; }
+    std::optional<bool> osSupported() const override { return true; }
     std::optional<bool> displaysAsleep() const override;
     std::optional<bool> fullDiskAccess() const override { return std::nullopt; }
     std::optional<std::int64_t> idleSeconds() const override;

@@ -38,7 +38,7 @@ OperatorCaps OperatorCaps::read(bool enabled, const OperatorSystemReadings& from
     caps.accessibility = from.accessibilityTrusted();
     caps.screenRecording = from.screenCaptureAllowed();
     caps.postEvent = from.postEventAllowed();
-    if (const auto major = from.osMajorVersion()) caps.osSupported = *major >= minimumMajorVersion;
+    caps.osSupported = from.osSupported();
     if (const auto session = from.sessionDictionary(); session && session->is_object()) {
         // The lock key is left out of the dictionary while the screen is unlocked.
         caps.sessionLocked = sessionBool(*session, OperatorSystemReadings::lockedKey).value_or(false);

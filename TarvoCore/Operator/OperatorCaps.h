@@ -24,6 +24,7 @@ struct OperatorCaps {
     };
 
     static constexpr int minimumMajorVersion = 14;
+    static constexpr bool supportsMacMajorVersion(int major) { return major >= minimumMajorVersion; }
 
     bool enabled = false;
     std::optional<bool> accessibility{};

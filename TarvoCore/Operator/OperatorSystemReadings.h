@@ -30,7 +30,9 @@ public:
     // The login session's state as a JSON object; nothing when there is no session to read.
     virtual std::optional<Json> sessionDictionary() const = 0;
     virtual std::optional<Displays> displays() const = 0;
-    virtual std::optional<int> osMajorVersion() const = 0;
+    // Whether this is an operating system the operator is written for; a Mac answers by its major
+    // version (`OperatorCaps::supportsMacMajorVersion`).
+    virtual std::optional<bool> osSupported() const = 0;
     virtual std::optional<bool> displaysAsleep() const = 0;
     virtual std::optional<bool> fullDiskAccess() const = 0;
     // Whole seconds since the last keyboard or mouse input.

@@ -222,7 +222,7 @@ TEST_F(LinuxOperatorReadingsTest, WhatLinuxCannotTellStaysUnknown) {
     const auto system = readings("exit 1");
     EXPECT_EQ(system.screenCaptureAllowed(), std::nullopt);
     EXPECT_EQ(system.postEventAllowed(), std::nullopt);
-    EXPECT_EQ(system.osMajorVersion(), std::nullopt);
+    EXPECT_EQ(system.osSupported(), true) << "this side is written for Linux";
     EXPECT_EQ(system.fullDiskAccess(), std::nullopt);
     EXPECT_EQ(system.acPower(), false) << "the power source is the system calls' probe";
 }
@@ -253,6 +253,20 @@ TEST_F(LinuxOperatorReadingsOnADesktop, TheXServerTellsTheDisplaysTheCaptureTheI
     EXPECT_EQ(readings.displays(), std::nullopt) << "the connection is lost, and sysfs has no displays";
     EXPECT_EQ(readings.screenCaptureAllowed(), std::nullopt);
     EXPECT_EQ(readings.postEventAllowed(), std::nullopt);
+}
+
+// The accessibility bus is the desktop's own, reached through the real dbus-send; only logind,
+// which a test desktop has none of, stands in.
+TEST_F(LinuxOperatorReadingsOnADesktop, AnUnlockedSessionAtItsSeatReadsReady) {
+    const LinuxOperatorReadings readings(
+        std::make_shared<FakeClock>(), std::make_shared<tarvo::testing::FakeSystemCalls>(), folder / "sys",
+        {writeStandIn(folder / "loginctl", "printf 'LockedHint=no\\nActive=yes\\nSeat=seat0\\nIdleHint=no\\n'"),
+         LinuxOperatorReadings::Programs{}.dbusSend},
+        tarvo::X11Display::open(desktop().display()));
+    const auto caps = tarvo::OperatorCaps::read(true, readings);
+    EXPECT_EQ(caps.gaps(), std::vector<tarvo::OperatorGap>{});
+    EXPECT_EQ(tarvo::TarvoLog::operatorLine(caps), "operator readiness \u2014 ready; displays 1");
+    EXPECT_EQ(caps.wire()["osSupported"], true);
 }
 
 } // namespace

@@ -25,7 +25,10 @@ struct FakeOperatorSystemReadings final : OperatorSystemReadings {
     std::optional<bool> postEventAllowed() const override { return postEvent; }
     std::optional<Json> sessionDictionary() const override { return session; }
     std::optional<Displays> displays() const override { return displayList; }
-    std::optional<int> osMajorVersion() const override { return majorVersion; }
+    std::optional<bool> osSupported() const override {
+        if (!majorVersion) return std::nullopt;
+        return OperatorCaps::supportsMacMajorVersion(*majorVersion);
+    }
     std::optional<bool> displaysAsleep() const override { return asleep; }
     std::optional<bool> fullDiskAccess() const override { return diskAccess; }
     std::optional<std::int64_t> idleSeconds() const override { return idle; }

@@ -54,7 +54,7 @@ struct CountedReadings final : OperatorSystemReadings {
     std::optional<bool> postEventAllowed() const override { return fake->postEventAllowed(); }
     std::optional<Json> sessionDictionary() const override { return fake->sessionDictionary(); }
     std::optional<Displays> displays() const override { return fake->displays(); }
-    std::optional<int> osMajorVersion() const override { return fake->osMajorVersion(); }
+    std::optional<bool> osSupported() const override { return fake->osSupported(); }
     std::optional<bool> displaysAsleep() const override { return fake->displaysAsleep(); }
     std::optional<bool> fullDiskAccess() const override { return fake->fullDiskAccess(); }
     std::optional<std::int64_t> idleSeconds() const override { return fake->idleSeconds(); }
