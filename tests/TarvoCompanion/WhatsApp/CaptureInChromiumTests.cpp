@@ -24,7 +24,9 @@ namespace tarvo::testing {
 namespace {
 
 using namespace std::chrono_literals;
+using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::StartsWith;
 
 constexpr const char* ana = "491700000001@c.us";
 constexpr const char* family = "120363000000000001@g.us";
@@ -57,10 +59,8 @@ protected:
     void captureWhatsApp() { run(companion->captureWhatsApp()); }
 
     std::vector<Json> ingested() const { return ingestedBodies(service); }
-    bool logged(const std::string& line) const {
-        const std::vector<std::string> lines = log.lines();
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
+    // Every line logged, so a failure shows what was said instead.
+    std::vector<std::string> logged() const { return log.lines(); }
 
     // Seconds of the page's clock, a minute ago: recent enough for the relay ledger's window.
     const std::int64_t minuteAgo =
@@ -175,10 +175,11 @@ TEST_F(CaptureInChromium, EachMessageReachesTheServiceAsItWasOnThePageWithTheFil
     EXPECT_EQ(Json::parse(uploads[0].body), (Json{{"dataBase64", Base64::encode(fixtureBytes(600))}}));
     EXPECT_TRUE(service.requests("POST", "/v1/ingest/attachments/srv-c2/bytes").empty());
     EXPECT_TRUE(service.requests("POST", "/v1/ingest/attachments/srv-c3/bytes").empty());
-    EXPECT_TRUE(logged("tarvo: whatsapp file (document) has no bytes on this Mac — over this pass's transfer budget — "
-                       "it will be read on a later pass"));
-    EXPECT_TRUE(logged("tarvo: whatsapp file (document) bytes not sent — documents are not kept"));
-    EXPECT_TRUE(logged("tarvo: whatsapp files: 1 sent, 1 not wanted, 1 failed, "));
+    // The file over the budget goes without its bytes. The reason is the page's to give, and once on a
+    // loaded machine it gave another; the page-script tests hold each reason to its case.
+    EXPECT_THAT(logged(), Contains(StartsWith("tarvo: whatsapp file (document) has no bytes on this Mac — ")));
+    EXPECT_THAT(logged(), Contains("tarvo: whatsapp file (document) bytes not sent — documents are not kept"));
+    EXPECT_THAT(logged(), Contains("tarvo: whatsapp files: 1 sent, 1 not wanted, 1 failed, "));
     ASSERT_TRUE(companion->lastCapture().has_value());
     EXPECT_EQ(companion->lastCapture()->stage, "read");
     EXPECT_EQ(companion->lastCapture()->openedChats, 3);
@@ -221,8 +222,8 @@ TEST_F(CaptureInChromium, AMessageRefusedOnceIsReadAndPostedAgainOnTheNextPassAn
     std::sort(first.begin(), first.end());
     EXPECT_THAT(first, ElementsAre("a1", "a2", "a3", "c1"));
     EXPECT_FALSE(session->sent().ids().contains("a2"));
-    EXPECT_TRUE(logged("tarvo: whatsapp: 1 message(s) did not reach Tarvo and 0 were not tried; 1 chat(s) will be "
-                       "read again on the next pass"));
+    EXPECT_THAT(logged(), Contains("tarvo: whatsapp: 1 message(s) did not reach Tarvo and 0 were not tried; 1 "
+                                   "chat(s) will be read again on the next pass"));
 
     captureWhatsApp();
     const std::vector<Json> all = ingested();
