@@ -5,15 +5,12 @@
 //
 //   build/bench/whatsapp_capture_bench [--rows N] [--changed N] [--messages N] [--pictures N] [--rounds N]
 
-#include <malloc.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
-#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,6 +20,7 @@
 #include "BenchFlags.h"
 #include "Platform/ChromiumPageHost.h"
 #include "Support/TemporaryFolder.h"
+#include "AllocationCount.h"
 #include "TarvoBase/AtomicFile.h"
 #include "TarvoBase/Json.h"
 #include "TarvoBase/RunLoop.h"
@@ -33,39 +31,6 @@
 
 namespace {
 
-// The bytes the process holds through operator new, and the most it held since the last reset.
-std::atomic<std::int64_t> liveBytes{0};
-std::atomic<std::int64_t> peakBytes{0};
-
-void counted(void* block) {
-    if (!block) return;
-    const auto now = liveBytes += static_cast<std::int64_t>(malloc_usable_size(block));
-    auto peak = peakBytes.load();
-    while (now > peak && !peakBytes.compare_exchange_weak(peak, now)) {
-    }
-}
-
-void released(void* block) {
-    if (block) liveBytes -= static_cast<std::int64_t>(malloc_usable_size(block));
-    std::free(block);
-}
-
-} // namespace
-
-void* operator new(std::size_t size) {
-    void* block = std::malloc(size ? size : 1);
-    if (!block) throw std::bad_alloc();
-    counted(block);
-    return block;
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* block) noexcept { released(block); }
-void operator delete[](void* block) noexcept { released(block); }
-void operator delete(void* block, std::size_t) noexcept { released(block); }
-void operator delete[](void* block, std::size_t) noexcept { released(block); }
-
-namespace {
-
 using namespace std::chrono_literals;
 using tarvo::ChromiumPageHost;
 using tarvo::Json;
@@ -73,6 +38,8 @@ using tarvo::RunLoop;
 using tarvo::Task;
 namespace WhatsAppWeb = tarvo::WhatsAppWeb;
 using Clock = std::chrono::steady_clock;
+using tarvo::bench::liveBytes;
+using tarvo::bench::peakBytes;
 
 constexpr auto patience = 60s;
 constexpr std::int64_t picture = WhatsAppWeb::mediaBudgetBytes / 12;
